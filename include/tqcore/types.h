@@ -1,0 +1,85 @@
+// tqcore/types.h - shared types, the export macro and the four-character-code helper.
+// Every other public header includes this one; it pulls in no operating-system header.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(TQCORE_STATIC)
+#define TQ_API
+#elif defined(_WIN32)
+#if defined(TQCORE_BUILDING)
+#define TQ_API __declspec(dllexport)
+#else
+#define TQ_API __declspec(dllimport)
+#endif
+#else
+#define TQ_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+#define TQ_EXTERN_C_BEGIN extern "C" {
+#define TQ_EXTERN_C_END }
+#else
+#define TQ_EXTERN_C_BEGIN
+#define TQ_EXTERN_C_END
+#endif
+
+typedef int8_t int8;
+typedef uint8_t uInt8;
+typedef int16_t int16;
+typedef uint16_t uInt16;
+typedef int32_t int32;
+typedef uint32_t uInt32;
+typedef int64_t int64;
+typedef uint64_t uInt64;
+typedef unsigned char uChar;
+typedef int32 Bool32;
+
+// Signed 32-bit result code; 0 is success. The named codes are in core.h.
+typedef int32 TqErr;
+
+// Relocatable handle: a pointer to a master pointer holding the data address.
+typedef uChar** UHandle;
+// Fixed block.
+typedef uChar* UPtr;
+
+// Long string: signed count then that many bytes, living at the start of a handle's block.
+typedef struct LStr {
+    int32 cnt;
+    uChar str[1];
+} LStr;
+typedef LStr* LStrPtr;
+typedef LStr** LStrHandle;
+
+// Pascal string: length byte then up to 255 bytes. Str255 is a full buffer for one.
+typedef uChar* PStr;
+typedef const uChar* ConstPStr;
+typedef uChar Str255[256];
+typedef char* CStr;
+typedef const char* ConstCStr;
+
+// An open file: the operating-system handle as a pointer-sized value, 0 for none.
+typedef uintptr_t File;
+
+#ifdef __cplusplus
+#include <bit>
+#include <string>
+
+// Wide text is UTF-16 on every OS.
+#if defined(_WIN32)
+using TQWChar = wchar_t;
+#else
+using TQWChar = char16_t;
+#endif
+using TQWString = std::basic_string<TQWChar>;
+static_assert(sizeof(TQWChar) == 2, "wide text must be UTF-16");
+
+// A four-character code is the int32 whose memory bytes are the four characters in order.
+constexpr int32 TQFourCC(const char (&s)[5]) {
+    const uInt32 b0 = uChar(s[0]), b1 = uChar(s[1]), b2 = uChar(s[2]), b3 = uChar(s[3]);
+    const uInt32 v = std::endian::native == std::endian::little ? (b0 | b1 << 8 | b2 << 16 | b3 << 24)
+                                                                : (b3 | b2 << 8 | b1 << 16 | b0 << 24);
+    return static_cast<int32>(v);
+}
+#endif

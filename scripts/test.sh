@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: plain, under AddressSanitizer+UBSan, and the thread tests under
+# ThreadSanitizer. Set TQCORE_STAGES to run a subset (e.g. "release asan").
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+stages=${TQCORE_STAGES:-release asan tsan install}
+"$top/scripts/deps.sh" native
+
+run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure "${@:2}"; }
+
+for stage in $stages; do
+  echo "=== stage: $stage"
+  case "$stage" in
+    release)
+      build_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+      run_ctest "$top/build/release" ;;
+    asan)
+      build_tree "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTQCORE_SANITIZE=address,undefined
+      ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        run_ctest "$top/build/asan" ;;
+    tsan)
+      build_tree "$top/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_SANITIZE=thread
+      TSAN_OPTIONS=halt_on_error=1 run_ctest "$top/build/tsan" -L 'threads|memory|cookies' ;;
+    install)
+      "$top/tests/install/check.sh" "$top/build/release" ;;
+    *) "$top/scripts/stage-$stage.sh" ;;
+  esac
+done
