@@ -40,3 +40,64 @@ enum : TqErr {
     kErrPathTooLong = 129,
     kErrBadCharEncoding = 1675,
 };
+
+#ifdef __cplusplus
+#include <atomic>
+
+class IServiceDependencyList;
+
+// A manager's start/stop object. Virtual operations stand in this order on purpose.
+class IServiceObject {
+public:
+    virtual TqErr Init() = 0;
+    virtual TqErr Uninit() = 0;
+    virtual const char* Name() = 0;
+    // Adds each service this one depends on, once per dependency, in order.
+    virtual void Dependencies(IServiceDependencyList& list) = 0;
+    virtual ~IServiceObject() = default;
+};
+
+class IServiceDependencyList {
+public:
+    virtual void Add(IServiceObject* service) = 0;
+    virtual ~IServiceDependencyList() = default;
+};
+
+// Reference-counted start: the first Init runs InitService, the last Uninit runs UninitService and destroys
+// the singleton, so the accessor creates a fresh one next time. The accessor takes no lock.
+template <class T>
+class RefcountedServiceObject_T : public IServiceObject {
+public:
+    static T* Get() {
+        if (!sInstance) sInstance = new T();
+        return sInstance;
+    }
+    // The live singleton, or null when none exists; never creates one.
+    static T* Peek() { return sInstance; }
+
+    TqErr Init() override {
+        if (count_.fetch_add(1) + 1 != 1) return result_.load();
+        const TqErr err = InitService();
+        result_.store(err);
+        return err;
+    }
+
+    TqErr Uninit() override {
+        if (count_.fetch_sub(1) != 1) return kErrNone;
+        const TqErr err = UninitService();
+        if (sInstance == this) sInstance = nullptr;
+        delete this;
+        return err;
+    }
+
+    virtual TqErr InitService() { return kErrNone; }
+    virtual TqErr UninitService() { return kErrNone; }
+
+    int32 StartCount() const { return count_.load(); }
+
+private:
+    std::atomic<int32> count_{0};
+    std::atomic<TqErr> result_{kErrGeneric};
+    static inline T* sInstance = nullptr;
+};
+#endif
