@@ -9,7 +9,7 @@ namespace tool {
 struct Command {
     const char* name;
     const char* summary;
-    const char* usage;  // full help text, starting with the synopsis line
+    const char* usage;                  // full help text, starting with the synopsis line
     int (*run)(int argc, char** argv);  // argv[0] is the subcommand name
 };
 

@@ -5,14 +5,14 @@ namespace tool {
 
 // Installs the host interface and starts the library; stops it when destroyed.
 class HostSession {
-public:
+  public:
     HostSession();
     ~HostSession();
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
     bool Started() const { return started_; }
 
-private:
+  private:
     bool started_ = false;
 };
 

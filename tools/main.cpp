@@ -24,7 +24,9 @@ void PrintProgramUsage(FILE* out) {
 }
 }  // namespace
 
-CommandRegistrar::CommandRegistrar(const Command& command) { Commands().push_back(command); }
+CommandRegistrar::CommandRegistrar(const Command& command) {
+    Commands().push_back(command);
+}
 
 int UsageError(const Command& command, const char* why) {
     if (why) std::fprintf(stderr, "tqcore %s: %s\n", command.name, why);
@@ -49,8 +51,10 @@ int main(int argc, char** argv) {
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         const Command* c = argc > 2 ? Find(argv[2]) : nullptr;
-        if (c) std::printf("%s", c->usage);
-        else PrintProgramUsage(stdout);
+        if (c)
+            std::printf("%s", c->usage);
+        else
+            PrintProgramUsage(stdout);
         return 0;
     }
     const Command* command = Find(name);

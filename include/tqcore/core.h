@@ -48,7 +48,7 @@ class IServiceDependencyList;
 
 // A manager's start/stop object. Virtual operations stand in this order on purpose.
 class IServiceObject {
-public:
+  public:
     virtual TqErr Init() = 0;
     virtual TqErr Uninit() = 0;
     virtual const char* Name() = 0;
@@ -58,7 +58,7 @@ public:
 };
 
 class IServiceDependencyList {
-public:
+  public:
     virtual void Add(IServiceObject* service) = 0;
     virtual ~IServiceDependencyList() = default;
 };
@@ -67,7 +67,7 @@ public:
 // the singleton, so the accessor creates a fresh one next time. The accessor takes no lock.
 template <class T>
 class RefcountedServiceObject_T : public IServiceObject {
-public:
+  public:
     static T* Get() {
         if (!sInstance) sInstance = new T();
         return sInstance;
@@ -95,7 +95,7 @@ public:
 
     int32 StartCount() const { return count_.load(); }
 
-private:
+  private:
     std::atomic<int32> count_{0};
     std::atomic<TqErr> result_{kErrGeneric};
     static inline T* sInstance = nullptr;

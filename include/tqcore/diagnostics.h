@@ -28,7 +28,8 @@ TQ_API void DebugOutputCallHandler(const char* file, int32 line, const char* rev
 TQ_API int32 DebugOutputGetNumEvents(DebugOutputLevel level);
 TQ_API void DebugOutputIncrementEventCount(DebugOutputLevel level);
 TQ_API void DebugOutputResetNumEvents(void);
-// Writes the message (as UTF-16 where the OS wants it) to the debugger output, then breaks if one is attached.
+// Writes the message (as UTF-16 where the OS wants it) to the debugger output, then breaks if one is
+// attached.
 TQ_API void DebugOutputCoreBreak(const char* message);
 // Ends the process with exit code 1.
 TQ_API void DebugOutputCoreDie(void);
@@ -38,7 +39,7 @@ TQ_EXTERN_C_END
 
 // A message under construction. Built on the caller's stack; Process() delivers it.
 class TQ_API DebugStream {
-public:
+  public:
     static constexpr int32 kBufferSize = 2048;
 
     DebugStream(const char* file, int32 line, const char* revision, DebugOutputLevel level);
@@ -61,7 +62,7 @@ public:
     // The message so far, NUL-terminated.
     const char* Text() const { return buffer_ ? buffer_ : ""; }
 
-private:
+  private:
     const char* file_;
     int32 line_;
     const char* revision_;

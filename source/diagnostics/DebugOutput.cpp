@@ -8,12 +8,18 @@ std::atomic<DebugOutputHandler> gHandler{nullptr};
 constexpr int kLevels = 5;
 std::atomic<int32> gEvents[kLevels];
 
-bool ValidLevel(DebugOutputLevel level) { return level >= 0 && level < kLevels; }
+bool ValidLevel(DebugOutputLevel level) {
+    return level >= 0 && level < kLevels;
+}
 }  // namespace
 
-void DebugOutputSetHandler(DebugOutputHandler handler) { gHandler.store(handler); }
+void DebugOutputSetHandler(DebugOutputHandler handler) {
+    gHandler.store(handler);
+}
 
-DebugOutputHandler DebugOutputGetHandler(void) { return gHandler.load(); }
+DebugOutputHandler DebugOutputGetHandler(void) {
+    return gHandler.load();
+}
 
 void DebugOutputCallHandler(const char* file, int32 line, const char* revision, DebugOutputLevel level,
                             uInt32 siteId, const char* message) {
@@ -26,7 +32,9 @@ void DebugOutputCallHandler(const char* file, int32 line, const char* revision, 
     if (level >= kDbgFatal) DebugOutputCoreDie();
 }
 
-int32 DebugOutputGetNumEvents(DebugOutputLevel level) { return ValidLevel(level) ? gEvents[level].load() : 0; }
+int32 DebugOutputGetNumEvents(DebugOutputLevel level) {
+    return ValidLevel(level) ? gEvents[level].load() : 0;
+}
 
 void DebugOutputIncrementEventCount(DebugOutputLevel level) {
     if (ValidLevel(level)) gEvents[level].fetch_add(1);
@@ -41,4 +49,6 @@ void DebugOutputCoreBreak(const char* message) {
     tq::platform::BreakIfDebugged();
 }
 
-void DebugOutputCoreDie(void) { tq::platform::TerminateProcess(1); }
+void DebugOutputCoreDie(void) {
+    tq::platform::TerminateProcess(1);
+}

@@ -14,7 +14,9 @@ DebugStream::DebugStream(const char* file, int32 line, const char* revision, Deb
     end_ = buffer_ + kBufferSize - 1;
 }
 
-DebugStream::~DebugStream() { std::free(buffer_); }
+DebugStream::~DebugStream() {
+    std::free(buffer_);
+}
 
 void DebugStream::Append(char c) {
     if (pos_ >= end_) return;
@@ -52,19 +54,45 @@ void AppendFormatted(DebugStream& s, const char* fmt, A... args) {
 }
 }  // namespace
 
-void ToDebugStream(DebugStream& s, const char* text) { s.Append(text); }
-void ToDebugStream(DebugStream& s, uInt8 v) { AppendFormatted(s, "%u", unsigned(v)); }
-void ToDebugStream(DebugStream& s, uInt16 v) { AppendFormatted(s, "%u", unsigned(v)); }
-void ToDebugStream(DebugStream& s, uInt32 v) { AppendFormatted(s, "%u", unsigned(v)); }
-void ToDebugStream(DebugStream& s, int16 v) { AppendFormatted(s, "%d", int(v)); }
-void ToDebugStream(DebugStream& s, int32 v) { AppendFormatted(s, "%d", int(v)); }
-void ToDebugStream(DebugStream& s, long long v) { AppendFormatted(s, "%lld", v); }
-void ToDebugStream(DebugStream& s, unsigned long long v) { AppendFormatted(s, "%llu", v); }
-void ToDebugStream(DebugStream& s, long v) { AppendFormatted(s, "%lld", static_cast<long long>(v)); }
-void ToDebugStream(DebugStream& s, unsigned long v) { AppendFormatted(s, "%llu", static_cast<unsigned long long>(v)); }
-void ToDebugStream(DebugStream& s, float v) { AppendFormatted(s, "%f", double(v)); }
-void ToDebugStream(DebugStream& s, double v) { AppendFormatted(s, "%f", v); }
-void ToDebugStream(DebugStream& s, bool v) { s.Append(v ? "true" : "false"); }
+void ToDebugStream(DebugStream& s, const char* text) {
+    s.Append(text);
+}
+void ToDebugStream(DebugStream& s, uInt8 v) {
+    AppendFormatted(s, "%u", unsigned(v));
+}
+void ToDebugStream(DebugStream& s, uInt16 v) {
+    AppendFormatted(s, "%u", unsigned(v));
+}
+void ToDebugStream(DebugStream& s, uInt32 v) {
+    AppendFormatted(s, "%u", unsigned(v));
+}
+void ToDebugStream(DebugStream& s, int16 v) {
+    AppendFormatted(s, "%d", int(v));
+}
+void ToDebugStream(DebugStream& s, int32 v) {
+    AppendFormatted(s, "%d", int(v));
+}
+void ToDebugStream(DebugStream& s, long long v) {
+    AppendFormatted(s, "%lld", v);
+}
+void ToDebugStream(DebugStream& s, unsigned long long v) {
+    AppendFormatted(s, "%llu", v);
+}
+void ToDebugStream(DebugStream& s, long v) {
+    AppendFormatted(s, "%lld", static_cast<long long>(v));
+}
+void ToDebugStream(DebugStream& s, unsigned long v) {
+    AppendFormatted(s, "%llu", static_cast<unsigned long long>(v));
+}
+void ToDebugStream(DebugStream& s, float v) {
+    AppendFormatted(s, "%f", double(v));
+}
+void ToDebugStream(DebugStream& s, double v) {
+    AppendFormatted(s, "%f", v);
+}
+void ToDebugStream(DebugStream& s, bool v) {
+    s.Append(v ? "true" : "false");
+}
 
 void ToDebugStream(DebugStream& s, const LStr* v) {
     if (!v || v->cnt <= 0) return;
@@ -72,4 +100,6 @@ void ToDebugStream(DebugStream& s, const LStr* v) {
     s.Append(text, text + v->cnt);
 }
 
-void ToDebugStream(DebugStream& s, LStrHandle v) { ToDebugStream(s, v ? static_cast<const LStr*>(*v) : nullptr); }
+void ToDebugStream(DebugStream& s, LStrHandle v) {
+    ToDebugStream(s, v ? static_cast<const LStr*>(*v) : nullptr);
+}

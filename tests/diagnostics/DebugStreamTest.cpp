@@ -22,7 +22,7 @@ void Capture(const char*, int32, const char*, DebugOutputLevel level, uInt32 sit
 }
 
 class DebugStreamTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         gCaptured = {};
         DebugOutputResetNumEvents();

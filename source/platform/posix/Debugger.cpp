@@ -1,11 +1,11 @@
 #include "platform/Debugger.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace tq::platform {
 
@@ -44,12 +44,16 @@ void OutputDebugText(const char* utf8) {
     if (fd != STDERR_FILENO) ::close(fd);
 }
 
-bool IsDebuggerAttached() { return TracerPresent(); }
+bool IsDebuggerAttached() {
+    return TracerPresent();
+}
 
 void BreakIfDebugged() {
     if (TracerPresent()) std::raise(SIGTRAP);
 }
 
-void TerminateProcess(int exitCode) { ::_exit(exitCode); }
+void TerminateProcess(int exitCode) {
+    ::_exit(exitCode);
+}
 
 }  // namespace tq::platform

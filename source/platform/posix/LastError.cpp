@@ -45,9 +45,13 @@ constexpr ErrnoEntry kErrnoTable[] = {
 };
 }  // namespace
 
-uInt32 GetLastError() { return tLastError; }
+uInt32 GetLastError() {
+    return tLastError;
+}
 
-void SetLastError(uInt32 code) { tLastError = code; }
+void SetLastError(uInt32 code) {
+    tLastError = code;
+}
 
 uInt32 Win32ErrorFromErrno(int err) {
     for (const ErrnoEntry& e : kErrnoTable)

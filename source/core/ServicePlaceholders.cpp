@@ -1,0 +1,187 @@
+// Services of managers that have no start work yet. When a manager gains start work, its service class and
+// accessor move into the manager's own unit and leave this file.
+#include "core/ServiceAccessors.h"
+
+namespace {
+
+class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_Service> {
+  public:
+    const char* Name() override { return "DebugStream_Service"; }
+    void Dependencies(IServiceDependencyList&) override {}
+};
+
+class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
+  public:
+    const char* Name() override { return "FloatingPointConstants"; }
+    void Dependencies(IServiceDependencyList&) override {}
+};
+
+class ThEvent_Service final : public RefcountedServiceObject_T<ThEvent_Service> {
+  public:
+    const char* Name() override { return "ThEvent"; }
+    void Dependencies(IServiceDependencyList&) override {}
+};
+
+class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> {
+  public:
+    const char* Name() override { return "ThMutex"; }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThEventService()); }
+};
+
+class StringUtilsLocaleCache_Service final
+    : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
+  public:
+    const char* Name() override { return "StringUtilsLocaleCache"; }
+    void Dependencies(IServiceDependencyList&) override {}
+};
+
+class ProtectedAtomicOperations_Service final
+    : public RefcountedServiceObject_T<ProtectedAtomicOperations_Service> {
+  public:
+    const char* Name() override { return "ProtectedAtomicOperations"; }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThMutexService()); }
+};
+
+class MemoryManager_Service final : public RefcountedServiceObject_T<MemoryManager_Service> {
+  public:
+    const char* Name() override { return "MemoryManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::ThMutexService());
+        list.Add(ProtectedAtomicOperationsService());
+    }
+};
+
+class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
+  public:
+    const char* Name() override { return "TrackedMallocFree"; }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(MemoryManagerService()); }
+};
+
+class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
+  public:
+    const char* Name() override { return "PathManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::TrackedMallocFreeService());
+        list.Add(MemoryManagerService());
+    }
+};
+
+class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
+  public:
+    const char* Name() override { return "FileManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(PathManagerService());
+        list.Add(MemoryManagerService());
+    }
+};
+
+class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManager_Service> {
+  public:
+    const char* Name() override { return "ConfigManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::ThMutexService());
+        list.Add(PathManagerService());
+        list.Add(tq::FileManagerService());
+        list.Add(MemoryManagerService());
+    }
+};
+
+class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCoreTypes_Service> {
+  public:
+    const char* Name() override { return "ConfigCoreTypes"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(PathManagerService());
+        list.Add(tq::ConfigManagerService());
+    }
+};
+
+class ThThread_Service final : public RefcountedServiceObject_T<ThThread_Service> {
+  public:
+    const char* Name() override { return "ThThread"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::ThMutexService());
+        list.Add(tq::ThEventService());
+        list.Add(tq::ConfigManagerService());
+        list.Add(tq::ConfigCoreTypesService());
+    }
+};
+
+class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
+  public:
+    const char* Name() override { return "ResourceManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(MemoryManagerService());
+        list.Add(PathManagerService());
+        list.Add(tq::FileManagerService());
+    }
+};
+
+class OccurrenceManager_Service final : public RefcountedServiceObject_T<OccurrenceManager_Service> {
+  public:
+    const char* Name() override { return "OccurrenceManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(HardWaitBehaviorService());
+        list.Add(tq::ThMutexService());
+        list.Add(tq::ThThreadService());
+    }
+};
+
+class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWaitBehavior_Service> {
+  public:
+    const char* Name() override { return "HardWaitBehavior"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::ConfigManagerService());
+        list.Add(tq::ConfigCoreTypesService());
+    }
+};
+
+}  // namespace
+
+IServiceObject* tq::DebugStreamService() {
+    return DebugStream_Service::Get();
+}
+IServiceObject* tq::FloatingPointConstantsService() {
+    return FloatingPointConstants::Get();
+}
+IServiceObject* tq::ThEventService() {
+    return ThEvent_Service::Get();
+}
+IServiceObject* tq::ThMutexService() {
+    return ThMutex_Service::Get();
+}
+IServiceObject* tq::StringUtilsLocaleCacheService() {
+    return StringUtilsLocaleCache_Service::Get();
+}
+IServiceObject* ProtectedAtomicOperationsService(void) {
+    return ProtectedAtomicOperations_Service::Get();
+}
+IServiceObject* MemoryManagerService(void) {
+    return MemoryManager_Service::Get();
+}
+IServiceObject* tq::TrackedMallocFreeService() {
+    return TrackedMallocFree_Service::Get();
+}
+IServiceObject* PathManagerService(void) {
+    return PathManager_Service::Get();
+}
+IServiceObject* tq::FileManagerService() {
+    return FileManager_Service::Get();
+}
+IServiceObject* tq::ConfigManagerService() {
+    return ConfigManager_Service::Get();
+}
+IServiceObject* tq::ConfigCoreTypesService() {
+    return ConfigCoreTypes_Service::Get();
+}
+IServiceObject* tq::ThThreadService() {
+    return ThThread_Service::Get();
+}
+IServiceObject* tq::ResourceManagerService() {
+    return ResourceManager_Service::Get();
+}
+IServiceObject* OccurrenceManagerService(void) {
+    return OccurrenceManager_Service::Get();
+}
+IServiceObject* HardWaitBehaviorService(void) {
+    return HardWaitBehavior_Service::Get();
+}
