@@ -28,13 +28,6 @@ class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> 
     void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThEventService()); }
 };
 
-class StringUtilsLocaleCache_Service final
-    : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
-  public:
-    const char* Name() override { return "StringUtilsLocaleCache"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class ProtectedAtomicOperations_Service final
     : public RefcountedServiceObject_T<ProtectedAtomicOperations_Service> {
   public:
@@ -148,9 +141,6 @@ IServiceObject* tq::ThEventService() {
 }
 IServiceObject* tq::ThMutexService() {
     return ThMutex_Service::Get();
-}
-IServiceObject* tq::StringUtilsLocaleCacheService() {
-    return StringUtilsLocaleCache_Service::Get();
 }
 IServiceObject* ProtectedAtomicOperationsService(void) {
     return ProtectedAtomicOperations_Service::Get();
