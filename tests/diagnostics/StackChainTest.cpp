@@ -48,6 +48,7 @@ TEST(StackChainTest, RecordsAtMostCapacityAndCopiesKeepFrames) {
     for (int32 i = 0; i < 16; ++i) EXPECT_EQ(copy.Frame(i), big.Frame(i));
 }
 
+#if defined(__linux__)
 TEST(StackChainTest, DecodesKnownFunctionFirstAndSkipDropsIt) {
     StackChainFS<16> chain;
     StackChainTestKnownFunction(chain, 0);
@@ -62,6 +63,7 @@ TEST(StackChainTest, DecodesKnownFunctionFirstAndSkipDropsIt) {
     ASSERT_FALSE(rest.empty());
     EXPECT_EQ(rest[0].find("StackChainTestKnownFunction"), std::string::npos) << rest[0];
 }
+#endif
 
 TEST(StackChainTest, DecoderWalksOnceAndTruncatesText) {
     StackChainFS<16> chain;
@@ -90,12 +92,13 @@ TEST(StackChainTest, EmptyChainAndUnknownAddressDecodeSafely) {
     EXPECT_EQ(std::string(text), "<unknown> <unknown>");
 }
 
-TEST(StackChainTest, RecordFromWithoutContextRecordsCaller) {
-    StackChainFS<16> chain;
-    chain.RecordFrom(nullptr, nullptr, 0);
-    ASSERT_GT(chain.Count(), 0);
-    const std::vector<std::string> texts = Decode(chain);
-    EXPECT_NE(texts[0].find("RecordFromWithoutContextRecordsCaller"), std::string::npos) << texts[0];
+TEST(StackChainTest, RecordFromWithoutContextRecordsLikeRecord) {
+    StackChainFS<16> viaRecord, viaRecordFrom;
+    StackChainTestKnownFunction(viaRecord, 0);
+    viaRecordFrom.RecordFrom(nullptr, nullptr, 0);
+    ASSERT_GT(viaRecordFrom.Count(), 1);
+    // Both were recorded from this test body: the frame above each recording call returns into it.
+    EXPECT_EQ(viaRecordFrom.Count() + 1, viaRecord.Count());
 }
 
 }  // namespace
