@@ -93,7 +93,7 @@ TEST(StackChainTest, EmptyChainAndUnknownAddressDecodeSafely) {
 }
 
 TEST(StackChainTest, RecordFromWithoutContextRecordsLikeRecord) {
-    StackChainFS<16> viaRecord, viaRecordFrom;
+    StackChainFS<128> viaRecord, viaRecordFrom;
     StackChainTestKnownFunction(viaRecord, 0);
     viaRecordFrom.RecordFrom(nullptr, nullptr, 0);
     ASSERT_GT(viaRecordFrom.Count(), 1);
