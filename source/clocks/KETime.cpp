@@ -147,8 +147,11 @@ bool ATime128::operator<(const ATime128& other) const {
 }
 
 int32 ATime128::ToText(char* out, int32 capacity) const {
-    const int64 days = FloorDiv(seconds_, kSecondsPerDay);
-    const int64 secondOfDay = seconds_ - days * kSecondsPerDay;
+    int64 days = seconds_ / kSecondsPerDay, secondOfDay = seconds_ % kSecondsPerDay;
+    if (secondOfDay < 0) {
+        secondOfDay += kSecondsPerDay;
+        --days;
+    }
     const CivilDate date = CivilFromDays(days);
     const uInt64 nanos = uInt64((U128(fraction_) * 1000000000u) >> 64);
     char text[kTextSize];
