@@ -16,6 +16,7 @@ struct CharTables {
     uChar lower[256];
     bool lead[256];
     bool doubleByte = false;
+    bool asciiPlain = true;
 };
 
 // One byte mapped through Unicode case and back; unchanged when either side has no single-byte form.
@@ -40,6 +41,8 @@ std::unique_ptr<CharTables> BuildTables(uInt32 codePage) {
         t->upper[b] = single ? FoldByte(codePage, uChar(b), WideToUpper) : uChar(b);
         t->lower[b] = single ? FoldByte(codePage, uChar(b), WideToLower) : uChar(b);
     }
+    for (int b = 0; b < 0x80; ++b)
+        t->asciiPlain &= t->lower[b] == ((b >= 'A' && b <= 'Z') ? b + 32 : b);
     return t;
 }
 
@@ -134,6 +137,12 @@ void AnsiCharLowerBuff(char* text, uInt32 length) {
     if (!text) return;
     const CharTables& t = State().Current();
     FoldBuffer(text, length, t.lower, t.lead);
+}
+
+const uChar* AnsiLowerTable(bool* asciiPlain) {
+    const CharTables& t = State().Current();
+    if (asciiPlain) *asciiPlain = t.asciiPlain;
+    return t.lower;
 }
 
 bool AnsiIsLeadByte(uChar c) {

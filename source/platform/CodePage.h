@@ -48,6 +48,9 @@ uChar AnsiCharLower(uChar c);
 void AnsiCharUpperBuff(char* text, uInt32 length);
 void AnsiCharLowerBuff(char* text, uInt32 length);
 bool AnsiIsLeadByte(uChar c);
+// The active lower-case table (256 entries, valid for the life of the process) and whether it folds the
+// ASCII letters exactly as ASCII does (true for every supported page; lets callers fold ASCII in bulk).
+const uChar* AnsiLowerTable(bool* asciiPlain);
 // The next character (a NUL does not advance) and the start of the character before `current`.
 const char* AnsiCharNext(const char* current);
 const char* AnsiCharPrev(const char* start, const char* current);
