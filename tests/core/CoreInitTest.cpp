@@ -11,6 +11,14 @@
 
 namespace {
 
+// Reports of the registry itself; managers may leave notes of their own while stopping.
+size_t RegistryReports(const testing_support::ReportCapture& capture) {
+    size_t n = 0;
+    for (const auto& r : capture.reports())
+        if (r.file == "source\\ServiceRegistry" || r.file == "source\\ServiceDependencyList") ++n;
+    return n;
+}
+
 std::vector<TQServiceRecord> Records() {
     std::vector<TQServiceRecord> records(16);
     const int32 n = TQCoreBaseServiceRecords(records.data(), int32(records.size()));
@@ -63,7 +71,7 @@ TEST(CoreInitTest, BaseStartsTenServicesInDependencyOrderAndKeepsStopRecords) {
         EXPECT_LE(MillisecCmp(r.startEnd, r.stopBegin), 0);
     }
     EXPECT_EQ(UninitTQCoreBase(), kErrNone);
-    EXPECT_TRUE(capture.reports().empty());
+    EXPECT_EQ(RegistryReports(capture), 0u);
 }
 
 TEST(CoreInitTest, BaseTwiceCountsStartsAndHostRegistryNeedsUnstartedDependencies) {
@@ -91,7 +99,7 @@ TEST(CoreInitTest, BaseTwiceCountsStartsAndHostRegistryNeedsUnstartedDependencie
     EXPECT_EQ(UninitTQCoreAppSupport(), kErrNone);
     EXPECT_EQ(UninitTQCoreAppSupport(), kErrNone);
     EXPECT_EQ(UninitTQCoreBase(), kErrNone);
-    EXPECT_EQ(capture.reports().size(), 1u);
+    EXPECT_EQ(RegistryReports(capture), 1u);
 }
 
 }  // namespace
