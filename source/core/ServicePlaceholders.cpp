@@ -23,15 +23,6 @@ class StringUtilsLocaleCache_Service final
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-class MemoryManager_Service final : public RefcountedServiceObject_T<MemoryManager_Service> {
-  public:
-    const char* Name() override { return "MemoryManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ThMutexService());
-        list.Add(ProtectedAtomicOperationsService());
-    }
-};
-
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
   public:
     const char* Name() override { return "TrackedMallocFree"; }
@@ -126,9 +117,6 @@ IServiceObject* tq::FloatingPointConstantsService() {
 }
 IServiceObject* tq::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
-}
-IServiceObject* MemoryManagerService(void) {
-    return MemoryManager_Service::Get();
 }
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
