@@ -101,7 +101,8 @@ BENCHMARK(BM_StdStringAppend)->Unit(benchmark::kMillisecond);
 
 std::string MixedText() {
     // ASCII words with accented Latin, Greek, CJK and an emoji, about 1 MiB.
-    const std::string unit = "plain words caf\xC3\xA9 \xCE\xB1\xCE\xB2\xCE\xB3 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 end\n";
+    const std::string unit =
+        "plain words caf\xC3\xA9 \xCE\xB1\xCE\xB2\xCE\xB3 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 end\n";
     std::string s;
     while (s.size() < (1u << 20)) s += unit;
     return s;

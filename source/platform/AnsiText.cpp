@@ -41,8 +41,7 @@ std::unique_ptr<CharTables> BuildTables(uInt32 codePage) {
         t->upper[b] = single ? FoldByte(codePage, uChar(b), WideToUpper) : uChar(b);
         t->lower[b] = single ? FoldByte(codePage, uChar(b), WideToLower) : uChar(b);
     }
-    for (int b = 0; b < 0x80; ++b)
-        t->asciiPlain &= t->lower[b] == ((b >= 'A' && b <= 'Z') ? b + 32 : b);
+    for (int b = 0; b < 0x80; ++b) t->asciiPlain &= t->lower[b] == ((b >= 'A' && b <= 'Z') ? b + 32 : b);
     return t;
 }
 

@@ -108,7 +108,8 @@ int32 SkipAsciiFolded16(const uChar* a, const uChar* b, int32 n) {
         const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
         const __m128i x = _mm_xor_si128(va, vb);
         const __m128i letter = _mm_cmpgt_epi8(limit, _mm_add_epi8(_mm_or_si128(va, bit), bias));
-        const __m128i ok = _mm_or_si128(_mm_cmpeq_epi8(x, zero), _mm_and_si128(_mm_cmpeq_epi8(x, bit), letter));
+        const __m128i ok =
+            _mm_or_si128(_mm_cmpeq_epi8(x, zero), _mm_and_si128(_mm_cmpeq_epi8(x, bit), letter));
         if (_mm_movemask_epi8(ok) != 0xFFFF) break;
     }
     return i;

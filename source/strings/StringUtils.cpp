@@ -362,6 +362,13 @@ int32 CodePageStringToUTF8String(uInt32 codePage, std::string& s) {
     }
 }
 
+int32 CodePageStringToUTF8String(std::string& s) {
+    TQAppInterface* app = TQApp();
+    const char* language = app ? app->LanguageName() : nullptr;
+    // Without a host (or a language) the text is taken to be in the ANSI code page.
+    return CodePageStringToUTF8String(LanguageToCodePage(language ? language : ""), s);
+}
+
 uInt32 LanguageToCodePage(const std::string& language) {
     struct Entry {
         const char* lowerName;

@@ -83,6 +83,45 @@ TEST_F(StringUtilsTest, ConversionsFollowTheActiveCodePage) {
     EXPECT_EQ(other, "x");
 }
 
+class LanguageHost : public TQAppInterface {
+  public:
+    explicit LanguageHost(const char* language) : language_(language) {}
+    const char* ProductName() override { return "test"; }
+    const char* AppName() override { return "test"; }
+    int32 AppAPIVersion() override { return 0; }
+    int32 AppEditorVersion() override { return 0; }
+    const char* BuiltAppName() override { return "test"; }
+    bool IsTopLevel() override { return true; }
+    bool IsBoundApp() override { return false; }
+    bool IsRunTime() override { return false; }
+    bool IsFullFeatureRunTime() override { return false; }
+    bool IsEmbeddedRunTime() override { return false; }
+    void PrepareAppFileName() override {}
+    bool AcceptsLeadingPlus() override { return false; }
+    const char* LanguageName() override { return language_; }
+    int32 StringResourceRefNum() override { return 0; }
+
+  private:
+    const char* language_;
+};
+
+TEST_F(StringUtilsTest, HostLanguageChoosesTheSourceCodePage) {
+    LanguageHost japanese("Japanese");
+    TQAppInterfaceSet(&japanese);
+    std::string s = "\x93\xFA";
+    EXPECT_EQ(CodePageStringToUTF8String(s), 0);
+    EXPECT_EQ(s, "\xE6\x97\xA5");
+    LanguageHost unknown("Klingon");
+    TQAppInterfaceSet(&unknown);
+    s = "\xE9";  // the ANSI code page (1252 here)
+    EXPECT_EQ(CodePageStringToUTF8String(s), 0);
+    EXPECT_EQ(s, "\xC3\xA9");
+    TQAppInterfaceSet(nullptr);
+    s = "\xE9";
+    EXPECT_EQ(CodePageStringToUTF8String(s), 0);
+    EXPECT_EQ(s, "\xC3\xA9");
+}
+
 TEST_F(StringUtilsTest, BufferAndAllocatingUtf8Forms) {
     const TQWString wide = W(u"a\u00E9\u20AC");
     char out[8];
