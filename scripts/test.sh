@@ -4,7 +4,7 @@
 # (e.g. "release asan").
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-stages=${TQCORE_STAGES:-release asan tsan install win64}
+stages=${TQCORE_STAGES:-release asan tsan install win64 fuzz}
 "$top/scripts/deps.sh" native
 
 run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure "${@:2}"; }

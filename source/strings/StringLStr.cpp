@@ -250,12 +250,18 @@ TqErr LStrFromPtr(LStrHandle* h, int32 length, const void* src) {
         *h = nullptr;
         return kErrNone;
     }
-    const bool aliased = Inside(*h, src);
-    const ptrdiff_t offset = aliased ? static_cast<const uChar*>(src) - reinterpret_cast<uChar*>(**h) : 0;
+    if (Inside(*h, src)) {
+        // Text taken from the string itself moves into place before the block can shrink under it; text
+        // that would run past the block is refused.
+        const uChar* base = reinterpret_cast<const uChar*>(**h);
+        if (static_cast<const uChar*>(src) + length > base + BlockSize(*h)) return kErrArgument;
+        std::memmove((**h)->str, src, size_t(length));
+        (**h)->cnt = length;
+        return Resize(*h, kLStrHeader + length);
+    }
     const TqErr err = EnsureBlock(h, kLStrHeader + length);
     if (err) return err;
-    const void* from = aliased ? reinterpret_cast<uChar*>(**h) + offset : src;
-    std::memmove((**h)->str, from, size_t(length));
+    std::memcpy((**h)->str, src, size_t(length));
     (**h)->cnt = length;
     return kErrNone;
 }
