@@ -99,6 +99,8 @@ TQ_EXTERN_C_END
 #ifdef __cplusplus
 #include <string>
 
+#include "tqcore/clocks.h"
+
 class DebugStream;
 namespace tq::platform {
 class MachineDescription;
@@ -199,8 +201,8 @@ class TQ_API OpSystemInfo {
     virtual uInt32 MinorVersion() const = 0;
     virtual uInt32 BuildNumber() const = 0;
     virtual OpSystemFeatureFlags Features() const = 0;
-    // High-resolution clock reading (nanoseconds of a monotonic clock) taken when the object was built.
-    virtual uInt64 CreationTime() const = 0;
+    // High-resolution clock reading taken when the object was built.
+    virtual HiResClock CreationTime() const = 0;
 };
 
 // The process-wide OpSystemInfo, built once on first call.

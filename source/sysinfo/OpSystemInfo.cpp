@@ -1,4 +1,3 @@
-#include <chrono>
 #include <cstdio>
 
 #include "platform/OsInfo.h"
@@ -19,9 +18,6 @@ class RunningSystem final : public OpSystemInfo {
         extra_ = id_.detail.empty() ? "unknown" : id_.detail;
         features_ = OpSystemFeatureFlags::k64Bit();
         if (id_.isNT) features_ = features_ | OpSystemFeatureFlags::kIsNTOS();
-        created_ = uInt64(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              std::chrono::steady_clock::now().time_since_epoch())
-                              .count());
     }
     int32 TargetCode() const override { return id_.isNT ? kOSWindowsX64 : kOSLinuxX64; }
     const char* TargetName() const override { return GetOSNameFromID(TargetCode()); }
@@ -31,14 +27,14 @@ class RunningSystem final : public OpSystemInfo {
     uInt32 MinorVersion() const override { return id_.minor; }
     uInt32 BuildNumber() const override { return id_.build; }
     OpSystemFeatureFlags Features() const override { return features_; }
-    uInt64 CreationTime() const override { return created_; }
+    HiResClock CreationTime() const override { return created_; }
 
   private:
     tq::platform::OsIdentity id_;
     std::string version_;
     std::string extra_;
     OpSystemFeatureFlags features_;
-    uInt64 created_ = 0;
+    HiResClock created_{HiResClock::kInitNow};
 };
 
 }  // namespace

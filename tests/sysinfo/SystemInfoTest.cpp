@@ -72,6 +72,7 @@ TEST(SystemInfoTest, OperatingSystemIdentity) {
     ASSERT_GT(v.size(), std::string(pair).size());
     EXPECT_EQ(v.substr(v.size() - std::string(pair).size()), pair);
     EXPECT_FALSE(os.ExtraText().empty());
+    EXPECT_FALSE(HiResClock(HiResClock::kInitNow) < os.CreationTime());
 #if defined(_WIN32)
     EXPECT_EQ(os.TargetCode(), kOSWindowsX64);
     EXPECT_TRUE(os.Features().Has(OpSystemFeatureFlags::kIsNTOS()));
