@@ -5,14 +5,7 @@
 
 #include "tqcore/types.h"
 
-// 16 bytes in the platform GUID layout.
-typedef struct PKGuidType {
-    uInt32 data1;
-    uInt16 data2;
-    uInt16 data3;
-    uInt8 data4[8];
-} PKGuidType;
-
+// PKGuidType (types.h): 16 bytes in the platform GUID layout.
 // Bytes of a GUID's text form including its NUL.
 enum { kPKGuidTextSize = 37 };
 
