@@ -1,6 +1,6 @@
 // tqcore/sysinfo.h - CPU and operating-system information, the command line, module paths, versions and
 // GUIDs. Every function may be called from any thread, except the command-line setters
-// (Init/Uninit/SetIgnore/ SetPrefsPath), which belong to start-up and shut-down.
+// (Init/Uninit/SetIgnore/SetPrefsPath), which belong to start-up and shut-down.
 #pragma once
 
 #include "tqcore/types.h"
