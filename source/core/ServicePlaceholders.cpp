@@ -10,12 +10,6 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
-  public:
-    const char* Name() override { return "FloatingPointConstants"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class ThEvent_Service final : public RefcountedServiceObject_T<ThEvent_Service> {
   public:
     const char* Name() override { return "ThEvent"; }
@@ -139,9 +133,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 IServiceObject* tq::DebugStreamService() {
     return DebugStream_Service::Get();
-}
-IServiceObject* tq::FloatingPointConstantsService() {
-    return FloatingPointConstants::Get();
 }
 IServiceObject* tq::ThEventService() {
     return ThEvent_Service::Get();
