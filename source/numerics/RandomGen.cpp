@@ -1,9 +1,9 @@
 // The combined three-generator uniform random source: one process-wide state under a lock, and the same
 // step on caller-owned state.
-#include <chrono>
 #include <cmath>
 #include <mutex>
 
+#include "tqcore/clocks.h"
 #include "tqcore/core.h"
 #include "tqcore/numerics.h"
 
@@ -35,12 +35,6 @@ Global& TheGenerator() {
     return g;
 }
 
-// The millisecond clock's low bits; the portable steady clock serves until the clock subsystem provides it.
-uInt32 MilliSecsNow() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return uInt32(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 }  // namespace
 
 TQ_EXTERN_C_BEGIN
@@ -48,7 +42,7 @@ TQ_EXTERN_C_BEGIN
 TQ_API TqErr InitRandomGen(void) {
     Global& g = TheGenerator();
     std::lock_guard<std::mutex> hold(g.lock);
-    Seed(g.state, MilliSecsNow() & 0x3FFF);
+    Seed(g.state, MilliSecs() & 0x3FFF);
     return kErrNone;
 }
 
