@@ -10,6 +10,7 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     void Dependencies(IServiceDependencyList&) override {}
 };
 
+<<<<<<< HEAD
 class ThEvent_Service final : public RefcountedServiceObject_T<ThEvent_Service> {
   public:
     const char* Name() override { return "ThEvent"; }
@@ -22,18 +23,19 @@ class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> 
     void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThEventService()); }
 };
 
+=======
+class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
+  public:
+    const char* Name() override { return "FloatingPointConstants"; }
+    void Dependencies(IServiceDependencyList&) override {}
+};
+
+>>>>>>> main
 class StringUtilsLocaleCache_Service final
     : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
   public:
     const char* Name() override { return "StringUtilsLocaleCache"; }
     void Dependencies(IServiceDependencyList&) override {}
-};
-
-class ProtectedAtomicOperations_Service final
-    : public RefcountedServiceObject_T<ProtectedAtomicOperations_Service> {
-  public:
-    const char* Name() override { return "ProtectedAtomicOperations"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThMutexService()); }
 };
 
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
@@ -125,17 +127,19 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 IServiceObject* tq::DebugStreamService() {
     return DebugStream_Service::Get();
 }
+<<<<<<< HEAD
 IServiceObject* tq::ThEventService() {
     return ThEvent_Service::Get();
 }
 IServiceObject* tq::ThMutexService() {
     return ThMutex_Service::Get();
+=======
+IServiceObject* tq::FloatingPointConstantsService() {
+    return FloatingPointConstants::Get();
+>>>>>>> main
 }
 IServiceObject* tq::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
-}
-IServiceObject* ProtectedAtomicOperationsService(void) {
-    return ProtectedAtomicOperations_Service::Get();
 }
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
