@@ -10,27 +10,6 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-<<<<<<< HEAD
-class ThEvent_Service final : public RefcountedServiceObject_T<ThEvent_Service> {
-  public:
-    const char* Name() override { return "ThEvent"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
-class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> {
-  public:
-    const char* Name() override { return "ThMutex"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThEventService()); }
-};
-
-=======
-class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
-  public:
-    const char* Name() override { return "FloatingPointConstants"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
->>>>>>> main
 class StringUtilsLocaleCache_Service final
     : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
   public:
@@ -126,17 +105,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 IServiceObject* tq::DebugStreamService() {
     return DebugStream_Service::Get();
-}
-<<<<<<< HEAD
-IServiceObject* tq::ThEventService() {
-    return ThEvent_Service::Get();
-}
-IServiceObject* tq::ThMutexService() {
-    return ThMutex_Service::Get();
-=======
-IServiceObject* tq::FloatingPointConstantsService() {
-    return FloatingPointConstants::Get();
->>>>>>> main
 }
 IServiceObject* tq::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
