@@ -10,12 +10,6 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
-  public:
-    const char* Name() override { return "FloatingPointConstants"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
   public:
     const char* Name() override { return "TrackedMallocFree"; }
@@ -104,9 +98,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 IServiceObject* tq::DebugStreamService() {
     return DebugStream_Service::Get();
-}
-IServiceObject* tq::FloatingPointConstantsService() {
-    return FloatingPointConstants::Get();
 }
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
