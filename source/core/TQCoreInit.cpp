@@ -5,6 +5,7 @@
 #include "core/ServiceAccessors.h"
 #include "core/ServiceRegistry.h"
 #include "platform/DynamicLibrary.h"
+#include "tqcore/memory.h"
 
 namespace {
 
@@ -66,8 +67,11 @@ bool PreferenceBool(const char*) {
     return false;
 }
 
-// Nothing to apply until the memory manager reads its settings from the preference file.
-void ApplyMemoryAppSettings() {}
+// A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and
+// "MemoryManger.UseMasterPointerPool" join when the memory manager exports their switches.
+void ApplyMemoryAppSettings() {
+    if (PreferenceBool("NeverShrinkBuffers")) SetNeverShrinkBuffers(1);
+}
 
 }  // namespace tq
 
