@@ -4,6 +4,7 @@
 #include "core/AppSupportHooks.h"
 #include "core/ServiceAccessors.h"
 #include "core/ServiceRegistry.h"
+#include "diagnostics/StackOverflowHandler.h"
 #include "platform/DynamicLibrary.h"
 #include "tqcore/memory.h"
 
@@ -76,6 +77,8 @@ void ApplyMemoryAppSettings() {
 }  // namespace tq
 
 TqErr InitTQCoreBase(void) {
+    // A stack overflow anywhere in the host then ends the process quietly with its status.
+    tq::InstallStackOverflowHandler();
     FillBaseServices();
     // A second call replaces the base registry; the earlier one is released without stopping its services.
     if (gBaseRegistry) gBaseRegistry->Release();
