@@ -1,6 +1,7 @@
 // Code-page conversion, case mapping and BSTRs through the Win32 interfaces.
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #include <cstdlib>
 
