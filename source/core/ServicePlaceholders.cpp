@@ -4,12 +4,6 @@
 
 namespace {
 
-class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_Service> {
-  public:
-    const char* Name() override { return "DebugStream_Service"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
   public:
     const char* Name() override { return "FloatingPointConstants"; }
@@ -137,9 +131,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 }  // namespace
 
-IServiceObject* tq::DebugStreamService() {
-    return DebugStream_Service::Get();
-}
 IServiceObject* tq::FloatingPointConstantsService() {
     return FloatingPointConstants::Get();
 }
