@@ -18,15 +18,8 @@ struct PoolBuffer {
     char text[DebugStream::kBufferSize];
 };
 
-// The call stack of one failed checkout.
-struct FailureStack {
-    int32 frameCount = 0;
-};
-
-// Fills in the caller's stack for the failure list.
-void RecordCallerStack(FailureStack& stack) {
-    stack.frameCount = 0;
-}
+// The library's stacks are 16 frames deep.
+using FailureStack = StackChainFS<16>;
 
 class DebugStream_Service;
 std::atomic<DebugStream_Service*> gActivePool{nullptr};
@@ -45,7 +38,7 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     }
 
     // A free pool buffer, or null after counting and recording the failure.
-    PoolBuffer* Checkout() {
+    __attribute__((noinline)) PoolBuffer* Checkout() {
         for (PoolBuffer& b : buffers_) {
             uInt32 expected = 0;
             if (b.inUse.compare_exchange_strong(expected, 1, std::memory_order_acquire)) return &b;
@@ -56,16 +49,26 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     }
 
     int32 FailedCheckouts() const { return failedCheckouts_.load(std::memory_order_relaxed); }
+    bool CopyFailure(int32 index, StackChainFS<16>* out) {
+        std::lock_guard<std::mutex> lock(failuresMutex_);
+        if (index < 0 || index >= failureCount_) return false;
+        *out = failures_[size_t(index)];
+        return true;
+    }
     int32 RecordedFailures() {
         std::lock_guard<std::mutex> lock(failuresMutex_);
         return failureCount_;
     }
 
   private:
-    // The stack is taken outside the lock; the list never allocates, so a report from inside cannot recurse.
-    void RecordFailure() {
+    // The stack is taken outside the lock and only while there is room; the list never allocates, so a
+    // report from inside cannot recurse.
+    __attribute__((noinline)) void RecordFailure() {
+        if (RecordedFailures() >= kMaxRecordedFailures) return;
         FailureStack stack;
-        RecordCallerStack(stack);
+        // Leaves out this function, Checkout and the stream constructor: the first frame is the reporting
+        // code.
+        stack.Record(3);
         std::lock_guard<std::mutex> lock(failuresMutex_);
         if (failureCount_ < kMaxRecordedFailures) failures_[size_t(failureCount_++)] = stack;
     }
@@ -86,6 +89,11 @@ IServiceObject* tq::DebugStreamService() {
 int32 tq::DebugStreamFailedCheckouts() {
     DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
     return pool ? pool->FailedCheckouts() : 0;
+}
+
+bool tq::DebugStreamFailureStack(int32 index, StackChainFS<16>* out) {
+    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    return pool && out && pool->CopyFailure(index, out);
 }
 
 int32 tq::DebugStreamRecordedFailureStacks() {

@@ -1,7 +1,7 @@
 // The debug-stream buffer pool, owned by the debug-stream service: what callers outside DebugStream may see.
 #pragma once
 
-#include "tqcore/types.h"
+#include "tqcore/diagnostics.h"
 
 namespace tq {
 
@@ -9,5 +9,7 @@ namespace tq {
 // since the service last started; both 0 while it is not running.
 int32 DebugStreamFailedCheckouts();
 int32 DebugStreamRecordedFailureStacks();
+// Copies the index-th recorded stack; false when there is none.
+bool DebugStreamFailureStack(int32 index, StackChainFS<16>* out);
 
 }  // namespace tq

@@ -127,6 +127,11 @@ TEST_F(DebugStreamPoolTest, FourPoolBuffersThenHeapWithFailuresCounted) {
     }
     EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 105);
     EXPECT_EQ(tq::DebugStreamRecordedFailureStacks(), 100);
+    StackChainFS<16> stack;
+    ASSERT_TRUE(tq::DebugStreamFailureStack(99, &stack));
+    EXPECT_GT(stack.Count(), 0);
+    EXPECT_FALSE(tq::DebugStreamFailureStack(100, &stack));
+    EXPECT_FALSE(tq::DebugStreamFailureStack(-1, &stack));
     held[2]->Process();
     DebugStream reused("unit", 1, "r", kDbgNote);
     EXPECT_TRUE(reused.UsesPoolBuffer()) << "processing returns the buffer";
