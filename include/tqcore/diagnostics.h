@@ -202,6 +202,16 @@ TQ_API void ToDebugStream(DebugStream& s, double v);
 TQ_API void ToDebugStream(DebugStream& s, bool v);
 TQ_API void ToDebugStream(DebugStream& s, const LStr* v);
 TQ_API void ToDebugStream(DebugStream& s, LStrHandle v);
+// Complex single and double values (a real part `re`, then an imaginary part `im`): "(re, im)".
+template <class C>
+requires std::is_floating_point_v<decltype(C::re)> && std::is_same_v<decltype(C::re), decltype(C::im)>
+void ToDebugStream(DebugStream& s, const C& value) {
+    s.Append('(');
+    ToDebugStream(s, value.re);
+    s.Append(", ");
+    ToDebugStream(s, value.im);
+    s.Append(')');
+}
 // Function pointers render as "%p" does on Win64: 16 upper-case hex digits.
 TQ_API void ToDebugStream(DebugStream& s, void (*fn)(void));
 template <class R, class... A>

@@ -55,6 +55,18 @@ TEST(DebugStreamFormatTest, RealBoolAndFunctionRenderings) {
     EXPECT_EQ(SampleFunction(1), 2);
 }
 
+TEST(DebugStreamFormatTest, ComplexRendersBothParts) {
+    struct Single {
+        float re, im;
+    };
+    struct Double {
+        double re, im;
+    };
+    EXPECT_EQ(Rendered(Single{1.5f, -2.0f}), "(1.500000, -2.000000)");
+    EXPECT_EQ(Rendered(Double{0.0, 1e-7}), "(0.000000, 0.000000)");
+    EXPECT_EQ(Rendered(Double{-3.25, 4.5}), "(-3.250000, 4.500000)");
+}
+
 TEST(DebugStreamFormatTest, LongStringsAndHandles) {
     struct {
         int32 cnt;

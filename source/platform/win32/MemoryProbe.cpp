@@ -12,10 +12,19 @@ size_t PageSize() {
     ::GetSystemInfo(&info);
     return size_t(info.dwPageSize);
 }
+
+// Committed pages without a no-access or guard protection; Wine's ReadProcessMemory on the own process
+// ignores the protection, so it is checked first.
+bool PageReadable(const void* address) {
+    MEMORY_BASIC_INFORMATION info;
+    if (::VirtualQuery(address, &info, sizeof info) != sizeof info) return false;
+    if (info.State != MEM_COMMIT) return false;
+    return !(info.Protect & (PAGE_NOACCESS | PAGE_GUARD)) && info.Protect != 0;
+}
 }  // namespace
 
 bool ReadOwnMemoryByte(const void* address, uInt8* out) {
-    if (!out) return false;
+    if (!out || !PageReadable(address)) return false;
     SIZE_T n = 0;
     return ::ReadProcessMemory(::GetCurrentProcess(), address, out, 1, &n) && n == 1;
 }
