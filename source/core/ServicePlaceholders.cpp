@@ -4,12 +4,6 @@
 
 namespace {
 
-class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
-  public:
-    const char* Name() override { return "FloatingPointConstants"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class StringUtilsLocaleCache_Service final
     : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
   public:
@@ -103,9 +97,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 }  // namespace
 
-IServiceObject* tq::FloatingPointConstantsService() {
-    return FloatingPointConstants::Get();
-}
 IServiceObject* tq::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tqcore/diagnostics.h"
+#include "tqcore/numerics.h"
 
 namespace {
 
@@ -65,6 +66,8 @@ TEST(DebugStreamFormatTest, ComplexRendersBothParts) {
     EXPECT_EQ(Rendered(Single{1.5f, -2.0f}), "(1.500000, -2.000000)");
     EXPECT_EQ(Rendered(Double{0.0, 1e-7}), "(0.000000, 0.000000)");
     EXPECT_EQ(Rendered(Double{-3.25, 4.5}), "(-3.250000, 4.500000)");
+    EXPECT_EQ(Rendered(cmplx64{0.5f, 8.0f}), "(0.500000, 8.000000)");
+    EXPECT_EQ(Rendered(cmplx128{-1.0, 0.25}), "(-1.000000, 0.250000)");
 }
 
 TEST(DebugStreamFormatTest, LongStringsAndHandles) {
