@@ -4,13 +4,6 @@
 
 namespace {
 
-class StringUtilsLocaleCache_Service final
-    : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
-  public:
-    const char* Name() override { return "StringUtilsLocaleCache"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
   public:
     const char* Name() override { return "TrackedMallocFree"; }
@@ -97,9 +90,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 }  // namespace
 
-IServiceObject* tq::StringUtilsLocaleCacheService() {
-    return StringUtilsLocaleCache_Service::Get();
-}
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
 }
