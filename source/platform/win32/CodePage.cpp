@@ -1,6 +1,6 @@
 // Code-page conversion, case mapping and BSTRs through the Win32 interfaces.
 #include <windows.h>
-// After windows.h, which it needs.
+// oleauto.h needs the types windows.h declares first.
 #include <oleauto.h>
 
 #include <cstdlib>
