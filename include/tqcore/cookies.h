@@ -16,7 +16,8 @@ TQ_API MagicCookieJar MCNewJar(void);
 TQ_API MagicCookieJar MCNewBigJar(uInt32 infoSize);
 // Frees the jar and every record (a note is reported when cookies remain); null is accepted. Returns 0.
 TQ_API TqErr MCDisposeJar(MagicCookieJar jar);
-// A new cookie holding a copy of info (null info stores zeros); 0 when the jar is null, full or out of memory.
+// A new cookie holding a copy of info (null info stores zeros); 0 when the jar is null, full or out of
+// memory.
 TQ_API MagicCookie MCNewCookie(MagicCookieJar jar, const void* info);
 // Frees the record, first copying its info to infoOut when non-null. 0, or 1 for an invalid cookie.
 TQ_API int32 MCDisposeCookie(MagicCookieJar jar, MagicCookie cookie, void* infoOut);

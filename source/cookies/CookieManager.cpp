@@ -77,18 +77,33 @@ uInt32 LeafSlots(const PouchTree& t) {
     return 1u << t.levels[kLevels - 1].width;
 }
 
-uInt8* FindSlot(PouchTree* t, uInt32 index) {
-    if (index < LeafSlots(*t)) {
+// The tree is always built from kLevelWidths, so the lock-free walk uses the same shape as constants.
+struct Shape {
+    uInt32 shift[kLevels], mask[kLevels];
+};
+constexpr Shape kShape = [] {
+    Shape shape{};
+    uInt32 shift = 0;
+    for (int level = kLevels - 1; level >= 0; --level) {
+        shape.shift[level] = shift;
+        shape.mask[level] = (1u << kLevelWidths[level]) - 1;
+        shift += kLevelWidths[level];
+    }
+    return shape;
+}();
+
+[[gnu::always_inline]] inline uInt8* FindSlot(PouchTree* t, uInt32 index) {
+    if (index <= kShape.mask[kLevels - 1]) {
         uInt8* first = Load(t->firstLeaf);
         return first ? first + index * t->stride : nullptr;
     }
     void** array = t->root;
     for (int level = 0; level < kLevels - 1; ++level) {
-        void* next = Load(array[Part(*t, level, index)]);
+        void* next = Load(array[(index >> kShape.shift[level]) & kShape.mask[level]]);
         if (!next) return nullptr;
         array = static_cast<void**>(next);
     }
-    return reinterpret_cast<uInt8*>(array) + Part(*t, kLevels - 1, index) * t->stride;
+    return reinterpret_cast<uInt8*>(array) + (index & kShape.mask[kLevels - 1]) * t->stride;
 }
 
 // A new leaf page's slots are chained free in index order, running on into the next page.
@@ -166,15 +181,20 @@ JarHeader* Usable(MagicCookieJar jar) {
     return jar && *jar ? Header(jar) : nullptr;
 }
 
-// The slot a cookie names when it is live; with requireRights, a rights-mode record must also hold a right.
-uInt8* Lookup(JarHeader* h, MagicCookie cookie, bool requireRights) {
+// Whether the slot is in use by this very cookie; with requireRights, a rights-mode record must also hold a
+// right.
+[[gnu::always_inline]] inline bool Owns(const JarHeader* h, uInt8* slot, MagicCookie cookie,
+                                        bool requireRights) {
+    if (Load(LinkOf(slot)) >= 0) return false;
+    const uInt32 state = Load(StateOf(slot));
+    return TagOf(state) == TagOf(cookie) && !(requireRights && h->rights && RightsOf(state) == 0);
+}
+
+// The slot a live cookie names, else null. Inlined: it is the whole cost of a lookup.
+[[gnu::always_inline]] inline uInt8* Lookup(JarHeader* h, MagicCookie cookie, bool requireRights) {
     if (cookie <= kIndexMask) return nullptr;
     uInt8* slot = FindSlot(h->tree, cookie & kIndexMask);
-    if (!slot || Load(LinkOf(slot)) >= 0) return nullptr;
-    const uInt32 state = Load(StateOf(slot));
-    if (TagOf(state) != TagOf(cookie)) return nullptr;
-    if (requireRights && h->rights && RightsOf(state) == 0) return nullptr;
-    return slot;
+    return slot && Owns(h, slot, cookie, requireRights) ? slot : nullptr;
 }
 
 bool InUseWithRights(const JarHeader* h, uInt8* slot) {
@@ -346,11 +366,12 @@ int32 MCGetCookieInfo(MagicCookieJar jar, MagicCookie cookie, void* infoOut) {
     JarHeader* h = Usable(jar);
     if (!h) return 1;
     if (h->infoSize == 8) {
-        // Read first, then confirm the cookie still owns the slot: a dispose in between is caught.
+        // Read first, then confirm the cookie still owns the slot (pages never move): a dispose in between
+        // is caught.
         uInt8* slot = Lookup(h, cookie, true);
         uInt64 v = 0;
         if (slot) v = Load(*reinterpret_cast<uInt64*>(InfoOf(slot)));
-        const bool valid = slot && Lookup(h, cookie, true) == slot;
+        const bool valid = slot && Owns(h, slot, cookie, true);
         if (!valid) v = 0;
         if (infoOut) std::memcpy(infoOut, &v, 8);
         return valid ? 0 : 1;

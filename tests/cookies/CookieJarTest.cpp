@@ -85,8 +85,9 @@ TEST_F(CookieJarTest, DisposedCookieIsDeadToEveryOperationAndItsSlotIsReusedLast
 TEST_F(CookieJarTest, ForgedAndOutOfRangeValuesAreInvalid) {
     const MagicCookie c = New(5);
     uInt64 out;
-    for (MagicCookie bad : {MagicCookie(0), IndexOf(c), MagicCookie(0xFFFFF), c ^ 0x00100000u, c ^ 0x80000000u,
-                            (c & 0xFFF00000u) | 1u, (c & 0xFFF00000u) | 64u, (c & 0xFFF00000u) | 0xFFFFFu}) {
+    for (MagicCookie bad :
+         {MagicCookie(0), IndexOf(c), MagicCookie(0xFFFFF), c ^ 0x00100000u, c ^ 0x80000000u,
+          (c & 0xFFF00000u) | 1u, (c & 0xFFF00000u) | 64u, (c & 0xFFF00000u) | 0xFFFFFu}) {
         EXPECT_EQ(MCIsACookie(jar_, bad), 0) << std::hex << bad;
         EXPECT_EQ(MCGetCookieInfo(jar_, bad, &out), 1) << std::hex << bad;
         EXPECT_EQ(MCDisposeCookie(jar_, bad, nullptr), 1) << std::hex << bad;
