@@ -170,12 +170,12 @@ TEST(CookieJarLifeTest, OddInfoSizesKeepNeighboursApart) {
         EXPECT_EQ(Header(jar)->stride, (size + 15) & ~7u);
         std::vector<MagicCookie> c;
         for (int i = 0; i < 70; ++i) {
-            std::vector<uInt8> info(size, uInt8(i));
+            std::vector<uInt8> info(size + 1, uInt8(i));
             c.push_back(MCNewCookie(jar, info.data()));
             ASSERT_NE(c.back(), 0u);
         }
         for (int i = 0; i < 70; ++i) {
-            std::vector<uInt8> out(size + 1, 0xEE), expect(size, uInt8(i));
+            std::vector<uInt8> out(size + 1, 0xEE), expect(size + 1, uInt8(i));
             ASSERT_EQ(MCGetCookieInfo(jar, c[i], out.data()), 0);
             EXPECT_EQ(std::memcmp(out.data(), expect.data(), size), 0) << size << " " << i;
             EXPECT_EQ(out[size], 0xEE);  // nothing written past the info
