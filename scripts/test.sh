@@ -4,7 +4,7 @@
 # (e.g. "release asan").
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-stages=${TQCORE_STAGES:-release asan tsan install win64}
+stages=${TQCORE_STAGES:-release asan tsan install win64 fuzz}
 "$top/scripts/deps.sh" native
 
 # run.sh shares the release tree with tests turned off: turn them on again, and never pass with none found.
