@@ -22,7 +22,8 @@ TEST(CookieConcurrencyTest, LookupsStayConsistentWhileOthersAddAndDispose) {
     std::atomic<int> wrong{0}, hits{0};
 
     auto writer = [&](int id) {
-        for (int round = 0; round < 4000; ++round) {
+        // Writers go on until the readers have seen live cookies, however the threads are scheduled.
+        for (int round = 0; round < 4000 || (hits.load() < 100 && round < 2000000); ++round) {
             const uInt64 token = nextToken.fetch_add(1);
             const MagicCookie c = MCNewCookie(jar, &token);
             if (!c) {
