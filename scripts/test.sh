@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: plain, under AddressSanitizer+UBSan, and the thread tests under
-# ThreadSanitizer. Set TQCORE_STAGES to run a subset (e.g. "release asan").
+# ThreadSanitizer, the installed tree, and the Win64 build under Wine. Set TQCORE_STAGES to run a subset
+# (e.g. "release asan").
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-stages=${TQCORE_STAGES:-release asan tsan install}
+stages=${TQCORE_STAGES:-release asan tsan install win64}
 "$top/scripts/deps.sh" native
 
 run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure "${@:2}"; }

@@ -101,3 +101,55 @@ class RefcountedServiceObject_T : public IServiceObject {
     static inline T* sInstance = nullptr;
 };
 #endif
+
+#ifdef __cplusplus
+#include <exception>
+
+#include "tqcore/diagnostics.h"
+
+// The library's exception: a code with its source location, a detail text and the stack at construction.
+// Copies keep every field, the stack included.
+class TQ_API PKExcept : public std::exception {
+  public:
+    static constexpr int32 kDetailSize = 128;
+    static constexpr int32 kFileSize = 32;
+    static constexpr int32 kDescriptionSize = 256;
+
+    // Null detail or file give empty texts; a longer detail is cut, a longer file name keeps its tail.
+    PKExcept(TqErr code, const char* detail, const char* file, int32 line);
+    PKExcept(const PKExcept&);
+    PKExcept& operator=(const PKExcept&);
+    ~PKExcept() override;
+
+    const char* what() const noexcept override;
+    virtual TqErr ErrorCode() const;
+    virtual const char* File() const;
+    virtual int32 Line() const;
+    virtual const char* Detail() const;
+    virtual StackChain& Stack();
+    virtual const StackChain& Stack() const;
+
+  private:
+    TqErr code_;
+    char detail_[kDetailSize];
+    char file_[kFileSize];
+    int32 line_;
+    char description_[kDescriptionSize];
+    StackChainFS<16> stack_;
+};
+
+// Call only inside a catch handler: converts the exception in flight (bad_alloc -> 2, bad_cast -> 42,
+// PKExcept
+// -> a copy, other std::exception -> 42). Anything else is reported at level 3 and rethrown unchanged.
+TQ_API PKExcept GetExceptionInCatch_FileAndLine(const char* file, int32 line);
+#endif
+
+TQ_EXTERN_C_BEGIN
+// Maps the calling thread's last Win32 error to a code (unknown values give kErrIO).
+TQ_API TqErr Win32ToPKFileErr(void);
+// Maps a run-time library errno value to a code; enoentIsArgument makes ENOENT kErrArgument instead of
+// kErrNotFound. Unknown values give kErrIO.
+TQ_API TqErr ErrnoToPKFileErr(int err, bool enoentIsArgument);
+// Structured-exception filter: 1 (handle) for the stack-overflow status 0xC00000FD, else 0 (keep searching).
+TQ_API int32 stack_overflow_exception_filter(int32 code);
+TQ_EXTERN_C_END

@@ -91,3 +91,67 @@ TQ_API void ToDebugStream(DebugStream& s, const LStr* v);
 TQ_API void ToDebugStream(DebugStream& s, LStrHandle v);
 
 #endif
+
+#ifdef __cplusplus
+
+class StackDecoder;
+
+// The return addresses of one call stack. A chain is filled by one thread at a time; decoding may run
+// anywhere.
+class TQ_API StackChain {
+  public:
+    StackChain() = default;
+    StackChain(const StackChain&) = default;
+    StackChain& operator=(const StackChain&) = default;
+    virtual ~StackChain();
+    // Records the caller's stack, leaving out skipFrames frames above the caller; stores at most Capacity().
+    virtual void Record(int32 skipFrames);
+    // Records from a saved processor context (the OS's context record, e.g. from a fault handler); a null
+    // context records the caller's stack. frame is the context's frame address, or null to take it from
+    // there.
+    virtual void RecordFrom(const void* context, const void* frame, int32 skipFrames);
+    // A decoder over a copy of the recorded frames; the caller deletes it. Null when memory runs out.
+    virtual StackDecoder* FrameDecoder() const;
+    virtual void** Storage() = 0;
+    virtual int32 Capacity() const = 0;
+
+    int32 Count() const { return count_; }
+    const void* Frame(int32 index) const;
+
+  protected:
+    int32 count_ = 0;
+};
+
+// A chain with room for N addresses in the object itself; the library records with N = 16.
+template <int32 N>
+class StackChainFS final : public StackChain {
+  public:
+    void** Storage() override { return frames_; }
+    int32 Capacity() const override { return N; }
+
+  private:
+    void* frames_[N] = {};
+};
+
+// Turns recorded addresses into "<module> <symbol>" texts; "<unknown>" stands for a part that cannot be
+// found.
+class TQ_API StackDecoder {
+  public:
+    StackDecoder(void* const* frames, int32 count);
+    virtual ~StackDecoder();
+    StackDecoder(const StackDecoder&) = delete;
+    StackDecoder& operator=(const StackDecoder&) = delete;
+
+    // Writes the next frame's text into text (NUL-terminated, cut to size); false once every frame is done.
+    virtual bool NextFrame(char* text, int32 size);
+    int32 Count() const { return count_; }
+    int32 Index() const { return index_; }
+    void Rewind() { index_ = 0; }
+
+  private:
+    void** frames_;
+    int32 count_;
+    int32 index_ = 0;
+};
+
+#endif

@@ -59,6 +59,14 @@ typedef uChar Str255[256];
 typedef char* CStr;
 typedef const char* ConstCStr;
 
+// 128-bit globally unique identifier in the platform GUID layout.
+typedef struct PKGuidType {
+    uInt32 data1;
+    uInt16 data2;
+    uInt16 data3;
+    uInt8 data4[8];
+} PKGuidType;
+
 // An open file: the operating-system handle as a pointer-sized value, 0 for none.
 typedef uintptr_t File;
 

@@ -42,15 +42,6 @@ class ProtectedAtomicOperations_Service final
     void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThMutexService()); }
 };
 
-class MemoryManager_Service final : public RefcountedServiceObject_T<MemoryManager_Service> {
-  public:
-    const char* Name() override { return "MemoryManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ThMutexService());
-        list.Add(ProtectedAtomicOperationsService());
-    }
-};
-
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
   public:
     const char* Name() override { return "TrackedMallocFree"; }
@@ -154,9 +145,6 @@ IServiceObject* tq::StringUtilsLocaleCacheService() {
 }
 IServiceObject* ProtectedAtomicOperationsService(void) {
     return ProtectedAtomicOperations_Service::Get();
-}
-IServiceObject* MemoryManagerService(void) {
-    return MemoryManager_Service::Get();
 }
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();

@@ -1,19 +1,39 @@
 #!/usr/bin/env bash
 # Installs a built tree into a scratch prefix and builds a tiny consumer against it twice:
-# through find_package(tqcore) and through pkg-config.
+# through find_package(tqcore) and through pkg-config. Usage: check.sh BUILD_DIR [native|win64]
 set -euo pipefail
 build=$1
+target=${2:-native}
 here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
 prefix="$build/install-check/prefix"
 rm -rf "$build/install-check"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-cmake -S "$here/consumer" -B "$build/install-check/cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+if [ "$target" = win64 ]; then
+  source "$top/scripts/wine.sh"
+  for f in bin/tqcore.dll bin/tqcore.exe lib/tqcore.lib include/tqcore/tqcore.h lib/cmake/tqcore/tqcoreConfig.cmake; do
+    [ -f "$prefix/$f" ] || { echo "install check: $f missing from the installed tree" >&2; exit 1; }
+  done
+  # The toolchain confines package search to the cross root, so the package folder is named directly.
+  cmake_args=(-DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-win64.cmake" -Dtqcore_DIR="$prefix/lib/cmake/tqcore")
+  cxx=(x86_64-w64-mingw32-g++-posix -static)
+  exe=.exe
+  run() { cp "$prefix/bin/tqcore.dll" "$(dirname "$1")/" && "$wine64" "$1"; }
+else
+  cmake_args=(-DCMAKE_PREFIX_PATH="$prefix")
+  cxx=(c++)
+  exe=
+  run() { LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$1"; }
+fi
+
+cmake -S "$here/consumer" -B "$build/install-check/cmake" -G Ninja "${cmake_args[@]}" >/dev/null
 cmake --build "$build/install-check/cmake" >/dev/null
-LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$build/install-check/cmake/consumer"
+run "$build/install-check/cmake/consumer$exe"
 
 libdir=$(dirname "$(find "$prefix" -name tqcore.pc | head -n1)")
 flags=$(PKG_CONFIG_PATH="$libdir" pkg-config --cflags --libs tqcore)
-c++ "$here/consumer/main.cpp" $flags -o "$build/install-check/consumer-pc"
-LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$build/install-check/consumer-pc"
-echo "install check: 2 passed, 0 failed"
+mkdir -p "$build/install-check/pc"
+"${cxx[@]}" -std=c++20 "$here/consumer/main.cpp" $flags -o "$build/install-check/pc/consumer$exe"
+run "$build/install-check/pc/consumer$exe"
+echo "install check ($target): 2 passed, 0 failed"

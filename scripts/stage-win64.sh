@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The Win64 stage of test.sh: cross-builds the library, the tests and the tqcore program with mingw-w64,
+# runs the suite under Wine, then checks the installed tree with a Win64 consumer.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+source "$top/scripts/wine.sh"
+"$top/scripts/deps.sh" win64
+build="$top/build/win64"
+
+start=$SECONDS
+build_tree "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-win64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "win64: built in $((SECONDS - start)) s"
+
+trap wine_down EXIT
+wine_up "$build"
+start=$SECONDS
+ctest --test-dir "$build" -j "$jobs" --timeout 300 --output-on-failure
+echo "win64: tests ran in $((SECONDS - start)) s"
+
+"$top/tests/install/check.sh" "$build" win64

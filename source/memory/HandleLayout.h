@@ -1,0 +1,58 @@
+// Where a handle's header, guards and data sit inside its pool block.
+#pragma once
+
+#include <cstring>
+
+#include "memory/MemoryUtil.h"
+
+namespace tq::mem {
+
+// Data address D satisfies (D + offset) mod align = 0.
+struct Layout {
+    uInt32 align;
+    uInt32 offset;
+    bool Simple() const { return align == 8 && offset == 8; }
+    bool operator==(const Layout&) const = default;
+};
+
+// Four words before the (front guard and) data. poolBlock is 0 when the header starts the block.
+struct HandleHeader {
+    uInt64 size;
+    uInt64 guardSize;
+    uInt64 reserved;
+    uInt64 poolBlock;
+};
+inline constexpr uInt64 kHeaderSize = sizeof(HandleHeader);
+// In the aligned layout the block opens with two 16-bit words (alignment, offset | slack), kept 8 wide.
+inline constexpr uInt64 kBlockWords = 8;
+inline constexpr uInt32 kMaxAlign = 32768;
+
+Layout DefaultLayout(uInt64 size);
+Layout NormalizeLayout(uInt32 align, uInt32 offset);
+
+// 8 when handle guard room is reserved, else 0.
+inline uInt64 HandleGuardRoom() {
+    return Has(kGuardHandles, kGuardReserve) ? kGuardSize : 0;
+}
+
+// The pool block size for capacity bytes, or 0 when it cannot be represented.
+uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom);
+// The data address for a block at block.
+uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom);
+
+// The header may sit 4 bytes off an 8-byte boundary, so it is copied rather than referenced.
+inline HandleHeader ReadHeader(const uChar* data, uInt64 guardRoom) {
+    HandleHeader h;
+    std::memcpy(&h, data - guardRoom - kHeaderSize, sizeof h);
+    return h;
+}
+inline void WriteHeader(uChar* data, uInt64 guardRoom, const HandleHeader& h) {
+    std::memcpy(data - guardRoom - kHeaderSize, &h, sizeof h);
+}
+// Writes the header for a block laid out with l, plus the block's own words in the aligned layout.
+void StampBlock(uChar* block, uChar* data, Layout l, uInt64 guardRoom, uInt64 size, uInt64 guardSize);
+
+uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom);
+Layout LayoutOf(const HandleHeader& h);
+
+}  // namespace tq::mem

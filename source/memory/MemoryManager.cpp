@@ -1,0 +1,870 @@
+// The handle and pointer operations of the one zone, its hooks, heap checks and its service.
+#include "tqcore/memory.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstring>
+
+#include "core/ServiceAccessors.h"
+#include "diagnostics/Report.h"
+#include "memory/HandleLayout.h"
+#include "memory/MasterPointerPool.h"
+#include "memory/MemoryManager.h"
+#include "platform/PoolHeap.h"
+
+#define TQ_UNIT "source\\MemoryManager"
+
+namespace tq::mem {
+
+Layout DefaultLayout(uInt64 size) {
+    const uInt32 align = size < 1024 ? 8 : size < 0x100000 ? 64 : 4096;
+    const uInt32 offset = size % 8 == 0 ? 8 : size % 8 == 4 ? 4 : (align == 8 ? 8 : 0);
+    return {align, offset};
+}
+
+Layout NormalizeLayout(uInt32 align, uInt32 offset) {
+    if (align < 8) {
+        align = 8;
+    } else if (!std::has_single_bit(align)) {
+        align = std::max(16u, std::bit_ceil(std::min(align, kMaxAlign)));
+    }
+    align = std::min(align, kMaxAlign);  // the block keeps it in 16 bits
+    uInt64 o = (uInt64(offset) + 3) & ~uInt64(3);
+    if (align == 8 && o % 8 == 0) o = 8;
+    if (align > 8) o %= align;  // only the offset modulo the alignment matters
+    return {align, uInt32(o)};
+}
+
+uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom) {
+    constexpr uInt64 kLimit = uInt64(1) << 56;
+    if (capacity > kLimit) return 0;
+    uInt64 total = kHeaderSize + 2 * guardRoom + capacity;
+    if (!l.Simple()) total += kBlockWords + l.align - 1;
+    return (total + 7) & ~uInt64(7);
+}
+
+uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom) {
+    if (l.Simple()) return block + kHeaderSize + guardRoom;
+    const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
+    return reinterpret_cast<uChar*>(lowest + (l.align - (lowest + l.offset) % l.align) % l.align);
+}
+
+void StampBlock(uChar* block, uChar* data, Layout l, uInt64 guardRoom, uInt64 size, uInt64 guardSize) {
+    HandleHeader h{size, guardSize, 0, 0};
+    if (!l.Simple()) {
+        h.poolBlock = reinterpret_cast<uintptr_t>(block);
+        const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
+        const uInt16 words[2] = {uInt16(l.align),
+                                 uInt16(l.offset | ((reinterpret_cast<uintptr_t>(data) - lowest) / l.align))};
+        std::memcpy(block, words, sizeof words);
+    }
+    WriteHeader(data, guardRoom, h);
+}
+
+uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom) {
+    return h.poolBlock ? reinterpret_cast<uChar*>(h.poolBlock) : data - guardRoom - kHeaderSize;
+}
+
+Layout LayoutOf(const HandleHeader& h) {
+    if (!h.poolBlock) return {8, 8};
+    uInt16 words[2];
+    std::memcpy(words, reinterpret_cast<const void*>(h.poolBlock), sizeof words);
+    return {words[0], uInt32(words[1] & ~3u)};
+}
+
+namespace {
+
+void NoMemFullProc(uInt64) {}
+
+struct Counters {
+    std::atomic<int32> handles{0}, pointers{0}, resizes{0}, moves{0};
+};
+Counters gCounters;
+std::atomic<MemFullProc> gMemFull{NoMemFullProc};
+std::atomic<MemEventTraceProc> gTrace{nullptr};
+std::atomic<LogMemMutexAccessProc> gLogMutexProc{nullptr};
+std::atomic<bool> gCheckHighWaterMarks{false};
+std::atomic<bool> gInitialized{false};
+std::atomic<bool> gInHeapCheck{false};
+
+void Count(std::atomic<int32>& c) {
+    c.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Trace(int32 event, TqErr err, UHandle h, uInt64 size, uInt64 old) {
+    if (MemEventTraceProc p = gTrace.load(std::memory_order_relaxed)) p(event, err, h, size, old);
+}
+
+TqErr Failed(TqErr err, const char* name) {
+    if (err) TQ_REPORT(kDbgError, "Memory error ", err, " in ", name);
+    return err;
+}
+
+// Dispose and size queries validate fully only at level 2, everything else from level 1.
+enum class Use { kDisposeOrSize, kOther };
+
+bool FullValidation(Use use) {
+    const int32 level = gSettings.checkLevel.load(std::memory_order_relaxed);
+    return level >= 2 || (level == 1 && use == Use::kOther);
+}
+
+bool Validate(UHandle h, bool full) {
+    if (!h || (full && !IsZoneMaster(h))) return false;
+    const uChar* v = *h;
+    if (!v) return false;
+    if (IsFreeLink(v)) {
+        if (full)
+            TQ_REPORT(kDbgNote,
+                      "Deallocated or possibly invalid pointer passed to CheckHandleInZone: ", ToHex(v).text);
+        return false;
+    }
+    return true;
+}
+
+GuardState HandleGuards(UHandle h) {
+    if (!Has(kGuardHandles, kGuardWrite)) return GuardState::kIntact;
+    const HandleHeader hd = ReadHeader(*h, HandleGuardRoom());
+    return InspectGuards(*h, hd.guardSize);
+}
+
+// Validation plus, with verification on, the guard check; failures are reported at level 4.
+bool Usable(UHandle h, Use use, const char* name) {
+    if (!Validate(h, FullValidation(use))) {
+        TQ_REPORT(kDbgFatal, "Invalid handle ", ToHex(h).text, " passed to ", name);
+        return false;
+    }
+    if (!Has(kGuardHandles, kGuardVerify)) return true;
+    const GuardState g = HandleGuards(h);
+    if (g == GuardState::kIntact) return true;
+    ReportGuardFailure(*h, g);
+    TQ_REPORT(kDbgFatal, "Damaged guard bytes around handle ", ToHex(h).text, " in ", name);
+    return false;
+}
+
+UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
+    EnsureConfigured();
+    UHandle h = TakeMaster();
+    const uInt64 g = HandleGuardRoom();
+    const uInt64 padded = PaddedSize(size, l, g);
+    auto* block = h && padded ? static_cast<uChar*>(platform::PoolAllocate(padded)) : nullptr;
+    if (!block) {
+        if (h) ReturnMaster(h);
+        CallSetMemFullProc(size);
+        Trace(kMemEventNewHandle, kErrMemoryFull, nullptr, size, 0);
+        return nullptr;
+    }
+    uChar* data = PlaceData(block, l, g);
+    StampBlock(block, data, l, g, size, size);
+    if (Has(kGuardHandles, kGuardWrite)) WriteGuards(data, size);
+    if (clear) std::memset(data, 0, size);
+    *h = data;
+    Count(gCounters.handles);
+    Trace(kMemEventNewHandle, kErrNone, h, size, 0);
+    return h;
+}
+
+TqErr DisposeCore(UHandle h, const char* name) {
+    if (!h) return kErrNone;
+    EnsureConfigured();
+    if (!Validate(h, FullValidation(Use::kDisposeOrSize))) return Failed(kErrBadHandle, name);
+    if (Has(kGuardHandles, kGuardVerify)) {
+        const GuardState g = HandleGuards(h);
+        if (g != GuardState::kIntact) {
+            ReportGuardFailure(*h, g);
+            TQ_REPORT(kDbgFatal, "Damaged guard bytes around handle ", ToHex(h).text, " in ", name);
+            return Failed(kErrBadHandle, name);
+        }
+    }
+    const uInt64 g = HandleGuardRoom();
+    const HandleHeader hd = ReadHeader(*h, g);
+    uChar* block = BlockOf(*h, hd, g);
+    ReturnMaster(h);
+    platform::PoolFree(block);
+    Trace(kMemEventDisposeHandle, kErrNone, h, hd.guardSize, 0);
+    return kErrNone;
+}
+
+struct ResizeRequest {
+    uInt64 size;
+    Layout layout;
+    bool clear;
+    bool keep;
+};
+
+// Lays the data out afresh for the request, reusing or resizing the block where possible; 2 with the
+// handle unchanged when no block can be had.
+TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
+    const uInt64 g = HandleGuardRoom();
+    uChar* data = *h;
+    uChar* block = BlockOf(data, hd, g);
+    const uInt64 keep = r.keep ? std::min(r.size, hd.guardSize) : 0;
+    const uInt64 need = PaddedSize(r.size, r.layout, g);
+    const uInt64 have = PaddedSize(hd.guardSize, LayoutOf(hd), g);
+    const bool stress = gSettings.stress.load(std::memory_order_relaxed);
+    uChar* placed;
+    if (!need) {
+        CallSetMemFullProc(r.size);
+        return kErrMemoryFull;
+    }
+    if (stress) {
+        auto* fresh = static_cast<uChar*>(platform::PoolAllocate(need));
+        if (!fresh) return CallSetMemFullProc(need), kErrMemoryFull;
+        placed = PlaceData(fresh, r.layout, g);
+        std::memcpy(placed, data, keep);
+        platform::PoolFree(block);
+        block = fresh;
+    } else if (need <= have) {
+        placed = PlaceData(block, r.layout, g);
+        std::memmove(placed, data, keep);
+        auto* shrunk = need < have ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
+        if (shrunk && shrunk != block) {
+            uChar* again = PlaceData(shrunk, r.layout, g);
+            std::memmove(again, shrunk + (placed - block), keep);
+            placed = again;
+        }
+        if (shrunk) block = shrunk;
+    } else {
+        auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
+        if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
+        placed = PlaceData(grown, r.layout, g);
+        std::memmove(placed, grown + (data - block), keep);
+        block = grown;
+    }
+    StampBlock(block, placed, r.layout, g, r.size, r.size);
+    if (Has(kGuardHandles, kGuardWrite)) WriteGuards(placed, r.size);
+    if (r.clear && r.size > hd.size) std::memset(placed + hd.size, 0, r.size - hd.size);
+    if (placed != data && !stress) Count(gCounters.moves);
+    *h = placed;
+    return kErrNone;
+}
+
+// Buffers that never shrink keep their block and only change the logical size, when no guards are in play.
+bool ResizeWithinCapacity(UHandle h, HandleHeader hd, const ResizeRequest& r) {
+    const Layout old = LayoutOf(hd);
+    if (!gSettings.neverShrink.load(std::memory_order_relaxed) ||
+        !gSettings.fastPath.load(std::memory_order_relaxed) || r.size > hd.guardSize ||
+        old.align % r.layout.align != 0 || old.offset != r.layout.offset)
+        return false;
+    if (r.clear && r.size > hd.size) std::memset(*h + hd.size, 0, r.size - hd.size);
+    hd.size = r.size;
+    WriteHeader(*h, HandleGuardRoom(), hd);
+    return true;
+}
+
+TqErr ResizeCore(UHandle h, const ResizeRequest& r, const char* name) {
+    EnsureConfigured();
+    if (!Usable(h, Use::kOther, name)) return Failed(kErrBadHandle, name);
+    const HandleHeader hd = ReadHeader(*h, HandleGuardRoom());
+    TqErr err = kErrNone;
+    const bool same = r.size == hd.size && r.size == hd.guardSize && LayoutOf(hd) == r.layout;
+    if (!same && (gSettings.stress.load(std::memory_order_relaxed) || !ResizeWithinCapacity(h, hd, r)))
+        err = Relayout(h, hd, r);
+    Count(gCounters.resizes);
+    Trace(kMemEventResizeHandle, err, h, r.size, hd.guardSize);
+    return Failed(err, name);
+}
+
+TqErr Resize(UHandle h, uInt64 size, bool clear, const char* name) {
+    return ResizeCore(h, {size, DefaultLayout(size), clear, true}, name);
+}
+
+TqErr SizeOrNew(UHandle* h, uInt64 size, bool clear, const char* name) {
+    if (!h) return Failed(kErrArgument, name);
+    if (*h) return Resize(*h, size, clear, name);
+    *h = NewHandleCore(size, DefaultLayout(size), clear);
+    return *h ? kErrNone : Failed(kErrMemoryFull, name);
+}
+
+TqErr DataSizeOrNew(UHandle* h, uInt64 size, bool clear, const char* name) {
+    if (h && size == 0) return DSDisposeHandleAndNull(h);
+    return SizeOrNew(h, size, clear, name);
+}
+
+// The valid size of h, or -1 after reporting.
+int64 SizeOf(UHandle h, Use use, const char* name) {
+    EnsureConfigured();
+    if (!Usable(h, use, name)) return -1;
+    return int64(ReadHeader(*h, HandleGuardRoom()).size);
+}
+
+// Copies n bytes from p to the start of h's data after resizing h to at least n + at; p may lie inside h.
+TqErr FillFrom(UHandle h, uInt64 at, const void* p, uInt64 n, const char* name) {
+    if (n && !p) return Failed(kErrArgument, name);
+    const auto* src = static_cast<const uChar*>(p);
+    const int64 size = SizeOf(h, Use::kOther, name);
+    if (size < 0) return Failed(kErrBadHandle, name);
+    const bool inside = src >= *h && src < *h + size;
+    const uInt64 from = inside ? uInt64(src - *h) : 0;
+    if (TqErr err = Resize(h, at + n, false, name)) return err;
+    std::memmove(*h + at, inside ? *h + from : src, n);
+    return kErrNone;
+}
+
+TqErr AppendTo(UHandle h, const void* p, uInt64 n, const char* name) {
+    const int64 size = SizeOf(h, Use::kOther, name);
+    if (size < 0) return Failed(kErrBadHandle, name);
+    return FillFrom(h, uInt64(size), p, n, name);
+}
+
+UPtr NewPtrCore(uInt64 size, bool clear) {
+    EnsureConfigured();
+    const bool guards = Has(kGuardPtrs, kGuardReserve);
+    const uInt64 room = guards ? 3 * kGuardSize : 0;
+    const uInt64 total = (std::max<uInt64>(size + room, 1) + 7) & ~uInt64(7);
+    auto* block = size < (uInt64(1) << 56) ? static_cast<uChar*>(platform::PoolAllocate(total)) : nullptr;
+    if (!block) {
+        CallSetMemFullProc(size);
+        return nullptr;
+    }
+    uChar* data = block + (guards ? 2 * kGuardSize : 0);
+    if (guards) std::memcpy(block, &size, sizeof size);
+    if (Has(kGuardPtrs, kGuardWrite)) WriteGuards(data, size);
+    if (clear) std::memset(data, 0, size);
+    Count(gCounters.pointers);
+    if (gSettings.memChecking.load(std::memory_order_relaxed)) {
+        if (reinterpret_cast<uintptr_t>(block) % 8) TQ_REPORT(kDbgFatal, "Ptr block not ptr-aligned");
+        DSHeapCheck(0);
+    }
+    return data;
+}
+
+GuardState PtrGuards(const void* p) {
+    const auto* data = static_cast<const uChar*>(p);
+    uInt64 size;
+    std::memcpy(&size, data - 2 * kGuardSize, sizeof size);
+    return InspectGuards(data, size);
+}
+
+bool PtrGuardsChecked() {
+    return Has(kGuardPtrs, kGuardWrite | kGuardVerify);
+}
+
+TqErr HeapCheckCore(int32 flag, bool fullPoolCheck) {
+    if (gInHeapCheck.exchange(true)) return kErrNone;
+    const ZoneCensus c = TakeCensus();
+    if (c.listedBlocks > c.blocks)
+        TQ_REPORT(kDbgFatal, "MemCheck error, m.p. block chain error 1");
+    else if (c.listedBlocks != c.blocks)
+        TQ_REPORT(kDbgFatal, "MemCheck error, m.p. block chain error 2");
+    const bool sound = platform::PoolCheck() && (!fullPoolCheck || platform::PoolWalk(nullptr, nullptr));
+    if (flag) {
+        const platform::PoolTotals t = platform::PoolGetTotals();
+        TQ_REPORT(kDbgNote, "Free: totFreeSize ", t.freeBytes, ", maxFreeSize ", t.maxFreeBytes);
+        TQ_REPORT(kDbgNote, "Allocated to PK: totAllocSize ", t.usedBytes);
+        TQ_REPORT(kDbgNote, "Total: totPhysSize ", t.heldBytes);
+    }
+    DSDisposePtr(DSNewPtr(2));
+    gInHeapCheck.store(false);
+    // A heap whose bookkeeping disagrees with itself is reported as a generic failure.
+    return sound ? kErrNone : kErrGeneric;
+}
+
+}  // namespace
+
+int64 LiveHandleCount() {
+    return TakeCensus().liveHandles;
+}
+
+bool SetHandleAndPtrGuardModes(uInt32 handles, uInt32 ptrs) {
+    EnsureConfigured();
+    if (LiveHandleCount() != 0) return false;
+    SetGuardMode(kGuardHandles, handles);
+    SetGuardMode(kGuardPtrs, ptrs);
+    return true;
+}
+
+}  // namespace tq::mem
+
+using namespace tq::mem;
+
+UHandle DSNewHandle(uInt64 size) {
+    return NewHandleCore(size, DefaultLayout(size), false);
+}
+UHandle DSNewHClr(uInt64 size) {
+    return NewHandleCore(size, DefaultLayout(size), true);
+}
+UHandle AZNewHandle(uInt64 size) {
+    return DSNewHandle(size);
+}
+UHandle AZNewHClr(uInt64 size) {
+    return DSNewHClr(size);
+}
+UHandle DSNewAlignedHandle(uInt64 size, uInt32 alignment, uInt32 offset) {
+    return NewHandleCore(size, NormalizeLayout(alignment, offset), false);
+}
+UHandle DSNewAlignedHClr(uInt64 size, uInt32 alignment, uInt32 offset) {
+    return NewHandleCore(size, NormalizeLayout(alignment, offset), true);
+}
+
+TqErr DSDisposeHandle(UHandle h) {
+    return DisposeCore(h, "DSDisposeHandle");
+}
+TqErr AZDisposeHandle(UHandle h) {
+    return DisposeCore(h, "AZDisposeHandle");
+}
+
+TqErr DSDisposeHandleAndNull(UHandle* h) {
+    if (!h || !*h) return kErrNone;
+    const TqErr err = DisposeCore(*h, "DSDisposeHandleAndNull");
+    *h = nullptr;
+    return err;
+}
+
+// The buffer cache is not in place yet: the cache twins use the plain paths.
+UHandle DSNewHandleCache(uInt64 size) {
+    return DSNewHandle(size);
+}
+UHandle DSNewHClrCache(uInt64 size) {
+    return DSNewHClr(size);
+}
+TqErr DSDisposeHandleCache(UHandle h) {
+    return DisposeCore(h, "DSDisposeHandle");
+}
+TqErr DSSetHandleSizeCache(UHandle h, uInt64 size) {
+    return Resize(h, size, false, "DSSetHandleSize");
+}
+TqErr DSSetHSzClrCache(UHandle h, uInt64 size) {
+    return Resize(h, size, true, "DSSetHSzClr");
+}
+TqErr DSSetHandleSizeOrNewHandleCache(UHandle* h, uInt64 size) {
+    return SizeOrNew(h, size, false, "DSSetHandleSizeOrNewHandle");
+}
+TqErr DSSetHSzOrNewHClrCache(UHandle* h, uInt64 size) {
+    return SizeOrNew(h, size, true, "DSSetHSzOrNewHClr");
+}
+
+int64 DSGetHandleSize(UHandle h) {
+    return std::max<int64>(SizeOf(h, Use::kDisposeOrSize, "DSGetHandleSize"), 0);
+}
+int64 AZGetHandleSize(UHandle h) {
+    return std::max<int64>(SizeOf(h, Use::kDisposeOrSize, "AZGetHandleSize"), 0);
+}
+
+TqErr DSSetHandleSize(UHandle h, uInt64 size) {
+    return Resize(h, size, false, "DSSetHandleSize");
+}
+TqErr AZSetHandleSize(UHandle h, uInt64 size) {
+    return Resize(h, size, false, "AZSetHandleSize");
+}
+TqErr DSSetHSzClr(UHandle h, uInt64 size) {
+    return Resize(h, size, true, "DSSetHSzClr");
+}
+TqErr AZSetHSzClr(UHandle h, uInt64 size) {
+    return Resize(h, size, true, "AZSetHSzClr");
+}
+
+TqErr DSSetAlignedHandleSize(UHandle h, uInt64 size, uInt32 alignment, uInt32 offset) {
+    return ResizeCore(h, {size, NormalizeLayout(alignment, offset), false, true}, "DSSetAlignedHandleSize");
+}
+TqErr DSSetAlignedHSzClr(UHandle h, uInt64 size, uInt32 alignment, uInt32 offset) {
+    return ResizeCore(h, {size, NormalizeLayout(alignment, offset), true, true}, "DSSetAlignedHSzClr");
+}
+TqErr DSSetAlignedHandleSizeNoInit(UHandle h, uInt64 size, uInt32 alignment, uInt32 offset) {
+    return ResizeCore(h, {size, NormalizeLayout(alignment, offset), false, false},
+                      "DSSetAlignedHandleSizeNoInit");
+}
+
+TqErr DSSetHandleSizeOrNewHandle(UHandle* h, uInt64 size) {
+    return SizeOrNew(h, size, false, "DSSetHandleSizeOrNewHandle");
+}
+TqErr DSSetHSzOrNewHClr(UHandle* h, uInt64 size) {
+    return SizeOrNew(h, size, true, "DSSetHSzOrNewHClr");
+}
+TqErr DataSetHandleSizeOrNewHandle(UHandle* h, uInt64 size) {
+    return DataSizeOrNew(h, size, false, "DataSetHandleSizeOrNewHandle");
+}
+TqErr DataSetHSzOrNewHClr(UHandle* h, uInt64 size) {
+    return DataSizeOrNew(h, size, true, "DataSetHSzOrNewHClr");
+}
+
+TqErr DSCopyHandle(UHandle* dst, UHandle src) {
+    if (!dst) return Failed(kErrArgument, "DSCopyHandle");
+    if (!src) return DSDisposeHandleAndNull(dst);
+    if (src == *dst) {
+        TQ_REPORT(kDbgError, "Should call DSHandToHand. This is a no-op");
+        return kErrNone;
+    }
+    const int64 size = SizeOf(src, Use::kOther, "DSCopyHandle");
+    if (size < 0) return Failed(kErrBadHandle, "DSCopyHandle");
+    if (TqErr err = SizeOrNew(dst, uInt64(size), false, "DSCopyHandle")) return err;
+    std::memcpy(**dst, *src, size_t(size));
+    return kErrNone;
+}
+TqErr AZCopyHandle(UHandle* dst, UHandle src) {
+    return DSCopyHandle(dst, src);
+}
+
+TqErr DSHandToHand(UHandle* h) {
+    if (!h) return Failed(kErrArgument, "DSHandToHand");
+    UHandle copy = nullptr;
+    if (TqErr err = DSCopyHandle(&copy, *h)) return err;
+    if (!copy) return Failed(kErrBadHandle, "DSHandToHand");
+    *h = copy;
+    return kErrNone;
+}
+TqErr AZHandToHand(UHandle* h) {
+    return DSHandToHand(h);
+}
+
+TqErr DSHandAndHand(UHandle src, UHandle dst) {
+    const int64 size = SizeOf(src, Use::kOther, "DSHandAndHand");
+    if (size < 0) return Failed(kErrBadHandle, "DSHandAndHand");
+    return AppendTo(dst, *src, uInt64(size), "DSHandAndHand");
+}
+TqErr AZHandAndHand(UHandle src, UHandle dst) {
+    return DSHandAndHand(src, dst);
+}
+
+TqErr DSPtrAndHand(const void* p, UHandle h, uInt64 n) {
+    return AppendTo(h, p, n, "DSPtrAndHand");
+}
+TqErr AZPtrAndHand(const void* p, UHandle h, uInt64 n) {
+    return DSPtrAndHand(p, h, n);
+}
+
+TqErr DSPtrToHand(const void* p, UHandle* h, uInt64 n) {
+    if (!h || (n && !p)) return Failed(kErrArgument, "DSPtrToHand");
+    UHandle fresh = NewHandleCore(n, DefaultLayout(n), false);
+    if (!fresh) return Failed(kErrMemoryFull, "DSPtrToHand");
+    if (n) std::memcpy(*fresh, p, size_t(n));
+    *h = fresh;
+    return kErrNone;
+}
+TqErr AZPtrToHand(const void* p, UHandle* h, uInt64 n) {
+    return DSPtrToHand(p, h, n);
+}
+
+// A null handle cannot be handed back through this interface, so it is refused as a bad handle.
+TqErr DSPtrToXHand(const void* p, UHandle h, uInt64 n) {
+    if (!h) return Failed(kErrBadHandle, "DSPtrToXHand");
+    return FillFrom(h, 0, p, n, "DSPtrToXHand");
+}
+TqErr AZPtrToXHand(const void* p, UHandle h, uInt64 n) {
+    return DSPtrToXHand(p, h, n);
+}
+
+TqErr DSSetHandleFromPtr(UHandle* h, const void* p, uInt64 n) {
+    if (!h) return Failed(kErrArgument, "DSSetHandleFromPtr");
+    if (!*h) return DSPtrToHand(p, h, n);
+    return FillFrom(*h, 0, p, n, "DSSetHandleFromPtr");
+}
+TqErr AZSetHandleFromPtr(UHandle* h, const void* p, uInt64 n) {
+    return DSSetHandleFromPtr(h, p, n);
+}
+
+TqErr DSSetHandleFromPtrNULLMeansEmpty(UHandle* h, const void* p, uInt64 n) {
+    if (h && n == 0) return DSDisposeHandleAndNull(h);
+    return DSSetHandleFromPtr(h, p, n);
+}
+
+TqErr DSSwapHandles(UHandle a, UHandle b) {
+    EnsureConfigured();
+    if (a == b) {
+        TQ_REPORT(kDbgFatal, "DSSwapHandles called with the same handle twice");
+        return kErrBadHandle;
+    }
+    if (!Usable(a, Use::kOther, "DSSwapHandles") || !Usable(b, Use::kOther, "DSSwapHandles"))
+        return kErrBadHandle;
+    std::swap(*a, *b);
+    return kErrNone;
+}
+
+UHandle DSRecoverHandle(const void* p) {
+    EnsureConfigured();
+    if (!p || (reinterpret_cast<uintptr_t>(p) & 3)) {
+        TQ_REPORT(kDbgFatal, "Bad pointer passed to DSRecoverHandle: ", ToHex(p).text);
+        return nullptr;
+    }
+    UHandle h = FindMasterHolding(p);
+    if (!h) TQ_REPORT(kDbgFatal, "Pointer passed to BRecoverHandle not linked to master pointer!");
+    return h;
+}
+UHandle AZRecoverHandle(const void* p) {
+    return DSRecoverHandle(p);
+}
+
+Bool32 IsDSHandle(UHandle h) {
+    EnsureConfigured();
+    return Validate(h, true) ? 1 : 0;
+}
+
+TqErr DSCheckHandle(UHandle h) {
+    EnsureConfigured();
+    if (!Validate(h, true)) return kErrBadHandle;
+    if (!Has(kGuardHandles, kGuardVerify)) return kErrNone;
+    const GuardState g = HandleGuards(h);
+    ReportGuardFailure(*h, g);
+    return g == GuardState::kIntact ? kErrNone : kErrBadHandle;
+}
+
+TqErr AZCheckHandle(UHandle h) {
+    EnsureConfigured();
+    if (!Validate(h, FullValidation(Use::kOther))) return kErrBadHandle;
+    if (!Has(kGuardHandles, kGuardVerify)) return kErrNone;
+    const GuardState g = HandleGuards(h);
+    ReportGuardFailure(*h, g);
+    return g == GuardState::kIntact ? kErrNone : kErrBadHandle;
+}
+
+TqErr DSCheckPtr(const void* p) {
+    EnsureConfigured();
+    if (!p) return kErrBadHandle;
+    if (!PtrGuardsChecked()) return kErrNone;
+    const GuardState g = PtrGuards(p);
+    ReportGuardFailure(const_cast<void*>(p), g);
+    return g == GuardState::kIntact ? kErrNone : kErrBadHandle;
+}
+TqErr AZCheckPtr(const void* p) {
+    return DSCheckPtr(p);
+}
+
+Bool32 DSCheckHandleGuardBytes(UHandle h) {
+    EnsureConfigured();
+    if (!h) {
+        TQ_REPORT(kDbgBroken, "NULL handle passed to DSCheckHandleGuardBytes");
+        return 0;
+    }
+    if (!Validate(h, FullValidation(Use::kOther))) return 0;
+    return HandleGuards(h) == GuardState::kIntact ? 1 : 0;
+}
+
+Bool32 DSCheckPtrGuardBytes(const void* p) {
+    EnsureConfigured();
+    if (!p) {
+        TQ_REPORT(kDbgBroken, "NULL ptr passed to CheckGuards");
+        return 0;
+    }
+    if (!Has(kGuardPtrs, kGuardWrite)) return 1;
+    return PtrGuards(p) == GuardState::kIntact ? 1 : 0;
+}
+
+Bool32 ShouldCheckHandleGuardBytes(void) {
+    EnsureConfigured();
+    return Has(kGuardHandles, kGuardVerify) ? 1 : 0;
+}
+
+Bool32 ConfigGuardBytes(Bool32 on) {
+    EnsureConfigured();
+    Bool32 all = 1;
+    for (int32 k = 0; k < kGuardKinds; ++k) {
+        const auto kind = GuardKind(k);
+        const uInt32 mode = GuardMode(kind);
+        if (!Has(kind, kGuardReserve | kGuardWrite)) {
+            all = 0;
+            continue;
+        }
+        SetGuardMode(kind, on ? (mode | kGuardVerify) : (mode & ~uInt32(kGuardVerify)));
+    }
+    return all;
+}
+
+namespace {
+TqErr ZoneStateCheck(UHandle h, const char* name) {
+    EnsureConfigured();
+    return Validate(h, FullValidation(Use::kOther)) ? kErrNone : Failed(kErrBadHandle, name);
+}
+}  // namespace
+
+TqErr AZHLock(UHandle h) {
+    return ZoneStateCheck(h, "AZHLock");
+}
+TqErr AZHUnlock(UHandle h) {
+    return ZoneStateCheck(h, "AZHLock");
+}
+TqErr AZHPurge(UHandle h) {
+    return ZoneStateCheck(h, "AZHPurge");
+}
+TqErr AZHNoPurge(UHandle h) {
+    return ZoneStateCheck(h, "AZHNoPurge");
+}
+TqErr AZHSetState(UHandle h, int32) {
+    return ZoneStateCheck(h, "AZHSetState");
+}
+int32 AZHGetState(UHandle h) {
+    ZoneStateCheck(h, "AZHGetState");
+    return 0;
+}
+
+UPtr DSNewPtr(uInt64 size) {
+    return NewPtrCore(size, false);
+}
+UPtr DSNewPClr(uInt64 size) {
+    return NewPtrCore(size, true);
+}
+UPtr AZNewPtr(uInt64 size) {
+    return NewPtrCore(size, false);
+}
+UPtr AZNewPClr(uInt64 size) {
+    return NewPtrCore(size, true);
+}
+
+TqErr DSDisposePtr(void* p) {
+    if (!p) return kErrArgument;
+    EnsureConfigured();
+    if (PtrGuardsChecked()) {
+        const GuardState g = PtrGuards(p);
+        if (g != GuardState::kIntact) {
+            ReportGuardFailure(p, g);
+            TQ_REPORT(kDbgFatal, "Damaged guard bytes around pointer ", ToHex(p).text, " in DSDisposePtr");
+            return kErrBadHandle;
+        }
+    }
+    tq::platform::PoolFree(static_cast<uChar*>(p) - (Has(kGuardPtrs, kGuardReserve) ? 2 * kGuardSize : 0));
+    return kErrNone;
+}
+TqErr AZDisposePtr(void* p) {
+    return DSDisposePtr(p);
+}
+
+TqErr DSHeapCheck(int32 flag) {
+    return HeapCheckCore(flag, false);
+}
+TqErr AZHeapCheck(int32 flag) {
+    return HeapCheckCore(flag, false);
+}
+
+TqErr DSCompact(void) {
+    if (gSettings.memChecking.load()) HeapCheckCore(1, false);
+    return kErrNone;
+}
+
+TqErr MemCheckHeaps(void) {
+    ToggleMemoryDebugging();
+    const TqErr err = HeapCheckCore(1, true);
+    ToggleMemoryDebugging();
+    return err;
+}
+
+void SetMergeAdjVirtualAllocs(int32 flag) {
+    if (flag == 0) tq::platform::PoolSetMergeAdjacent(false);
+}
+
+void FreeSmartHeapPool(void) {
+    ReleaseMasterBlocks();
+    tq::platform::PoolReleaseAll();
+}
+
+void DSReadCounters(void* buf) {
+    if (!buf) return;
+    const int32 v[4] = {gCounters.handles.load(), gCounters.pointers.load(), gCounters.resizes.load(),
+                        gCounters.moves.load()};
+    std::memcpy(buf, v, sizeof v);
+}
+
+void DSSetCounters(const void* buf) {
+    if (!buf) return;
+    int32 v[4];
+    std::memcpy(v, buf, sizeof v);
+    gCounters.handles.store(v[0]);
+    gCounters.pointers.store(v[1]);
+    gCounters.resizes.store(v[2]);
+    gCounters.moves.store(v[3]);
+}
+
+MemFullProc SetMemFullProc(MemFullProc proc) {
+    return gMemFull.exchange(proc ? proc : NoMemFullProc);
+}
+void CallSetMemFullProc(uInt64 size) {
+    gMemFull.load(std::memory_order_relaxed)(size);
+}
+MemEventTraceProc SetMemEventTraceProc(MemEventTraceProc proc) {
+    return gTrace.exchange(proc);
+}
+void SetLogMemMutexAccessProc(LogMemMutexAccessProc proc) {
+    gLogMutexProc.store(proc);
+}
+void SetCheckHighWaterMarks(Bool32 on) {
+    gCheckHighWaterMarks.store(on != 0);
+}
+
+int32 DSSetHandleChecking(int32 level) {
+    EnsureConfigured();
+    if (level < 0 || level > 2) return gSettings.checkLevel.load();
+    return gSettings.checkLevel.exchange(level);
+}
+
+void SetNeverShrinkBuffers(Bool32 on) {
+    gSettings.neverShrink.store(on != 0);
+}
+Bool32 IsNeverShrinkBuffersEnabled(void) {
+    return gSettings.neverShrink.load() ? 1 : 0;
+}
+void SetStressHandles(Bool32 on) {
+    gSettings.stress.store(on != 0);
+}
+Bool32 GetStressHandles(void) {
+    return gSettings.stress.load() ? 1 : 0;
+}
+void SetMemoryDebugger(Bool32 on) {
+    gSettings.memChecking.store(on != 0);
+}
+
+void ToggleMemoryDebugging(void) {
+    const bool now = !gSettings.memChecking.load();
+    gSettings.memChecking.store(now);
+    TQ_REPORT(kDbgNote, now ? "turning memory checking on" : "turning memory checking off");
+}
+
+void SetIsMasterPointerPoolEnabled(Bool32 on) {
+    SetMasterPoolEnabled(on != 0);
+}
+Bool32 IsMasterPointerPoolEnabled(void) {
+    return MasterPoolEnabled() ? 1 : 0;
+}
+Bool32 GetMemoryManagerInitialized(void) {
+    return gInitialized.load() ? 1 : 0;
+}
+
+namespace {
+
+struct Recovered {
+    int64 count = 0;
+    uInt64 bytes = 0;
+};
+
+void RecoverLive(void* context, UHandle h) {
+    auto* r = static_cast<Recovered*>(context);
+    const uInt64 size = ReadHeader(*h, HandleGuardRoom()).size;
+    TQ_REPORT(kDbgWarn, "handle ", ToHex(h).text, ", size ", size, " still allocated.");
+    if (DSDisposeHandle(h) == kErrNone) {
+        ++r->count;
+        r->bytes += size;
+    }
+}
+
+class MemoryManager_Service final : public RefcountedServiceObject_T<MemoryManager_Service> {
+  public:
+    const char* Name() override { return "MemoryManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::ThMutexService());
+        list.Add(ProtectedAtomicOperationsService());
+    }
+
+    TqErr InitService() override {
+        EnsureConfigured();
+        SetMemoryDebugger(0);
+        if (!AddMasterBlocks(kStartBlocks)) return kErrMemoryFull;
+        gInitialized.store(true);
+        return kErrNone;
+    }
+
+    TqErr UninitService() override {
+        gInitialized.store(false);
+        Recovered r;
+        ForEachLiveHandle(RecoverLive, &r);
+        TQ_REPORT(kDbgNote, "Recovered ", r.count, " Handles for ", r.bytes, " bytes.");
+        ReleaseMasterBlocks();
+        SetMemFullProc(nullptr);
+        return kErrNone;
+    }
+
+  private:
+    static constexpr int32 kStartBlocks = 5;
+};
+
+}  // namespace
+
+IServiceObject* MemoryManagerService(void) {
+    return MemoryManager_Service::Get();
+}

@@ -1,0 +1,10 @@
+#include "platform/Wine.h"
+
+namespace tq::platform {
+
+// Wine runs Windows programs only.
+bool RunningUnderWine() {
+    return false;
+}
+
+}  // namespace tq::platform
