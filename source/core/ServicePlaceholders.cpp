@@ -16,30 +16,11 @@ class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPo
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-class ThEvent_Service final : public RefcountedServiceObject_T<ThEvent_Service> {
-  public:
-    const char* Name() override { return "ThEvent"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
-class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> {
-  public:
-    const char* Name() override { return "ThMutex"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThEventService()); }
-};
-
 class StringUtilsLocaleCache_Service final
     : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
   public:
     const char* Name() override { return "StringUtilsLocaleCache"; }
     void Dependencies(IServiceDependencyList&) override {}
-};
-
-class ProtectedAtomicOperations_Service final
-    : public RefcountedServiceObject_T<ProtectedAtomicOperations_Service> {
-  public:
-    const char* Name() override { return "ProtectedAtomicOperations"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThMutexService()); }
 };
 
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
@@ -134,17 +115,8 @@ IServiceObject* tq::DebugStreamService() {
 IServiceObject* tq::FloatingPointConstantsService() {
     return FloatingPointConstants::Get();
 }
-IServiceObject* tq::ThEventService() {
-    return ThEvent_Service::Get();
-}
-IServiceObject* tq::ThMutexService() {
-    return ThMutex_Service::Get();
-}
 IServiceObject* tq::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
-}
-IServiceObject* ProtectedAtomicOperationsService(void) {
-    return ProtectedAtomicOperations_Service::Get();
 }
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();

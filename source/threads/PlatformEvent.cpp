@@ -1,0 +1,21 @@
+#include "threads/PlatformEvent.h"
+
+namespace tq {
+
+PlatformEvent* CreatePlatformEvent(bool initiallySignalled) {
+    PlatformEvent* e = NewNativePlatformEvent();
+    if (e && e->Create(initiallySignalled) != kErrNone) {
+        delete e;
+        return nullptr;
+    }
+    return e;
+}
+
+TqErr DestroyPlatformEvent(PlatformEvent* e) {
+    if (!e) return kErrNone;
+    const TqErr err = e->Destroy();
+    delete e;
+    return err;
+}
+
+}  // namespace tq

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "ReportCapture.h"
+#include "platform/Thread.h"
+#include "threads/ThRecords.h"
+#include "threads/ThTmoEvent.h"
+#include "tqcore/threads.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int64_t MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+TEST(ThSleepTest, WaitTillComparesWithWrapAround) {
+    EXPECT_EQ(ThWaitTill(1000, 1000), 1000u);
+    EXPECT_EQ(ThWaitTill(999, 1000), 1000u);
+    EXPECT_EQ(ThWaitTill(0x7FFFFFF0u, 0xFFFFFFF0u), 0xFFFFFFF0u);  // target is behind, across the wrap
+
+    auto start = Clock::now();
+    const uInt32 now = tq::platform::TickMs();
+    const uInt32 woke = ThWaitTill(now + 5, now);
+    EXPECT_GE(MsSince(start), 4);
+    EXPECT_GE(int32(woke - now), 4);
+
+    // 0xFFFFFFFE + 8 wraps to 6: still ahead, so it sleeps about 7 ms.
+    start = Clock::now();
+    ThWaitTill(6, 0xFFFFFFFEu);
+    EXPECT_GE(MsSince(start), 7);
+
+    start = Clock::now();
+    ThSleep(10);
+    EXPECT_GE(MsSince(start), 10);
+    ThYield();
+}
+
+TEST(ThTmoEventTest, WaitsForTheTargetAndFollowsChanges) {
+    tq::ThTmoEvent* ev = nullptr;
+    ASSERT_EQ(tq::ThTmoEventCreate(&ev, false), kErrNone);
+
+    tq::ThTmoEventChangeTmo(ev, tq::platform::TickMs() - 5);
+    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
+
+    auto start = Clock::now();
+    tq::ThTmoEventChangeTmo(ev, tq::platform::TickMs() + 40);
+    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
+    EXPECT_GE(MsSince(start), 38);
+
+    // Without a target the wait lasts until another thread sets one.
+    tq::ThTmoEventChangeTmo(ev, 0);
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        tq::ThTmoEventChangeTmo(ev, tq::platform::TickMs() + 20);
+    });
+    start = Clock::now();
+    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
+    EXPECT_GE(MsSince(start), 45);
+    setter.join();
+    tq::ThTmoEventDestroy(ev);
+}
+
+TEST(ThTmoEventTest, BadRecordsAreReported) {
+    tqtest::ReportCapture capture;
+    tq::ThTmoEvent* ev = nullptr;
+    ASSERT_EQ(tq::ThTmoEventCreate(&ev, false), kErrNone);
+    ev->verifier = TQFourCC("Evnt");
+    tq::ThTmoEventChangeTmo(ev, 1);
+    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitFailed);
+    tq::ThTmoEventDestroy(ev);
+    EXPECT_EQ(capture.Count(kDbgFatal, "Bad ThTmoEvent in ThTmoEventChangeTmo()"), 1);
+    EXPECT_EQ(capture.Count(kDbgFatal, "Bad ThTmoEvent in ThTmoEventWait()"), 1);
+    EXPECT_EQ(capture.Count(kDbgBroken, "Bad ThTmoEvent in ThTmoEventDestroy()"), 1);
+    ev->verifier = TQFourCC("TmEv");
+    tq::ThTmoEventDestroy(ev);
+    EXPECT_EQ(tq::ThTmoEventCreate(nullptr, false), kErrArgument);
+}
+
+}  // namespace
