@@ -5,6 +5,7 @@
 
 #include "diagnostics/Report.h"
 #include "strings/DecimalDigits.h"
+#include "strings/NumberRender.h"
 #include "tqcore/numerics.h"
 #include "tqcore/strings.h"
 
@@ -79,6 +80,30 @@ bool SupportedBase(int32 base) {
     return base == 2 || base == 8 || base == 10 || base == 16;
 }
 
+// Least significant digit first; constant bases let the compiler avoid division instructions.
+template <uInt32 kBase>
+int32 ReversedDigitsIn(uInt64 v, char* tmp) {
+    int32 n = 0;
+    do {
+        tmp[n++] = "0123456789ABCDEF"[v % kBase];
+        v /= kBase;
+    } while (v);
+    return n;
+}
+
+int32 ReversedDigits(uInt64 v, int32 base, char* tmp) {
+    switch (base) {
+        case 2:
+            return ReversedDigitsIn<2>(v, tmp);
+        case 8:
+            return ReversedDigitsIn<8>(v, tmp);
+        case 16:
+            return ReversedDigitsIn<16>(v, tmp);
+        default:
+            return ReversedDigitsIn<10>(v, tmp);
+    }
+}
+
 // Renders magnitude (with '-' when negative) into buf; keeps the low-order digits when space runs out.
 int32 IntegerText(uInt64 magnitude, bool negative, bool is64, int32 base, uChar* buf, int32 size,
                   bool* complete) {
@@ -92,12 +117,8 @@ int32 IntegerText(uInt64 magnitude, bool negative, bool is64, int32 base, uChar*
     }
     const int32 window = std::min(MaxDigits(base, is64) + 1, size - 1);
     char tmp[72];
-    int32 n = 0;
-    do {
-        tmp[n++] = "0123456789ABCDEF"[magnitude % uInt64(base)];
-        magnitude /= uInt64(base);
-    } while (magnitude && n < 70);
-    const bool digitsFit = n <= window && magnitude == 0;
+    const int32 n = ReversedDigits(magnitude, base, tmp);
+    const bool digitsFit = n <= window;
     const bool signFits = !negative || n + 1 <= window;
     if (!digitsFit) {
         if (complete)
@@ -415,9 +436,10 @@ Decimal IntegerValueDecimal(const Request& r) {
     return IntegerDecimal(ReadUnsigned(r.value, r.type), false);
 }
 
+constexpr int32 kBaseOfCode[] = {10, 10, 16, 8, 2};
+
 void RenderIntegerKind(const Request& r, TextOut& out) {
-    static constexpr int32 kBases[] = {10, 10, 16, 8, 2};
-    const int32 base = kBases[r.code - 64];
+    const int32 base = kBaseOfCode[r.code - 64];
     const int32 cls = NumClass(r.type);
     char text[80];
     uChar* buf = reinterpret_cast<uChar*>(text);
@@ -440,18 +462,17 @@ void RenderIntegerKind(const Request& r, TextOut& out) {
             ConvertNum(r.type, r.value, kUQ, &u);
             len = IntegerText(u, false, true, base, buf, sizeof text, nullptr);
         }
+    } else if (cls == kClassSigned && (NumSize(r.type) >= 4 || r.code <= 65)) {
+        len = tq::numtext::SignedIntegerCodeText(ReadSigned(r.value, r.type), r.type == kIQ, r.code, buf,
+                                                 sizeof text);
     } else {
         const bool is64 = r.type == kIQ || r.type == kUQ;
-        if (r.code == 64 && cls == kClassSigned) {
-            len = SignedOrBits(ReadSigned(r.value, r.type), is64, base, buf, sizeof text);
-        } else {
-            uInt64 bits =
-                cls == kClassSigned ? uInt64(ReadSigned(r.value, r.type)) : ReadUnsigned(r.value, r.type);
-            const int32 size = NumSize(r.type);
-            if (r.code >= 66 && size < 4) bits &= size == 1 ? 0xFFu : 0xFFFFu;
-            if (!is64) bits &= 0xFFFFFFFFu;
-            len = IntegerText(bits, false, is64, base, buf, sizeof text, nullptr);
-        }
+        uInt64 bits =
+            cls == kClassSigned ? uInt64(ReadSigned(r.value, r.type)) : ReadUnsigned(r.value, r.type);
+        const int32 size = NumSize(r.type);
+        if (r.code >= 66 && size < 4) bits &= size == 1 ? 0xFFu : 0xFFFFu;
+        if (!is64) bits &= 0xFFFFFFFFu;
+        len = IntegerText(bits, false, is64, base, buf, sizeof text, nullptr);
     }
     out.Put(text, len);
 }
@@ -691,6 +712,16 @@ bool DecodePacked(const PackedDecimalReal& p, Decimal& d) {
 }
 
 }  // namespace
+
+namespace tq::numtext {
+
+int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 size) {
+    const int32 base = kBaseOfCode[code - 64];
+    if (code == 64) return SignedOrBits(v, is64, base, buf, size);
+    return IntegerText(is64 ? uInt64(v) : uInt64(uInt32(v)), false, is64, base, buf, size, nullptr);
+}
+
+}  // namespace tq::numtext
 
 int32 NumToIntString(const void* value, uChar* buf, int32 size, int32 base, Bool32 isSigned, int32 type) {
     if (!value || !buf || size <= 0) return 0;

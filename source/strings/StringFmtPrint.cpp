@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "diagnostics/Report.h"
+#include "strings/NumberRender.h"
 #include "strings/PathTextHook.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
@@ -56,9 +57,12 @@ class Output {
         return true;
     }
     bool Put(const uChar* p, int32 n) {
-        for (int32 i = 0; i < n; ++i)
-            if (!Put(p[i])) return false;
-        return true;
+        if (silent_ || n <= 0) return true;
+        const uInt32 room = limit_ - count_;
+        const uInt32 take = uInt32(n) < room ? uInt32(n) : room;
+        if (dst_) std::memcpy(dst_ + count_, p, take);
+        count_ += take;
+        return take == uInt32(n);
     }
     bool Put(const char* s) { return Put(reinterpret_cast<const uChar*>(s), int32(std::strlen(s))); }
     uInt32 Count() const { return count_; }
@@ -135,7 +139,15 @@ class Engine {
         return true;
     }
 
+    // ASCII bytes are never lead bytes, so a run of them up to the next '%' or '\\' is copied at once.
     bool Literal() {
+        const uChar* run = p_;
+        while (run < end_ && *run < 0x80 && *run != '%' && *run != '\\') ++run;
+        if (run > p_) {
+            const bool ok = out_.Put(p_, int32(run - p_));
+            p_ = run;
+            return ok;
+        }
         int32 w = 1;
         if (p_ + 1 < end_) w = StrNextChar(reinterpret_cast<ConstCStr>(p_), 0);
         if (w < 1 || p_ + w > end_) w = 1;
@@ -421,6 +433,12 @@ class Engine {
     }
 
     bool Integer(const Spec& s, int16 code) {
+        if (s.typeCode < 0) {  // plain 32- or 64-bit argument: straight to the integer text
+            const bool is64 = s.size == Spec::kLongLong || s.size == Spec::kI64;
+            const int64 v = is64 ? NextInt64() : int64(NextInt32());
+            uChar text[80];
+            return NumberField(s, text, tq::numtext::SignedIntegerCodeText(v, is64, code, text, sizeof text));
+        }
         int32 v32;
         int64 v64;
         const void* value;
@@ -486,12 +504,23 @@ class Engine {
         return Number(s, value, type, int16(code > 17 ? 17 : code));
     }
 
-    // Digits needed before the point, as the fall-back rule counts them.
-    static int32 Needed(long double x, bool extended) {
-        if (std::isnan(x)) return 3;
-        if (std::isinf(x)) return extended ? 1 << 20 : 3;
-        if (x == 0) return 1 + (std::signbit(x) ? 1 : 0);
-        return int32(std::fabs(std::trunc(std::log10(std::fabs(x))))) + (x < 0 ? 1 : 0);
+    // Whether |trunc(log10 |x|)| (plus one for a minus sign) stays within limit, by comparing with powers of
+    // ten.
+    static bool WithinDigits(long double x, bool extended, int32 limit) {
+        if (std::isnan(x)) return 3 <= limit;
+        if (std::isinf(x)) return !extended && 3 <= limit;
+        if (x == 0) return 1 + (std::signbit(x) ? 1 : 0) <= limit;
+        const int32 room = limit - (x < 0 ? 1 : 0);
+        if (room < 0) return false;
+        const long double bound = PowerOfTen(room + 1), a = std::fabs(x);
+        return a < bound && a * bound > 1;
+    }
+
+    static long double PowerOfTen(int32 k) {
+        static const long double kSmall[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,
+                                             1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L,
+                                             1e16L, 1e17L, 1e18L, 1e19L, 1e20L, 1e21L, 1e22L, 1e23L};
+        return k < 24 ? kSmall[k] : std::pow(10.0L, (long double)(k));
     }
 
     static long double PartValue(const void* p, int32 type) {
@@ -503,17 +532,19 @@ class Engine {
     static bool FixedFits(const void* value, int32 type, const Spec& s) {
         const int32 limit = s.widthGiven && s.width > 0 ? s.width - 1 : 18;
         type &= 0xF;
-        int32 need;
-        if (NumClass(type) == 3) {
-            const int32 part = type - 3, size = NumSize(part);
-            const uChar* p = static_cast<const uChar*>(value);
-            need = Needed(PartValue(p, part), part == 11) + Needed(PartValue(p + size, part), part == 11) + 4;
-        } else if (NumClass(type) <= 2) {
-            need = Needed(PartValue(value, type), type == 11);
-        } else {
-            return true;
-        }
-        return need <= limit;
+        const int32 cls = NumClass(type);
+        if (cls > 3) return true;
+        if (cls < 3)
+            return WithinDigits(type == 10 ? *static_cast<const double*>(value) : PartValue(value, type),
+                                type == 11, limit);
+        // Complex: both parts and " +" " i" between and after them share the limit.
+        const int32 part = type - 3, size = NumSize(part);
+        const uChar* p = static_cast<const uChar*>(value);
+        for (int32 used = 0; used <= limit; ++used)
+            if (WithinDigits(PartValue(p, part), part == 11, used) &&
+                WithinDigits(PartValue(p + size, part), part == 11, limit - 4 - used))
+                return true;
+        return false;
     }
 
     // Text fields: a precision of 1 or more caps every byte the field writes, padding included.

@@ -210,6 +210,8 @@ class PackedScanner {
     Bool32 Run(PackedDecimalReal& out) {
         std::memset(&out, 0, sizeof out);
         out.count = 1;
+        if (FastPath(out)) return 1;
+        Reset(out);
         State st = kStart;
         while (st != kDone) st = Step(st, out);
         return ok_;
@@ -229,6 +231,46 @@ class PackedScanner {
         kDone
     };
     static constexpr int32 kMaxDigits = 18;
+
+    // The plain form [sign] digits [point digits] [e [sign] 1-4 digits] with at most 18 significant digits
+    // and nothing else, read in one tight loop; anything else is left to the state machine.
+    bool FastPath(PackedDecimalReal& out) {
+        const uChar* p = p_;
+        if (p < end_ && (*p == '-' || *p == '+')) out.sign = *p++ == '-' ? 0x80 : 0;
+        bool any = false, point = false;
+        for (; p < end_; ++p) {
+            const uChar c = *p;
+            if (IsDigit(c)) {
+                any = true;
+                if (c == '0' && count_ == 0) {
+                    point_pos_ -= point;  // leading zeros: before the point they count for nothing
+                    continue;
+                }
+                if (count_ == kMaxDigits) return false;
+                digits_[count_++] = uChar(c - '0');
+                point_pos_ += !point;
+            } else if ((c == '.' || c == point_) && !point) {
+                point = true;
+            } else {
+                break;
+            }
+        }
+        if (!any) return false;
+        if (p < end_ && (*p == 'e' || *p == 'E')) {
+            if (++p < end_ && (*p == '-' || *p == '+')) exp_negative_ = *p++ == '-';
+            const uChar* first = p;
+            for (; p < end_ && IsDigit(*p); ++p) exponent_ = exponent_ * 10 + (*p - '0');
+            if (p == first || p - first > 4) return false;
+        }
+        return p == end_;
+    }
+
+    void Reset(PackedDecimalReal& out) {
+        std::memset(&out, 0, sizeof out);
+        out.count = 1;
+        count_ = point_pos_ = exponent_ = exp_digits_ = 0;
+        exp_negative_ = false;
+    }
 
     bool AtEnd() const { return p_ >= end_; }
     uChar Peek() const { return *p_ == point_ ? uChar('.') : *p_; }

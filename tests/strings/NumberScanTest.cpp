@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "tqcore/core.h"
 #include "tqcore/strings.h"
 
 namespace {
@@ -61,6 +62,39 @@ TEST(NumberScan, RangeLimitsAndSaturation) {
     EXPECT_EQ(Scan64("-9223372036854775809", 4, 10).value, INT64_MIN);
     EXPECT_EQ(uInt64(Scan64("ffffffffffffffffff", 8, 16).value), ~0ull);
     EXPECT_EQ(Scan64("4000000000", 7, 10).value, 4000000000ll);  // 32-bit parse, zero-extended
+}
+
+class PlusHost : public TQAppInterface {
+  public:
+    explicit PlusHost(bool plus) : plus_(plus) {}
+    const char* ProductName() override { return "test"; }
+    const char* AppName() override { return "test"; }
+    int32 AppAPIVersion() override { return 0; }
+    int32 AppEditorVersion() override { return 0; }
+    const char* BuiltAppName() override { return "test"; }
+    bool IsTopLevel() override { return true; }
+    bool IsBoundApp() override { return false; }
+    bool IsRunTime() override { return false; }
+    bool IsFullFeatureRunTime() override { return false; }
+    bool IsEmbeddedRunTime() override { return false; }
+    void PrepareAppFileName() override {}
+    bool AcceptsLeadingPlus() override { return plus_; }
+    const char* LanguageName() override { return "English"; }
+    int32 StringResourceRefNum() override { return 0; }
+
+  private:
+    bool plus_;
+};
+
+TEST(NumberScan, LeadingPlusInUnsignedTextFollowsTheHost) {
+    EXPECT_EQ(Scan32("+5", 7, 10, true).consumed, 0);  // no host: refused
+    PlusHost yes(true), no(false);
+    TQAppInterfaceSet(&yes);
+    EXPECT_EQ(Scan32("+5", 7, 10, true).value, 5);
+    TQAppInterfaceSet(&no);
+    EXPECT_EQ(Scan32("+5", 7, 10, true).consumed, 0);
+    TQAppInterfaceSet(nullptr);
+    EXPECT_EQ(Scan32("+5", 7, 10, false).value, 5);  // the normal mode always takes it
 }
 
 class TestCursor : public TextCursor {
