@@ -4,7 +4,9 @@
 #include "core/AppSupportHooks.h"
 #include "core/ServiceAccessors.h"
 #include "core/ServiceRegistry.h"
+#include "diagnostics/StackOverflowHandler.h"
 #include "platform/DynamicLibrary.h"
+#include "tqcore/memory.h"
 
 namespace {
 
@@ -66,12 +68,17 @@ bool PreferenceBool(const char*) {
     return false;
 }
 
-// Nothing to apply until the memory manager reads its settings from the preference file.
-void ApplyMemoryAppSettings() {}
+// A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and
+// "MemoryManger.UseMasterPointerPool" join when the memory manager exports their switches.
+void ApplyMemoryAppSettings() {
+    if (PreferenceBool("NeverShrinkBuffers")) SetNeverShrinkBuffers(1);
+}
 
 }  // namespace tq
 
 TqErr InitTQCoreBase(void) {
+    // A stack overflow anywhere in the host then ends the process quietly with its status.
+    tq::InstallStackOverflowHandler();
     FillBaseServices();
     // A second call replaces the base registry; the earlier one is released without stopping its services.
     if (gBaseRegistry) gBaseRegistry->Release();

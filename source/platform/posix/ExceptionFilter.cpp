@@ -49,7 +49,10 @@ void OnFault(int sig, siginfo_t* info, void* context) {
 struct SpareStack {
     void* memory = nullptr;
     void Attach() {
-        if (memory || !(memory = std::malloc(kSpareStackSize))) return;
+        // A spare stack someone else set (a sanitizer's, say) serves the handler as well and stays theirs.
+        stack_t current = {};
+        if (memory || (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE))) return;
+        if (!(memory = std::malloc(kSpareStackSize))) return;
         stack_t stack = {};
         stack.ss_sp = memory;
         stack.ss_size = kSpareStackSize;
