@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "diagnostics/Report.h"
+#include "strings/FormatArgs.h"
 #include "strings/NumberRender.h"
 #include "strings/PathTextHook.h"
 #include "tqcore/core.h"
@@ -23,17 +24,7 @@ constexpr uInt32 kUnlimited = 0xFFFFFFFFu;
 constexpr int32 kMaxWidth = 4096;
 constexpr int32 kPositions = 10;
 
-// Type tags of the positional table.
-enum : int32 {
-    kTagNone = 0,
-    kTag32Alt = 2,
-    kTag32 = 3,
-    kTag64 = 4,
-    kTagDouble = 10,
-    kTagChar = -1,
-    kTagPtr = -2,
-    kTagPoint = -3
-};
+using namespace tq::fmt;
 
 bool IsHexDigit(uChar c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
@@ -89,26 +80,60 @@ struct Spec {
     uChar conv = 0;
 };
 
-struct Slot {
-    int32 tag = kTagNone;
-    uInt64 bits = 0;
+// The caller's variable argument list; positional values are read once, in position order, into slots.
+class VaListSource final : public ArgSource {
+  public:
+    explicit VaListSource(va_list args) { va_copy(args_, args); }
+    ~VaListSource() override { va_end(args_); }
+    int32 Int32(int32 pos) override { return pos ? int32(bits_[pos - 1]) : va_arg(args_, int); }
+    int64 Int64(int32 pos) override { return pos ? int64(bits_[pos - 1]) : int64(va_arg(args_, long long)); }
+    double Double(int32 pos) override {
+        if (!pos) return va_arg(args_, double);
+        double d;
+        std::memcpy(&d, &bits_[pos - 1], 8);
+        return d;
+    }
+    const void* Pointer(int32 pos, PointerKind, int32) override {
+        return pos ? reinterpret_cast<const void*>(uintptr_t(bits_[pos - 1])) : va_arg(args_, const void*);
+    }
+    void LoadPositions(const int32* tags, int32 count) override {
+        for (int32 i = 0; i < count; ++i) {
+            switch (tags[i]) {
+                case kTag64:
+                    bits_[i] = uInt64(va_arg(args_, long long));
+                    break;
+                case kTagDouble: {
+                    const double d = va_arg(args_, double);
+                    std::memcpy(&bits_[i], &d, 8);
+                    break;
+                }
+                case kTagPtr:
+                    bits_[i] = uInt64(reinterpret_cast<uintptr_t>(va_arg(args_, void*)));
+                    break;
+                default:
+                    bits_[i] = uInt32(va_arg(args_, int));
+                    break;  // 32-bit slots
+            }
+        }
+    }
+
+  private:
+    va_list args_;
+    uInt64 bits_[kPositions] = {};
 };
 
 enum class Mode { kNormal, kRecording, kReplay };
 
 class Engine {
   public:
-    Engine(uChar* dst, uInt32 limit, const uChar* format, int32 len, va_list args)
-        : out_(dst, limit), begin_(format), end_(format + (len > 0 ? len : 0)) {
-        va_copy(args_, args);
-    }
-    ~Engine() { va_end(args_); }
+    Engine(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args)
+        : out_(dst, limit), begin_(format), end_(format + (len > 0 ? len : 0)), args_(args) {}
 
     int32 Run() {
         Pass(Mode::kNormal);
         if (!needPositional_) return int32(out_.Count());
         out_.SetSilent(true);
-        for (Slot& s : slots_) s = Slot{};
+        for (int32& t : tags_) t = kTagNone;
         const bool recorded = Pass(Mode::kRecording);
         out_.SetSilent(false);
         if (!recorded) return int32(out_.Count());
@@ -202,13 +227,13 @@ class Engine {
             return Convert(s);
         }
         const int32 tag = TagOf(s);
-        Slot& slot = slots_[s.position - 1];
-        if (slot.tag != kTagNone && slot.tag != tag) {
-            TQ_REPORT(kDbgNote, "Parameter ", s.position, " type info [", tag, "] redefined (was [", slot.tag,
+        int32& slot = tags_[s.position - 1];
+        if (slot != kTagNone && slot != tag) {
+            TQ_REPORT(kDbgNote, "Parameter ", s.position, " type info [", tag, "] redefined (was [", slot,
                       "])");
             return Unknown();
         }
-        slot.tag = tag;
+        slot = tag;
         return true;
     }
 
@@ -244,10 +269,9 @@ class Engine {
     bool ReadPositionalArguments() {
         int32 last = 0;
         for (int32 i = 0; i < kPositions; ++i)
-            if (slots_[i].tag != kTagNone) last = i + 1;
+            if (tags_[i] != kTagNone) last = i + 1;
         for (int32 i = 0; i < last; ++i) {
-            Slot& s = slots_[i];
-            switch (s.tag) {
+            switch (tags_[i]) {
                 case kTagNone:
                     TQ_REPORT(kDbgNote, "Not all parameters between 1 and ", last, " specified");
                     return false;
@@ -255,44 +279,26 @@ class Engine {
                 case kTag32Alt:
                 case kTagChar:
                 case kTagPoint:
-                    s.bits = uInt32(va_arg(args_, int));
-                    break;
                 case kTag64:
-                    s.bits = uInt64(va_arg(args_, long long));
-                    break;
-                case kTagDouble: {
-                    const double d = va_arg(args_, double);
-                    std::memcpy(&s.bits, &d, 8);
-                    break;
-                }
+                case kTagDouble:
                 case kTagPtr:
-                    s.bits = uInt64(reinterpret_cast<uintptr_t>(va_arg(args_, void*)));
                     break;
                 default:
                     TQ_REPORT(kDbgFatal, "Bogus typeInfo");
                     return false;
             }
         }
+        args_.LoadPositions(tags_, last);
         return true;
     }
 
-    // ----- argument access: the live list, or the recorded slot of the current position -----
-    int32 NextInt32() {
-        return mode_ == Mode::kReplay ? int32(slots_[current_ - 1].bits) : va_arg(args_, int);
-    }
-    int64 NextInt64() {
-        return mode_ == Mode::kReplay ? int64(slots_[current_ - 1].bits) : int64(va_arg(args_, long long));
-    }
-    double NextDouble() {
-        if (mode_ != Mode::kReplay) return va_arg(args_, double);
-        double d;
-        std::memcpy(&d, &slots_[current_ - 1].bits, 8);
-        return d;
-    }
-    const void* NextPointer() {
-        if (mode_ == Mode::kReplay)
-            return reinterpret_cast<const void*>(uintptr_t(slots_[current_ - 1].bits));
-        return va_arg(args_, const void*);
+    // ----- argument access: in order, or the recorded value of the current position -----
+    int32 Position() const { return mode_ == Mode::kReplay ? current_ : 0; }
+    int32 NextInt32() { return args_.Int32(Position()); }
+    int64 NextInt64() { return args_.Int64(Position()); }
+    double NextDouble() { return args_.Double(Position()); }
+    const void* NextPointer(PointerKind kind, int32 typeCode = 0) {
+        return args_.Pointer(Position(), kind, typeCode);
     }
 
     // ----- conversion syntax -----
@@ -414,7 +420,7 @@ class Engine {
             case 'p':
                 return PascalOrLong(s);
             case 'P':
-                return LongString(s, static_cast<const LStr*>(NextPointer()));
+                return LongString(s, static_cast<const LStr*>(NextPointer(PointerKind::kLong)));
             case 'H':
                 return LongHandle(s);
             case 'h':
@@ -444,7 +450,7 @@ class Engine {
         const void* value;
         int32 type;
         if (s.typeCode >= 0) {
-            value = NextPointer();
+            value = NextPointer(PointerKind::kTyped, s.typeCode);
             type = s.typeCode;
         } else if (s.size == Spec::kLongLong || s.size == Spec::kI64) {
             v64 = NextInt64();
@@ -489,7 +495,7 @@ class Engine {
         const void* value;
         int32 type;
         if (s.typeCode >= 0) {
-            value = NextPointer();
+            value = NextPointer(PointerKind::kTyped, s.typeCode);
             type = s.typeCode;
         } else {
             d = NextDouble();
@@ -571,7 +577,7 @@ class Engine {
     }
 
     bool CString(const Spec& s) {
-        const uChar* text = static_cast<const uChar*>(NextPointer());
+        const uChar* text = static_cast<const uChar*>(NextPointer(PointerKind::kCString));
         if (!text) return true;
         int32 len = 0;
         const int32 cut = s.precision >= 1 ? s.precision : 1 << 30;
@@ -580,7 +586,7 @@ class Engine {
     }
 
     bool PascalOrLong(const Spec& s) {
-        const void* p = NextPointer();
+        const void* p = NextPointer(s.size == Spec::kLong ? PointerKind::kLong : PointerKind::kPascal);
         if (s.size == Spec::kLong) return LongString(s, static_cast<const LStr*>(p));
         const uChar* ps = static_cast<const uChar*>(p);
         return ps ? TextField(s, ps + 1, ps[0]) : true;
@@ -591,7 +597,8 @@ class Engine {
     }
 
     bool LongHandle(const Spec& s) {
-        const LStrHandle h = static_cast<LStrHandle>(const_cast<void*>(NextPointer()));
+        const LStrHandle h =
+            static_cast<LStrHandle>(const_cast<void*>(NextPointer(PointerKind::kLongHandle)));
         return h && *h ? LongString(s, *h) : true;
     }
 
@@ -600,12 +607,12 @@ class Engine {
             const uChar* data;
             int32 length;
         };
-        const View* v = static_cast<const View*>(NextPointer());
+        const View* v = static_cast<const View*>(NextPointer(PointerKind::kSubString));
         return v && v->data && v->length > 0 ? TextField(s, v->data, v->length) : true;
     }
 
     bool PathText() {
-        const void* path = NextPointer();
+        const void* path = NextPointer(PointerKind::kPath);
         if (!path) return out_.Put("NULL");
         const tq::PathTextHooks* hooks = gPathHooks.load();
         if (!hooks || !hooks->text) return true;
@@ -631,7 +638,7 @@ class Engine {
     }
 
     bool Rectangle(bool named) {
-        const int16* r = static_cast<const int16*>(NextPointer());
+        const int16* r = static_cast<const int16*>(NextPointer(PointerKind::kRect));
         if (!r) return true;
         if (named && !out_.Put("tlbr")) return false;
         return out_.Put('(') && Decimal16(r[0]) && out_.Put(", ") && Decimal16(r[1]) && out_.Put(", ") &&
@@ -649,18 +656,18 @@ class Engine {
     const uChar* begin_;
     const uChar* end_;
     const uChar* p_ = nullptr;
-    va_list args_;
+    ArgSource& args_;
     Mode mode_ = Mode::kNormal;
     uChar point_ = '.';
     bool needPositional_ = false;
     bool sawPlain_ = false;
     int32 current_ = 0;
-    Slot slots_[kPositions];
+    int32 tags_[kPositions] = {};
 };
 
 int32 FormatInto(uChar* dst, uInt32 limit, const uChar* format, int32 len, va_list args) {
-    Engine e(dst, limit, format, len, args);
-    return e.Run();
+    VaListSource source(args);
+    return tq::fmt::Format(dst, limit, format, len, source);
 }
 
 int32 CLength(const char* s) {
@@ -670,6 +677,11 @@ int32 CLength(const char* s) {
 }  // namespace
 
 namespace tq {
+int32 fmt::Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args) {
+    Engine e(dst, limit, format, len, args);
+    return e.Run();
+}
+
 void SetPathTextHooks(const PathTextHooks* hooks) {
     gPathHooks.store(hooks);
 }

@@ -259,7 +259,7 @@ class PackedScanner {
         if (p < end_ && (*p == 'e' || *p == 'E')) {
             if (++p < end_ && (*p == '-' || *p == '+')) exp_negative_ = *p++ == '-';
             const uChar* first = p;
-            for (; p < end_ && IsDigit(*p); ++p) exponent_ = exponent_ * 10 + (*p - '0');
+            for (; p < end_ && IsDigit(*p) && p - first < 5; ++p) exponent_ = exponent_ * 10 + (*p - '0');
             if (p == first || p - first > 4) return false;
         }
         return p == end_;
