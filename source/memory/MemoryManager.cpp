@@ -185,6 +185,10 @@ TqErr DisposeCore(UHandle h, const char* name) {
     return kErrNone;
 }
 
+void ShiftData(uChar* to, const uChar* from, uInt64 n) {
+    if (to != from && n) std::memmove(to, from, size_t(n));
+}
+
 struct ResizeRequest {
     uInt64 size;
     Layout layout;
@@ -216,11 +220,11 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         block = fresh;
     } else if (need <= have) {
         placed = PlaceData(block, r.layout, g);
-        std::memmove(placed, data, keep);
+        ShiftData(placed, data, keep);
         auto* shrunk = need < have ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
         if (shrunk && shrunk != block) {
             uChar* again = PlaceData(shrunk, r.layout, g);
-            std::memmove(again, shrunk + (placed - block), keep);
+            ShiftData(again, shrunk + (placed - block), keep);
             placed = again;
         }
         if (shrunk) block = shrunk;
@@ -228,7 +232,7 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
         if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
         placed = PlaceData(grown, r.layout, g);
-        std::memmove(placed, grown + (data - block), keep);
+        ShiftData(placed, grown + (data - block), keep);
         block = grown;
     }
     StampBlock(block, placed, r.layout, g, r.size, r.size);
@@ -288,16 +292,21 @@ int64 SizeOf(UHandle h, Use use, const char* name) {
     return int64(ReadHeader(*h, HandleGuardRoom()).size);
 }
 
-// Copies n bytes from p to the start of h's data after resizing h to at least n + at; p may lie inside h.
+// Copies n bytes from p to offset at of h's data, which ends up at + n long; p may lie inside h.
 TqErr FillFrom(UHandle h, uInt64 at, const void* p, uInt64 n, const char* name) {
     if (n && !p) return Failed(kErrArgument, name);
     const auto* src = static_cast<const uChar*>(p);
     const int64 size = SizeOf(h, Use::kOther, name);
     if (size < 0) return Failed(kErrBadHandle, name);
-    const bool inside = src >= *h && src < *h + size;
+    const bool inside = n && src >= *h && src < *h + size;
     const uInt64 from = inside ? uInt64(src - *h) : 0;
+    if (inside && from + n > uInt64(size)) return Failed(kErrArgument, name);
+    if (inside && at + n <= uInt64(size)) {  // shrinking or same size: move before the tail goes
+        std::memmove(*h + at, *h + from, size_t(n));
+        return Resize(h, at + n, false, name);
+    }
     if (TqErr err = Resize(h, at + n, false, name)) return err;
-    std::memmove(*h + at, inside ? *h + from : src, n);
+    if (n) std::memmove(*h + at, inside ? *h + from : src, size_t(n));
     return kErrNone;
 }
 
