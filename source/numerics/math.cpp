@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "numerics/ElementMath.h"
 #include "numerics/X87.h"
 #include "tqcore/numerics.h"
 
@@ -30,7 +31,7 @@ ld Exp2Pair(ld yh, ld yl) {
     return Fscale(1.0L + F2xm1(f), n);
 }
 
-// 2^(y.hi + y.lo) - 1.
+// 2^(y.hi + y.lo) - 1 as 2^n (2^f - 1) + (2^n - 1): subtracting 1 from 2^y afterwards would cancel bits.
 ld Exp2m1Pair(Pair y) {
     if (y.hi > 16400) return kInf;
     if (y.hi < -100) return -1;
@@ -156,6 +157,7 @@ TQ_API TQExtended F2XM1(TQExtended y) {
     return Exp2m1Pair({y, 0});
 }
 
+// x log2(e) is carried in two parts: one rounded product would cost up to 2^13 ulps near the range ends.
 TQ_API TQExtended ExpX(TQExtended x) {
     if (!(std::fabs(x) < 12000)) return std::isnan(x) ? x : (x > 0 ? kInf : 0);
     const Pair y = MulPair(x, kLog2E);
@@ -364,7 +366,7 @@ TQ_EXTERN_C_END
 
 namespace {
 
-template <class T, class Load>
+template <class Load>
 ld SumStrided(const void* base, int32 strideBytes, int32 count, Load load) {
     ld sum = 0;
     if (!base) return sum;
@@ -373,33 +375,20 @@ ld SumStrided(const void* base, int32 strideBytes, int32 count, Load load) {
     return sum;
 }
 
-template <class T>
-ld LoadPlain(const uInt8* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-ld LoadExt(const uInt8* p) {
-    ld v = 0;
-    std::memcpy(&v, p, 10);
-    return v;
-}
-
 }  // namespace
 
 TQ_EXTERN_C_BEGIN
 
 TQ_API void Sum1DDoubleArray(const void* base, int32 strideBytes, int32 count, double* result) {
-    if (result) *result = double(SumStrided<double>(base, strideBytes, count, LoadPlain<double>));
+    if (result) *result = double(SumStrided(base, strideBytes, count, tq::num::ReadAs<double>));
 }
 TQ_API void Sum1DSingleArray(const void* base, int32 strideBytes, int32 count, float* result) {
-    if (result) *result = float(SumStrided<float>(base, strideBytes, count, LoadPlain<float>));
+    if (result) *result = float(SumStrided(base, strideBytes, count, tq::num::ReadAs<float>));
 }
 TQ_API void Sum1DExtendedArray(const void* base, int32 strideBytes, int32 count, float80* result) {
     if (!result) return;
-    const ld sum = SumStrided<ld>(base, strideBytes, count, LoadExt);
-    std::memcpy(result, &sum, 10);
+    const ld sum = SumStrided(base, strideBytes, count, tq::num::ReadExt);
+    tq::num::WriteExt(result, sum);
 }
 
 // Typed wrappers: compute in extended precision, round once when returning.
