@@ -12,14 +12,16 @@ run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure
 
 for stage in $stages; do
   echo "=== stage: $stage"
+  stage_start=$SECONDS
   case "$stage" in
     release)
       build_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_TESTS=ON
       run_ctest "$top/build/release" ;;
     asan)
       build_tree "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTQCORE_SANITIZE=address,undefined
+      # The million-value digit sweeps compare with the C library and touch no new memory paths: release only.
       ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        run_ctest "$top/build/asan" ;;
+        run_ctest "$top/build/asan" -E 'NumberExactness' ;;
     tsan)
       build_tree "$top/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_SANITIZE=thread
       TSAN_OPTIONS=halt_on_error=1 run_ctest "$top/build/tsan" -L 'threads|memory|cookies' ;;
@@ -27,4 +29,5 @@ for stage in $stages; do
       "$top/tests/install/check.sh" "$top/build/release" ;;
     *) "$top/scripts/stage-$stage.sh" ;;
   esac
+  echo "=== stage $stage took $((SECONDS - stage_start)) s"
 done
