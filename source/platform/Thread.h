@@ -1,4 +1,4 @@
-// Native threads, their priorities and times, sleeping and the millisecond clock that times waits.
+// Native threads, their priorities and times, and sleeping.
 #pragma once
 
 #include "tqcore/types.h"
@@ -34,9 +34,5 @@ uInt32 LogicalProcessorCount();
 
 void SleepMs(uInt32 ms);
 void YieldThread();
-// Millisecond clock for timeouts; wraps around like every 32-bit tick.
-uInt32 TickMs();
-// High-resolution clock in nanoseconds, for measuring intervals.
-uInt64 HighResNs();
 
 }  // namespace tq::platform

@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "ReportCapture.h"
-#include "platform/Thread.h"
 #include "threads/ThRecords.h"
 #include "threads/ThTmoEvent.h"
+#include "tqcore/clocks.h"
 #include "tqcore/threads.h"
 
 namespace {
@@ -23,7 +23,7 @@ TEST(ThSleepTest, WaitTillComparesWithWrapAround) {
     EXPECT_EQ(ThWaitTill(0x7FFFFFF0u, 0xFFFFFFF0u), 0xFFFFFFF0u);  // target is behind, across the wrap
 
     auto start = Clock::now();
-    const uInt32 now = tq::platform::TickMs();
+    const uInt32 now = MilliSecs();
     const uInt32 woke = ThWaitTill(now + 5, now);
     EXPECT_GE(MsSince(start), 4);
     EXPECT_GE(int32(woke - now), 4);
@@ -43,11 +43,11 @@ TEST(ThTmoEventTest, WaitsForTheTargetAndFollowsChanges) {
     tq::ThTmoEvent* ev = nullptr;
     ASSERT_EQ(tq::ThTmoEventCreate(&ev, false), kErrNone);
 
-    tq::ThTmoEventChangeTmo(ev, tq::platform::TickMs() - 5);
+    tq::ThTmoEventChangeTmo(ev, MilliSecs() - 5);
     EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
 
     auto start = Clock::now();
-    tq::ThTmoEventChangeTmo(ev, tq::platform::TickMs() + 40);
+    tq::ThTmoEventChangeTmo(ev, MilliSecs() + 40);
     EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
     EXPECT_GE(MsSince(start), 38);
 
@@ -55,7 +55,7 @@ TEST(ThTmoEventTest, WaitsForTheTargetAndFollowsChanges) {
     tq::ThTmoEventChangeTmo(ev, 0);
     std::thread setter([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        tq::ThTmoEventChangeTmo(ev, tq::platform::TickMs() + 20);
+        tq::ThTmoEventChangeTmo(ev, MilliSecs() + 20);
     });
     start = Clock::now();
     EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);

@@ -237,16 +237,4 @@ void YieldThread() {
     sched_yield();
 }
 
-uInt32 TickMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return uInt32(uInt64(ts.tv_sec) * 1000u + uInt64(ts.tv_nsec) / 1000000u);
-}
-
-uInt64 HighResNs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return uInt64(ts.tv_sec) * 1000000000u + uInt64(ts.tv_nsec);
-}
-
 }  // namespace tq::platform

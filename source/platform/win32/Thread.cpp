@@ -139,16 +139,4 @@ void YieldThread() {
     ::Sleep(0);
 }
 
-uInt32 TickMs() {
-    return ::GetTickCount();
-}
-
-uInt64 HighResNs() {
-    LARGE_INTEGER now, freq;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&freq);
-    const uInt64 ticks = uInt64(now.QuadPart), f = uInt64(freq.QuadPart);
-    return ticks / f * 1000000000u + ticks % f * 1000000000u / f;
-}
-
 }  // namespace tq::platform
