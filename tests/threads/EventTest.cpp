@@ -46,7 +46,7 @@ TEST(ThEventTest, FlagStateTimedWaitsAndReset) {
 
     const auto start = Clock::now();
     EXPECT_EQ(ThEventWaitWithTimeout(ev, 60), kErrTimeout);
-    EXPECT_GE(MsSince(start), 55);
+    EXPECT_GE(MsSince(start), 40);  // remaining time is counted on a tick that may be 16 ms coarse
     ThEventDestroy(ev);
 
     ASSERT_EQ(ThEventCreate(&ev, 0, 1), kErrNone);
