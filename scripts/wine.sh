@@ -6,7 +6,7 @@ wineserver=/usr/lib/wine/wineserver64
 
 # wine_up BUILD_DIR: starts the server and the prefix; wine_down stops the server.
 wine_up() {
-  export WINEPREFIX="$(cd "$1" && pwd)/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX="$(cd "$1" && pwd)/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
   unset DISPLAY WAYLAND_DISPLAY
   mkdir -p "$WINEPREFIX"
   "$wineserver" -p >/dev/null 2>&1 </dev/null

@@ -41,8 +41,8 @@ TEST(PKExceptTest, FieldsAreCutAndDescriptionFollowsFormat) {
     const PKExcept shortOne(kErrNotFound, "x", "f", 12);
     EXPECT_STREQ(shortOne.what(), "PKExcept. Err=7, File=f, Line=12, Detail='x'");
     // The description is built from the stored (cut) fields.
-    EXPECT_EQ(std::string(e.what()),
-              "PKExcept. Err=7, File=" + file.substr(9) + ", Line=12, Detail='" + detail.substr(0, 127) + "'");
+    EXPECT_EQ(std::string(e.what()), "PKExcept. Err=7, File=" + file.substr(9) + ", Line=12, Detail='" +
+                                         detail.substr(0, 127) + "'");
 
     const PKExcept empty(kErrGeneric, nullptr, nullptr, -1);
     EXPECT_STREQ(empty.Detail(), "");

@@ -6,11 +6,25 @@
 
 #include "tqcore/diagnostics.h"
 
+#if defined(__linux__)
+#include <ucontext.h>
+#endif
+
 // Outside the anonymous namespace and exported from the test program, so every symbol source can name it.
 __attribute__((noinline)) void StackChainTestKnownFunction(StackChain& chain, int32 skip) {
     chain.Record(skip);
     asm volatile("");
 }
+
+#if defined(__linux__)
+// Records from a saved context the way a fault handler would: the context's own instruction comes first.
+__attribute__((noinline)) void StackChainTestFromContext(StackChain& chain) {
+    ucontext_t context;
+    getcontext(&context);
+    chain.RecordFrom(&context, nullptr, 0);
+    asm volatile("");
+}
+#endif
 
 __attribute__((noinline)) void StackChainTestDeep(StackChain& chain, int depth) {
     if (depth > 0)
@@ -62,6 +76,15 @@ TEST(StackChainTest, DecodesKnownFunctionFirstAndSkipDropsIt) {
     const std::vector<std::string> rest = Decode(skipped);
     ASSERT_FALSE(rest.empty());
     EXPECT_EQ(rest[0].find("StackChainTestKnownFunction"), std::string::npos) << rest[0];
+}
+
+TEST(StackChainTest, RecordFromContextStartsAtContextInstruction) {
+    StackChainFS<16> chain;
+    StackChainTestFromContext(chain);
+    const std::vector<std::string> texts = Decode(chain);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts[0].find("StackChainTestFromContext(StackChain&)"), std::string::npos) << texts[0];
+    EXPECT_LE(chain.Count(), 16);
 }
 #endif
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/ExceptionFilter.h"
 #include "platform/LastError.h"
 #include "platform/posix/Deadline.h"
 #include "platform/posix/ErrnoMap.h"
@@ -79,6 +80,7 @@ uInt32 OwnTid() {
 void* Trampoline(void* p) {
     auto* t = static_cast<NativeThread*>(p);
     tCurrent.control = t;
+    PrepareThreadForExceptionFilter();
     pthread_mutex_lock(&t->m);
     t->tid = OwnTid();
     pthread_cond_broadcast(&t->ended);

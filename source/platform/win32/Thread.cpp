@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "platform/ExceptionFilter.h"
 #include "platform/LastError.h"
 
 namespace tq::platform {
@@ -23,6 +24,7 @@ struct StartArgs {
 unsigned __stdcall Trampoline(void* p) {
     const StartArgs start = *static_cast<StartArgs*>(p);
     delete static_cast<StartArgs*>(p);
+    PrepareThreadForExceptionFilter();
     return start.proc(start.arg);
 }
 

@@ -1,0 +1,21 @@
+#include "core/ServiceRegistryItem.h"
+
+#include "tqcore/clocks.h"
+
+namespace tq {
+
+TqErr ServiceRegistryItem::Start() {
+    startBegin = MilliSecs();
+    startResult = service->Init();
+    startEnd = MilliSecs();
+    return startResult;
+}
+
+TqErr ServiceRegistryItem::Stop() {
+    stopBegin = MilliSecs();
+    stopResult = service->Uninit();
+    stopEnd = MilliSecs();
+    return stopResult;
+}
+
+}  // namespace tq

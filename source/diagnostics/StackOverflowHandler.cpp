@@ -1,0 +1,16 @@
+#include "diagnostics/StackOverflowHandler.h"
+
+#include "platform/ExceptionFilter.h"
+#include "tqcore/core.h"
+
+namespace tq {
+
+void InstallStackOverflowHandler() {
+    platform::SetOutermostExceptionFilter(stack_overflow_exception_filter);
+}
+
+void PrepareThreadForStackOverflow() {
+    platform::PrepareThreadForExceptionFilter();
+}
+
+}  // namespace tq

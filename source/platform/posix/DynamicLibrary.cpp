@@ -1,0 +1,12 @@
+#include "platform/DynamicLibrary.h"
+
+#include <dlfcn.h>
+
+namespace tq::platform {
+
+void* LoadLibraryByName(const char* name) {
+    if (!name || !*name) return nullptr;
+    return ::dlopen(name, RTLD_NOW | RTLD_GLOBAL);
+}
+
+}  // namespace tq::platform
