@@ -30,7 +30,6 @@ bool SetPriority(NativeThread* t, int32 nativePriority);
 bool GetPriority(NativeThread* t, int32* nativePriority);
 // Kernel plus user time of the calling thread in 100-nanosecond units.
 uInt64 CurrentThreadTime();
-uInt32 LogicalProcessorCount();
 
 void SleepMs(uInt32 ms);
 void YieldThread();

@@ -12,6 +12,7 @@
 #include "platform/Thread.h"
 #include "platform/Tls.h"
 #include "threads/ThRecords.h"
+#include "tqcore/sysinfo.h"
 
 #define TQ_UNIT "source\\ThThread"
 
@@ -333,7 +334,7 @@ void ThGetThreadTime(uInt32 out[2]) {
 }
 
 int32 ThNumberOfProcessors(void) {
-    return int32(tq::platform::LogicalProcessorCount());
+    return CPUInfo()->NumLogicalCPUs();
 }
 
 uInt32 ThLocalStorageAllocateKey(void) {

@@ -224,11 +224,6 @@ uInt64 CurrentThreadTime() {
     return uInt64(ts.tv_sec) * 10000000u + uInt64(ts.tv_nsec) / 100u;
 }
 
-uInt32 LogicalProcessorCount() {
-    const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
-    return n > 0 ? uInt32(n) : 1u;
-}
-
 void SleepMs(uInt32 ms) {
     timespec req{time_t(ms / 1000), long(ms % 1000) * 1000000L};
     while (::nanosleep(&req, &req) != 0 && errno == EINTR) {

@@ -128,11 +128,6 @@ uInt64 CurrentThreadTime() {
     return k + u;
 }
 
-uInt32 LogicalProcessorCount() {
-    const DWORD n = ::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
-    return n > 0 ? n : 1u;
-}
-
 void SleepMs(uInt32 ms) {
     ::Sleep(ms);
 }
