@@ -4,7 +4,7 @@ set -euo pipefail
 want=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest ccache)
 for set in "$@"; do
   case "$set" in
-    native) ;;
+    native) want+=(libmpfr-dev) ;;
     fuzz) want+=(clang libclang-rt-14-dev) ;;
     bench) want+=(libbenchmark-dev libfmt-dev) ;;
     win64) want+=(g++-mingw-w64-x86-64-posix wine64 wine) ;;

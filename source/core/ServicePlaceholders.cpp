@@ -10,12 +10,6 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-class FloatingPointConstants final : public RefcountedServiceObject_T<FloatingPointConstants> {
-  public:
-    const char* Name() override { return "FloatingPointConstants"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class StringUtilsLocaleCache_Service final
     : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
   public:
@@ -100,9 +94,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 IServiceObject* tq::DebugStreamService() {
     return DebugStream_Service::Get();
-}
-IServiceObject* tq::FloatingPointConstantsService() {
-    return FloatingPointConstants::Get();
 }
 IServiceObject* tq::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
