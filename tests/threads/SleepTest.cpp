@@ -53,11 +53,11 @@ TEST(ThTmoEventTest, WaitsForTheTargetAndFollowsChanges) {
 
     // Without a target the wait lasts until another thread sets one.
     tq::ThTmoEventChangeTmo(ev, 0);
+    start = Clock::now();
     std::thread setter([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         tq::ThTmoEventChangeTmo(ev, MilliSecs() + 20);
     });
-    start = Clock::now();
     EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
     EXPECT_GE(MsSince(start), 30);
     setter.join();
