@@ -20,3 +20,19 @@ echo "win64: tests ran in $((SECONDS - start)) s"
 grep -h -A1 ': Skipped$' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | grep -v -e '^--$' | sed 's/^/win64 skipped: /' || true
 
 "$top/tests/install/check.sh" "$build" win64
+
+# The program starts the base services in the same order on both systems.
+native="$top/build/release/tools/tqcore"
+if [ ! -x "$native" ]; then
+  cmake -S "$top" -B "$top/build/release" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$top/build/release" -j "$jobs" --target tqcore_tool >/dev/null
+fi
+order() { tr -d '\r' | awk '$1 ~ /^[0-9]+$/ && NF > 2 { print $2 }'; }
+linux_order=$("$native" services | order)
+win64_order=$("$wine64" "$build/bin/tqcore.exe" services | order)
+if [ -z "$linux_order" ] || [ "$linux_order" != "$win64_order" ]; then
+  echo "win64: tqcore.exe services order differs from Linux:" >&2
+  diff <(echo "$linux_order") <(echo "$win64_order") >&2 || true
+  exit 1
+fi
+echo "win64: tqcore.exe services starts $(echo "$linux_order" | wc -l) services in the same order as on Linux"

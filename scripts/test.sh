@@ -4,16 +4,17 @@
 # (e.g. "release asan").
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-stages=${TQCORE_STAGES:-release asan tsan install win64}
+stages=${TQCORE_STAGES:-release asan tsan install win64 fuzz}
 "$top/scripts/deps.sh" native
 
-run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure "${@:2}"; }
+# run.sh shares the release tree with tests turned off: turn them on again, and never pass with none found.
+run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure --no-tests=error "${@:2}"; }
 
 for stage in $stages; do
   echo "=== stage: $stage"
   case "$stage" in
     release)
-      build_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+      build_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_TESTS=ON
       run_ctest "$top/build/release" ;;
     asan)
       build_tree "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTQCORE_SANITIZE=address,undefined

@@ -10,13 +10,6 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     void Dependencies(IServiceDependencyList&) override {}
 };
 
-class StringUtilsLocaleCache_Service final
-    : public RefcountedServiceObject_T<StringUtilsLocaleCache_Service> {
-  public:
-    const char* Name() override { return "StringUtilsLocaleCache"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
   public:
     const char* Name() override { return "TrackedMallocFree"; }
@@ -94,9 +87,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 IServiceObject* tq::DebugStreamService() {
     return DebugStream_Service::Get();
-}
-IServiceObject* tq::StringUtilsLocaleCacheService() {
-    return StringUtilsLocaleCache_Service::Get();
 }
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();

@@ -73,9 +73,8 @@ struct FreeList {
     }
 };
 
-// std::shared_mutex stands in for the library's reader/writer mutex until the thread primitives exist.
 struct Zone {
-    std::shared_mutex lock;
+    RwSpinLock lock;
     MasterBlock* blocks = nullptr;
     int32 blockCount = 0;
     FreeList free;
@@ -84,7 +83,7 @@ struct Zone {
 };
 
 struct alignas(64) Bucket {
-    std::shared_mutex lock;
+    RwSpinLock lock;
     FreeList free;
     RecentBlocks recent;
 };

@@ -185,6 +185,10 @@ TqErr DisposeCore(UHandle h, const char* name) {
     return kErrNone;
 }
 
+void ShiftData(uChar* to, const uChar* from, uInt64 n) {
+    if (to != from && n) std::memmove(to, from, size_t(n));
+}
+
 struct ResizeRequest {
     uInt64 size;
     Layout layout;
@@ -216,11 +220,11 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         block = fresh;
     } else if (need <= have) {
         placed = PlaceData(block, r.layout, g);
-        std::memmove(placed, data, keep);
+        ShiftData(placed, data, keep);
         auto* shrunk = need < have ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
         if (shrunk && shrunk != block) {
             uChar* again = PlaceData(shrunk, r.layout, g);
-            std::memmove(again, shrunk + (placed - block), keep);
+            ShiftData(again, shrunk + (placed - block), keep);
             placed = again;
         }
         if (shrunk) block = shrunk;
@@ -228,7 +232,7 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
         if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
         placed = PlaceData(grown, r.layout, g);
-        std::memmove(placed, grown + (data - block), keep);
+        ShiftData(placed, grown + (data - block), keep);
         block = grown;
     }
     StampBlock(block, placed, r.layout, g, r.size, r.size);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <thread>
 
 #include "tqcore/memory.h"
 
@@ -47,6 +48,36 @@ void WriteGuards(uChar* data, uInt64 rearOffset);
 GuardState InspectGuards(const uChar* data, uInt64 rearOffset);
 // Hands a failed check to the installed guard-failure procedure, or reports it.
 void ReportGuardFailure(void* data, GuardState state);
+
+// Reader/writer lock on one atomic word: -1 while written, else the number of readers. It stands in for the
+// library's reader/writer mutex until that exists, and is cheap enough for every master-pointer exchange.
+class RwSpinLock {
+  public:
+    void lock() {
+        for (int32 idle = 0;; Backoff(idle)) {
+            int32 expected = 0;
+            if (state_.compare_exchange_weak(expected, -1, std::memory_order_acquire,
+                                             std::memory_order_relaxed))
+                return;
+        }
+    }
+    void unlock() { state_.store(0, std::memory_order_release); }
+    void lock_shared() {
+        for (int32 idle = 0;; Backoff(idle)) {
+            int32 s = state_.load(std::memory_order_relaxed);
+            if (s >= 0 &&
+                state_.compare_exchange_weak(s, s + 1, std::memory_order_acquire, std::memory_order_relaxed))
+                return;
+        }
+    }
+    void unlock_shared() { state_.fetch_sub(1, std::memory_order_release); }
+
+  private:
+    static void Backoff(int32& idle) {
+        if (++idle > 16) std::this_thread::yield();
+    }
+    std::atomic<int32> state_{0};
+};
 
 // "0x" and lowercase hex digits of a pointer, for reports.
 struct HexText {

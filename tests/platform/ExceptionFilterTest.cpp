@@ -42,14 +42,4 @@ TEST(ExceptionFilterDeathTest, AcceptedAccessViolationEndsWithItsCode) {
         [](int status) { return EndedWithCode(status, kExceptionAccessViolation); }, "");
 }
 
-TEST(ExceptionFilterDeathTest, RemovedFilterIsNoLongerConsulted) {
-    EXPECT_EXIT(
-        {
-            SetOutermostExceptionFilter([](int32) -> int32 { return 1; });
-            SetOutermostExceptionFilter(nullptr);
-            tq::test::WriteToUnmappedMemory();
-        },
-        [](int status) { return status != 0 && !EndedWithCode(status, kExceptionAccessViolation); }, "");
-}
-
 }  // namespace

@@ -1,15 +1,13 @@
-// POSIX pool: blocks come from the C heap (or mimalloc when the build selects it) and carry a small header
-// that links them into one of several lists, so the pool can be walked and released. A thread keeps to one
-// list, which keeps the list locks uncontended.
+// POSIX pool: blocks come from the C heap and carry a small header that links them into one of several
+// lists, so the pool can be walked and released. A thread keeps to one list, which keeps the list locks
+// uncontended. glibc's heap beat mimalloc under the handle benchmarks (create+dispose 44 ns against 49 ns,
+// growth by doubling to 1 MiB 4.6 us against 41.7 us), and linking mimalloc would replace the whole
+// process's malloc.
 #include "platform/PoolHeap.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <thread>
-
-#if TQCORE_POOL_MIMALLOC
-#include <mimalloc.h>
-#endif
 
 namespace {
 

@@ -1,0 +1,95 @@
+// Handles against the C heap: create+dispose, growth by doubling, and two threads with the master-pointer
+// pool on and off.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "memory/MemoryManager.h"
+#include "tqcore/memory.h"
+
+namespace {
+
+void BM_MallocFree(benchmark::State& state) {
+    const size_t n = size_t(state.range(0));
+    for (auto _ : state) {
+        void* p = std::malloc(n);
+        benchmark::DoNotOptimize(p);
+        std::free(p);
+    }
+}
+BENCHMARK(BM_MallocFree)->Arg(16)->Arg(256)->Arg(4096);
+
+void NewDispose(benchmark::State& state, uInt32 guards) {
+    if (!tq::mem::SetHandleAndPtrGuardModes(guards, guards)) state.SkipWithError("handles are live");
+    const uInt64 n = uInt64(state.range(0));
+    for (auto _ : state) {
+        UHandle h = DSNewHandle(n);
+        benchmark::DoNotOptimize(h);
+        DSDisposeHandle(h);
+    }
+    tq::mem::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff);
+}
+
+void BM_HandleNewDispose(benchmark::State& state) {
+    NewDispose(state, kGuardModeOff);
+}
+BENCHMARK(BM_HandleNewDispose)->Arg(16)->Arg(256)->Arg(4096);
+
+void BM_HandleNewDisposeChecked(benchmark::State& state) {
+    NewDispose(state, kGuardModeCheck);
+}
+BENCHMARK(BM_HandleNewDisposeChecked)->Arg(16)->Arg(256)->Arg(4096);
+
+constexpr size_t kGrowFrom = 16;
+constexpr size_t kGrowTo = 1 << 20;
+
+void BM_ReallocDoubling(benchmark::State& state) {
+    for (auto _ : state) {
+        void* p = std::malloc(kGrowFrom);
+        for (size_t n = kGrowFrom * 2; n <= kGrowTo; n *= 2) {
+            p = std::realloc(p, n);
+            benchmark::DoNotOptimize(p);
+        }
+        std::free(p);
+    }
+}
+BENCHMARK(BM_ReallocDoubling);
+
+void BM_HandleSizeDoubling(benchmark::State& state) {
+    for (auto _ : state) {
+        UHandle h = DSNewHandle(kGrowFrom);
+        for (uInt64 n = kGrowFrom * 2; n <= kGrowTo; n *= 2) DSSetHandleSize(h, n);
+        benchmark::DoNotOptimize(*h);
+        DSDisposeHandle(h);
+    }
+}
+BENCHMARK(BM_HandleSizeDoubling);
+
+// Each thread keeps a window of handles so master pointers cycle through the free lists.
+void TwoThreads(benchmark::State& state, bool pool) {
+    if (state.thread_index() == 0) SetIsMasterPointerPoolEnabled(pool ? 1 : 0);
+    std::vector<UHandle> window(64, nullptr);
+    size_t i = 0;
+    for (auto _ : state) {
+        UHandle& slot = window[i++ % window.size()];
+        DSDisposeHandle(slot);
+        slot = DSNewHandle(32);
+    }
+    for (UHandle h : window) DSDisposeHandle(h);
+    if (state.thread_index() == 0) SetIsMasterPointerPoolEnabled(0);
+}
+
+void BM_TwoThreadsPoolOff(benchmark::State& state) {
+    TwoThreads(state, false);
+}
+BENCHMARK(BM_TwoThreadsPoolOff)->Threads(2)->UseRealTime();
+
+void BM_TwoThreadsPoolOn(benchmark::State& state) {
+    TwoThreads(state, true);
+}
+BENCHMARK(BM_TwoThreadsPoolOn)->Threads(2)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,244 @@
+#include <cstring>
+
+#include "StringTestSupport.h"
+
+namespace {
+
+using strtest::BlockSize;
+using strtest::P;
+using strtest::Reports;
+using strtest::Sign;
+using strtest::Text;
+
+using LStrTest = strtest::StringTest;
+
+TEST_F(LStrTest, ConversionsIntoCallerStorage) {
+    alignas(8) char raw[64];
+    LStr* l = reinterpret_cast<LStr*>(raw);
+    EXPECT_EQ(CToLStr("hello", l), 5);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(l->str), 5), "hello");
+    EXPECT_EQ(CToLStr(nullptr, l), 0);
+    EXPECT_EQ(l->cnt, 0);
+    EXPECT_EQ(PToLStr(P("abc"), l), 3);
+
+    char c[8];
+    std::memset(c, 'x', sizeof c);
+    EXPECT_EQ(LToCStrN(l, c, 0), 0);
+    EXPECT_EQ(c[0], 'x');
+    EXPECT_EQ(LToCStrN(l, c, 1), 0);
+    EXPECT_EQ(c[0], '\0');
+    EXPECT_EQ(LToCStrN(l, c, 3), 2);
+    EXPECT_STREQ(c, "ab");
+    EXPECT_EQ(LToCStrNUnchecked(l, c, 8), 3);
+    EXPECT_EQ(LToCStr(nullptr, c), 0);
+    EXPECT_STREQ(c, "");
+
+    CToLStr("a", l);
+    l->cnt = 3;
+    l->str[1] = 0;
+    l->str[2] = 'b';
+    int32 copied = -1;
+    EXPECT_EQ(LToCStrNChecked(l, c, 8, &copied), kErrStringHasNull);
+    EXPECT_EQ(copied, 3);
+    EXPECT_EQ(LToCStrNChecked(l, c, 2, nullptr), kErrNone);  // the NUL lies beyond what was copied
+
+    Str255 p;
+    EXPECT_EQ(PToCStr(P("xyz"), c), 3);
+    EXPECT_STREQ(c, "xyz");
+    const std::string longC(300, 'k');
+    EXPECT_EQ(CToPStr(longC.c_str(), p), 255);
+    EXPECT_EQ(p[0], 255);
+    EXPECT_TRUE(Reports().empty());  // C strings are cut silently
+}
+
+TEST_F(LStrTest, LongToPascalReportsTruncation) {
+    LStrHandle h = Make(std::string(300, 'q'));
+    Str255 p;
+    EXPECT_EQ(LToPStr(*h, p), 255);
+    EXPECT_EQ(p[0], 255);
+    EXPECT_EQ(p[255], 'q');
+    ASSERT_EQ(Reports().size(), 1u);
+    EXPECT_EQ(Reports()[0].level, kDbgError);
+    EXPECT_EQ(Reports()[0].text, "LStr truncated when converting to PStr. Original LStr length=300");
+    EXPECT_NE(Reports()[0].file.find("StringLStr"), std::string::npos);
+    Reports().clear();
+    EXPECT_EQ(LToPStr(nullptr, p), 0);
+    EXPECT_EQ(LToPStr(*Make("exact"), p), 5);
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(LStrTest, FromPtrSizesExactlyAndEmptyMeansNull) {
+    EXPECT_EQ(LStrFromPtr(nullptr, 3, "abc"), kErrArgument);
+    LStrHandle h = nullptr;
+    ASSERT_EQ(LStrFromPtr(&h, 3, "abc"), kErrNone);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(BlockSize(h), 7);
+    EXPECT_EQ(Text(h), "abc");
+    ASSERT_EQ(LStrFromPtr(&h, 10, "0123456789"), kErrNone);
+    EXPECT_EQ(BlockSize(h), 14);
+    // Copying from inside the handle's own text works.
+    ASSERT_EQ(LStrFromPtr(&h, 4, (*h)->str + 6), kErrNone);
+    EXPECT_EQ(Text(h), "6789");
+    EXPECT_EQ(LStrFromPtr(&h, -1, "x"), kErrArgument);
+    EXPECT_EQ(Text(h), "6789");
+    EXPECT_EQ(LStrFromPtr(&h, 0, "abc"), kErrNone);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(LStrFromPtr(&h, 5, nullptr), kErrNone);
+    EXPECT_EQ(h, nullptr);
+
+    ASSERT_EQ(CToLHStr("hi", &h), kErrNone);
+    EXPECT_EQ(Text(h), "hi");
+    ASSERT_EQ(PToLHStr(P("pascal"), &h), kErrNone);
+    EXPECT_EQ(Text(h), "pascal");
+    ASSERT_EQ(PStrToDSLStr(P("dep"), &h), kErrNone);
+    EXPECT_EQ(Text(h), "dep");
+    EXPECT_EQ(CToLHStr("", &h), kErrNone);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(LStrTest, FailedHandleCreationIsReportedWithItsText) {
+    EXPECT_EQ(CToLHStr("abc", nullptr), kErrArgument);
+    ASSERT_EQ(Reports().size(), 1u);
+    EXPECT_EQ(Reports()[0].level, kDbgNote);
+    EXPECT_EQ(Reports()[0].text, "CToLHStr FAILED:abc, size 3, 0");
+    EXPECT_EQ(PToLHStr(P("xy"), nullptr), kErrArgument);
+    ASSERT_EQ(Reports().size(), 2u);
+    EXPECT_EQ(Reports()[1].text, "PToLHStr FAILED:xy, size 2, 0");
+}
+
+TEST_F(LStrTest, AppendAndPrependResizeExactly) {
+    LStrHandle h = nullptr;
+    EXPECT_EQ(LStrAppendCStr(&h, nullptr), kErrNone);
+    EXPECT_EQ(h, nullptr);
+    EXPECT_EQ(LStrAppendCStr(nullptr, "x"), kErrArgument);
+    ASSERT_EQ(LStrAppendCStr(&h, "ab"), kErrNone);
+    owned_.push_back(h);
+    EXPECT_EQ(Text(h), "ab");
+    EXPECT_EQ(BlockSize(h), 6);
+    ASSERT_EQ(LStrAppendPStr(&h, P("cd")), kErrNone);
+    EXPECT_EQ(Text(h), "abcd");
+    EXPECT_EQ(BlockSize(h), 8);
+    ASSERT_EQ(LStrPrependCStr(&h, ">>"), kErrNone);
+    EXPECT_EQ(Text(h), ">>abcd");
+    EXPECT_EQ(BlockSize(h), 10);
+    // A prefix taken from the string itself survives the move.
+    ASSERT_EQ(LStrAppendChar(h, '\0'), kErrNone);
+    ASSERT_EQ(LStrPrependCStr(&h, reinterpret_cast<char*>((*h)->str) + 2), kErrNone);
+    EXPECT_EQ(Text(h), std::string("abcd>>abcd\0", 11));
+    // Appending the string to itself doubles it.
+    LStrHandle d = Make("xy");
+    ASSERT_EQ(LStrCat(d, *d), kErrNone);
+    EXPECT_EQ(Text(d), "xyxy");
+    LStrHandle none = nullptr;
+    EXPECT_EQ(LStrPrependCStr(&none, "x"), kErrNone);
+    EXPECT_EQ(none, nullptr);
+}
+
+TEST_F(LStrTest, EfficientFormsKeepSlackAndCatTrims) {
+    LStrHandle h = Make("ab");
+    ASSERT_EQ(DSSetHandleSize(reinterpret_cast<UHandle>(h), 40), kErrNone);
+    ASSERT_EQ(LStrAppendChar(h, 'c'), kErrNone);
+    EXPECT_EQ(BlockSize(h), 40);
+    ASSERT_EQ(LStrCatEfficient(h, *Make("def")), kErrNone);
+    EXPECT_EQ(BlockSize(h), 40);
+    EXPECT_EQ(Text(h), "abcdef");
+    ASSERT_EQ(LStrCat(h, *Make("g")), kErrNone);
+    EXPECT_EQ(Text(h), "abcdefg");
+    EXPECT_EQ(BlockSize(h), 4 + 7);
+    LStrHandle exact = Make("x");
+    ASSERT_EQ(LStrAppendChar(exact, 'y'), kErrNone);
+    EXPECT_EQ(BlockSize(exact), 6);
+    EXPECT_EQ(LStrCatEfficient(exact, nullptr), kErrNone);
+    EXPECT_EQ(LStrCatEfficient(nullptr, *exact), kErrArgument);
+    // Many efficient appends stay correct while the block grows ahead of the count.
+    LStrHandle grow = Make("");
+    std::string expect;
+    LStrHandle piece = Make("0123456789");
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_EQ(LStrCatEfficient(grow, *piece), kErrNone);
+        expect += "0123456789";
+    }
+    EXPECT_EQ(Text(grow), expect);
+    EXPECT_GE(BlockSize(grow), 4 + 5000);
+}
+
+TEST_F(LStrTest, NullTerminateCaseAndUtf8Editing) {
+    LStrHandle h = Make("Ab\xE9");
+    ASSERT_EQ(DSSetHandleSize(reinterpret_cast<UHandle>(h), 20), kErrNone);
+    ASSERT_EQ(LStrHNullTerminate(h), kErrNone);
+    EXPECT_EQ(BlockSize(h), 21);
+    EXPECT_EQ(Text(h), std::string("Ab\xE9\0", 4));
+    LStrToUpper(h);
+    EXPECT_EQ(Text(h), std::string("AB\xC9\0", 4));
+    LStrToLower(h);
+    EXPECT_EQ(Text(h), std::string("ab\xE9\0", 4));
+    LStrToLower(nullptr);
+
+    LStrHandle u = Make("a\xC3\xA9");
+    ASSERT_EQ(LStrReverse(u), kErrNone);
+    EXPECT_EQ(Text(u),
+              "\xC3\xA9"
+              "a");
+    ASSERT_EQ(LStrReverse(u), kErrNone);
+    EXPECT_EQ(Text(u), "a\xC3\xA9");
+    LStrHandle bad = Make(
+        "ab\x80"
+        "c");
+    EXPECT_EQ(LStrReverse(bad), kErrBadCharEncoding);
+    LStrHandle cut = Make("a\xE2\x82");  // last character announces more bytes than remain
+    EXPECT_EQ(LStrReverse(cut), kErrBadCharEncoding);
+    EXPECT_EQ(LStrReverse(nullptr), kErrNone);
+
+    LStrHandle r = Make(
+        "\xE2\x82\xAC"
+        "xy");
+    ASSERT_EQ(LStrRotateOneCharacter(r), kErrNone);
+    EXPECT_EQ(Text(r), "xy\xE2\x82\xAC");
+    ASSERT_EQ(LStrRotateOneCharacter(r), kErrNone);
+    EXPECT_EQ(Text(r),
+              "y\xE2\x82\xAC"
+              "x");
+    LStrHandle r2 = Make(
+        "\xBF"
+        "ab");
+    EXPECT_EQ(LStrRotateOneCharacter(r2), kErrBadCharEncoding);
+    EXPECT_EQ(Text(r2),
+              "\xBF"
+              "ab");
+    LStrHandle r3 = Make("\xF0\x9F");
+    EXPECT_EQ(LStrRotateOneCharacter(r3), kErrBadCharEncoding);
+    EXPECT_EQ(LStrRotateOneCharacter(Make("")), kErrNone);
+}
+
+TEST_F(LStrTest, ComparisonsOrderBytesThenLengths) {
+    LStr* empty = *Make("");
+    LStr* a = *Make("a");
+    LStr* ab = *Make("ab");
+    LStr* abc = *Make("abc");
+    EXPECT_EQ(LStrCmp(nullptr, empty), 0);
+    EXPECT_LT(LStrCmp(nullptr, a), 0);
+    EXPECT_EQ(LStrEqual(nullptr, empty), 1);
+    EXPECT_LT(LStrCmp(ab, abc), 0);
+    EXPECT_GT(LStrCmp(*Make("b"), abc), 0);
+    EXPECT_GT(LStrCmp(*Make("\xE9"), *Make("z")), 0);  // bytes are unsigned
+    EXPECT_EQ(LStrCmp(abc, abc), 0);
+    EXPECT_EQ(LStrEqual(ab, *Make("ab")), 1);
+    EXPECT_EQ(LStrEqual(ab, abc), 0);
+
+    EXPECT_LT(LStrCaseCmp(*Make("ABC"), *Make("abd")), 0);
+    EXPECT_EQ(LStrCaseCmp(*Make("\xC9t\xC9"), *Make("\xE9T\xE9")), 0);
+    EXPECT_EQ(LStrCaseCmp(nullptr, empty), 0);
+    EXPECT_GT(LStrCaseCmp(a, nullptr), 0);
+    EXPECT_LT(LStrCaseCmp(nullptr, a), 0);
+    EXPECT_LT(LStrCaseCmp(*Make("Ab"), *Make("aBc")), 0);
+
+    EXPECT_EQ(LHStrCmp(nullptr, Make("")), 0);
+    EXPECT_LT(LHStrCmp(Make("x"), Make("y")), 0);
+    EXPECT_EQ(LHStrEqual(Make("q"), Make("q")), 1);
+    EXPECT_EQ(LHStrCaseCmp(nullptr, Make("abc")), -3);  // an empty side gives the count difference
+    EXPECT_EQ(LHStrCaseCmp(Make("HELLO"), Make("hello")), 0);
+    EXPECT_EQ(Sign(LHStrCaseCmp(Make("b"), Make("A"))), 1);
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// Shared helpers for the string tests: report capture, handle building and code-page scoping.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "tqcore/core.h"
+#include "tqcore/diagnostics.h"
+#include "tqcore/memory.h"
+#include "tqcore/strings.h"
+
+namespace strtest {
+
+struct Report {
+    DebugOutputLevel level;
+    std::string file;
+    std::string text;
+};
+
+inline std::vector<Report>& Reports() {
+    static std::vector<Report> reports;
+    return reports;
+}
+
+inline void CaptureReport(const char* file, int32, const char*, DebugOutputLevel level, uInt32,
+                          const char* text) {
+    Reports().push_back({level, file ? file : "", text ? text : ""});
+}
+
+// Installs the capturing handler and selects a code page for the test; restores both afterwards.
+class StringTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Reports().clear();
+        DebugOutputSetHandler(CaptureReport);
+        ASSERT_TRUE(tq::platform::SetAnsiCodePage(1252));
+    }
+    void TearDown() override {
+        DebugOutputSetHandler(nullptr);
+        tq::platform::SetAnsiCodePage(1252);
+        for (LStrHandle h : owned_) DSDisposeHandle(reinterpret_cast<UHandle>(h));
+    }
+    // A long-string handle the fixture disposes at the end.
+    LStrHandle Make(const std::string& text) {
+        LStrHandle h = nullptr;
+        EXPECT_EQ(LStrFromPtr(&h, int32(text.size()), text.data()), kErrNone);
+        if (!h) {
+            h = reinterpret_cast<LStrHandle>(DSNewHandle(4));
+            (*h)->cnt = 0;
+        }
+        owned_.push_back(h);
+        return h;
+    }
+    std::vector<LStrHandle> owned_;
+};
+
+inline std::string Text(LStrHandle h) {
+    return h && *h ? std::string(reinterpret_cast<const char*>((*h)->str), size_t((*h)->cnt)) : std::string();
+}
+
+inline std::string Text(ConstPStr p) {
+    return std::string(reinterpret_cast<const char*>(p + 1), p[0]);
+}
+
+// A Pascal string in a 256-byte buffer.
+struct P {
+    Str255 buf;
+    explicit P(const std::string& s) {
+        const size_t n = s.size() < 255 ? s.size() : 255;
+        buf[0] = uChar(n);
+        for (size_t i = 0; i < n; ++i) buf[i + 1] = uChar(s[i]);
+    }
+    operator PStr() { return buf; }
+    operator ConstPStr() const { return buf; }
+};
+
+inline int64 BlockSize(LStrHandle h) {
+    return DSGetHandleSize(reinterpret_cast<UHandle>(h));
+}
+
+inline int Sign(int32 v) {
+    return (v > 0) - (v < 0);
+}
+
+}  // namespace strtest
