@@ -292,16 +292,21 @@ int64 SizeOf(UHandle h, Use use, const char* name) {
     return int64(ReadHeader(*h, HandleGuardRoom()).size);
 }
 
-// Copies n bytes from p to the start of h's data after resizing h to at least n + at; p may lie inside h.
+// Copies n bytes from p to offset at of h's data, which ends up at + n long; p may lie inside h.
 TqErr FillFrom(UHandle h, uInt64 at, const void* p, uInt64 n, const char* name) {
     if (n && !p) return Failed(kErrArgument, name);
     const auto* src = static_cast<const uChar*>(p);
     const int64 size = SizeOf(h, Use::kOther, name);
     if (size < 0) return Failed(kErrBadHandle, name);
-    const bool inside = src >= *h && src < *h + size;
+    const bool inside = n && src >= *h && src < *h + size;
     const uInt64 from = inside ? uInt64(src - *h) : 0;
+    if (inside && from + n > uInt64(size)) return Failed(kErrArgument, name);
+    if (inside && at + n <= uInt64(size)) {  // shrinking or same size: move before the tail goes
+        std::memmove(*h + at, *h + from, size_t(n));
+        return Resize(h, at + n, false, name);
+    }
     if (TqErr err = Resize(h, at + n, false, name)) return err;
-    std::memmove(*h + at, inside ? *h + from : src, n);
+    if (n) std::memmove(*h + at, inside ? *h + from : src, size_t(n));
     return kErrNone;
 }
 

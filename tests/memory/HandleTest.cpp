@@ -198,6 +198,9 @@ TEST_F(HandleTest, CopyFamilies) {
     EXPECT_EQ(std::memcmp(*a, *before, 15), 0);
     EXPECT_EQ(DSDisposeHandle(before), kErrNone);
 
+    ASSERT_EQ(DSPtrToXHand(*a + 11, a, 4), kErrNone);  // source inside the shrinking handle
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(*a), 4), "!loc");
+    EXPECT_EQ(DSPtrToXHand(*a + 2, a, 4), kErrArgument);  // runs past the data
     ASSERT_EQ(DSPtrToXHand("xyz", a, 3), kErrNone);
     EXPECT_EQ(DSGetHandleSize(a), 3);
     EXPECT_EQ(DSPtrToXHand("xyz", nullptr, 3), kErrBadHandle);
