@@ -158,6 +158,26 @@ struct Real {
     static int32 LE0(T x) { return x <= 0; }
 };
 
+// Unaligned loads and stores of values in byte buffers; extended values take 10 bytes.
+template <class T>
+T ReadAs(const void* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+template <class T>
+void WriteAs(void* p, T v) {
+    std::memcpy(p, &v, sizeof v);
+}
+inline long double ReadExt(const void* p) {
+    long double v = 0;
+    std::memcpy(&v, p, sizeof(float80));
+    return v;
+}
+inline void WriteExt(void* p, long double v) {
+    std::memcpy(p, &v, sizeof(float80));
+}
+
 // Storage <-> computation type. Extended values live in 10 packed bytes.
 template <class S>
 struct Calc {
@@ -177,9 +197,7 @@ inline double Ld(const double* p) {
     return *p;
 }
 inline long double Ld(const float80* p) {
-    long double v = 0;
-    std::memcpy(&v, p, sizeof *p);
-    return v;
+    return ReadExt(p);
 }
 inline void St(float* p, float v) {
     *p = v;
@@ -188,7 +206,7 @@ inline void St(double* p, double v) {
     *p = v;
 }
 inline void St(float80* p, long double v) {
-    std::memcpy(p, &v, sizeof *p);
+    WriteExt(p, v);
 }
 
 // Storing through an optional pointer of a storage type.
@@ -222,3 +240,10 @@ constexpr bool IsUnavailable(const char* name) {
 }
 
 }  // namespace tq::num
+
+// Leaves the enclosing exported function early, after the report, when its extended variant is missing.
+#define TQ_UNAVAILABLE(name, ...)                   \
+    if constexpr (::tq::num::IsUnavailable(name)) { \
+        ::tq::num::ReportUnavailable(name);         \
+        return __VA_ARGS__;                         \
+    }

@@ -62,12 +62,6 @@ Cx<typename Elem<S>::type> Pair(const void* re, const void* im) {
 
 }  // namespace
 
-#define TQ_UNAVAILABLE(name, ...)        \
-    if constexpr (IsUnavailable(name)) { \
-        ReportUnavailable(name);         \
-        return __VA_ARGS__;              \
-    }
-
 #define TQ_DEF_CPLX_UNARY(op, L, C)             \
     TQ_API void RTc##op##L(const C* z, C* w) {  \
         TQ_UNAVAILABLE("RTc" #op #L)            \

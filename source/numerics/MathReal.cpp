@@ -11,13 +11,6 @@ bool tq::num::ReportUnavailable(const char* name) {
     return false;
 }
 
-// Expands to nothing useful when the extended variant exists; otherwise reports and leaves.
-#define TQ_UNAVAILABLE(name, ...)        \
-    if constexpr (IsUnavailable(name)) { \
-        ReportUnavailable(name);         \
-        return __VA_ARGS__;              \
-    }
-
 #define TQ_DEF_REAL_UNARY(op, L, T)                   \
     TQ_API void RTf##op##L(const T* x, T* r) {        \
         TQ_UNAVAILABLE("RTf" #op #L)                  \

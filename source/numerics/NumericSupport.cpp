@@ -11,7 +11,11 @@
 #include "numerics/Saturate.h"
 #include "tqcore/core.h"
 
+using tq::num::ReadAs;
+using tq::num::ReadExt;
 using tq::num::SaturateRound;
+using tq::num::WriteAs;
+using tq::num::WriteExt;
 
 namespace {
 
@@ -73,18 +77,6 @@ struct ExtPair {
     Ext re, im;
 };
 
-template <class T>
-T ReadAs(const void* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-Ext ReadExt(const void* p) {
-    Ext v = 0;
-    std::memcpy(&v, p, 10);
-    return v;
-}
-
 ExtPair ReadNumber(int32 code, const void* p) {
     const auto* b = static_cast<const uInt8*>(p);
     switch (code) {
@@ -111,14 +103,6 @@ ExtPair ReadNumber(int32 code, const void* p) {
         default:
             return {ReadExt(b), ReadExt(b + 10)};
     }
-}
-
-template <class T>
-void WriteAs(void* p, T v) {
-    std::memcpy(p, &v, sizeof v);
-}
-void WriteExt(void* p, Ext v) {
-    std::memcpy(p, &v, 10);
 }
 
 void WriteNumber(int32 code, void* p, ExtPair v) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "numerics/ElementMath.h"
 #include "numerics/X87.h"
 #include "tqcore/numerics.h"
 
@@ -364,7 +365,7 @@ TQ_EXTERN_C_END
 
 namespace {
 
-template <class T, class Load>
+template <class Load>
 ld SumStrided(const void* base, int32 strideBytes, int32 count, Load load) {
     ld sum = 0;
     if (!base) return sum;
@@ -373,33 +374,20 @@ ld SumStrided(const void* base, int32 strideBytes, int32 count, Load load) {
     return sum;
 }
 
-template <class T>
-ld LoadPlain(const uInt8* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-ld LoadExt(const uInt8* p) {
-    ld v = 0;
-    std::memcpy(&v, p, 10);
-    return v;
-}
-
 }  // namespace
 
 TQ_EXTERN_C_BEGIN
 
 TQ_API void Sum1DDoubleArray(const void* base, int32 strideBytes, int32 count, double* result) {
-    if (result) *result = double(SumStrided<double>(base, strideBytes, count, LoadPlain<double>));
+    if (result) *result = double(SumStrided(base, strideBytes, count, tq::num::ReadAs<double>));
 }
 TQ_API void Sum1DSingleArray(const void* base, int32 strideBytes, int32 count, float* result) {
-    if (result) *result = float(SumStrided<float>(base, strideBytes, count, LoadPlain<float>));
+    if (result) *result = float(SumStrided(base, strideBytes, count, tq::num::ReadAs<float>));
 }
 TQ_API void Sum1DExtendedArray(const void* base, int32 strideBytes, int32 count, float80* result) {
     if (!result) return;
-    const ld sum = SumStrided<ld>(base, strideBytes, count, LoadExt);
-    std::memcpy(result, &sum, 10);
+    const ld sum = SumStrided(base, strideBytes, count, tq::num::ReadExt);
+    tq::num::WriteExt(result, sum);
 }
 
 // Typed wrappers: compute in extended precision, round once when returning.
