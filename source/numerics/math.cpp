@@ -31,7 +31,7 @@ ld Exp2Pair(ld yh, ld yl) {
     return Fscale(1.0L + F2xm1(f), n);
 }
 
-// 2^(y.hi + y.lo) - 1.
+// 2^(y.hi + y.lo) - 1 as 2^n (2^f - 1) + (2^n - 1): subtracting 1 from 2^y afterwards would cancel bits.
 ld Exp2m1Pair(Pair y) {
     if (y.hi > 16400) return kInf;
     if (y.hi < -100) return -1;
@@ -157,6 +157,7 @@ TQ_API TQExtended F2XM1(TQExtended y) {
     return Exp2m1Pair({y, 0});
 }
 
+// x log2(e) is carried in two parts: one rounded product would cost up to 2^13 ulps near the range ends.
 TQ_API TQExtended ExpX(TQExtended x) {
     if (!(std::fabs(x) < 12000)) return std::isnan(x) ? x : (x > 0 ? kInf : 0);
     const Pair y = MulPair(x, kLog2E);
