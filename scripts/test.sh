@@ -12,6 +12,7 @@ run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure
 
 for stage in $stages; do
   echo "=== stage: $stage"
+  stage_start=$SECONDS
   case "$stage" in
     release)
       build_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_TESTS=ON
@@ -27,4 +28,5 @@ for stage in $stages; do
       "$top/tests/install/check.sh" "$top/build/release" ;;
     *) "$top/scripts/stage-$stage.sh" ;;
   esac
+  echo "=== stage $stage took $((SECONDS - stage_start)) s"
 done

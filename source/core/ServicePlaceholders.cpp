@@ -4,12 +4,6 @@
 
 namespace {
 
-class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_Service> {
-  public:
-    const char* Name() override { return "DebugStream_Service"; }
-    void Dependencies(IServiceDependencyList&) override {}
-};
-
 class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
   public:
     const char* Name() override { return "TrackedMallocFree"; }
@@ -85,9 +79,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 }  // namespace
 
-IServiceObject* tq::DebugStreamService() {
-    return DebugStream_Service::Get();
-}
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
 }

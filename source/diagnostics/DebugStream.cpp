@@ -1,13 +1,115 @@
-#include "tqcore/diagnostics.h"
-
-#include <cinttypes>
-#include <cstdio>
+#include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+
+#include "core/ServiceAccessors.h"
+#include "diagnostics/DebugStreamPool.h"
+#include "tqcore/diagnostics.h"
+
+namespace {
+
+constexpr int kPoolBuffers = 4;
+constexpr int32 kMaxRecordedFailures = 100;
+
+struct PoolBuffer {
+    std::atomic<uInt32> inUse{0};
+    char text[DebugStream::kBufferSize];
+};
+
+// The library's stacks are 16 frames deep.
+using FailureStack = StackChainFS<16>;
+
+class DebugStream_Service;
+std::atomic<DebugStream_Service*> gActivePool{nullptr};
+
+class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_Service> {
+  public:
+    const char* Name() override { return "DebugStream_Service"; }
+    void Dependencies(IServiceDependencyList&) override {}
+    TqErr InitService() override {
+        gActivePool.store(this, std::memory_order_release);
+        return kErrNone;
+    }
+    TqErr UninitService() override {
+        gActivePool.store(nullptr, std::memory_order_release);
+        return kErrNone;
+    }
+
+    // A free pool buffer, or null after counting and recording the failure.
+    __attribute__((noinline)) PoolBuffer* Checkout() {
+        for (PoolBuffer& b : buffers_) {
+            uInt32 expected = 0;
+            if (b.inUse.compare_exchange_strong(expected, 1, std::memory_order_acquire)) return &b;
+        }
+        failedCheckouts_.fetch_add(1, std::memory_order_relaxed);
+        RecordFailure();
+        return nullptr;
+    }
+
+    int32 FailedCheckouts() const { return failedCheckouts_.load(std::memory_order_relaxed); }
+    bool CopyFailure(int32 index, StackChainFS<16>* out) {
+        std::lock_guard<std::mutex> lock(failuresMutex_);
+        if (index < 0 || index >= failureCount_) return false;
+        *out = failures_[size_t(index)];
+        return true;
+    }
+    int32 RecordedFailures() {
+        std::lock_guard<std::mutex> lock(failuresMutex_);
+        return failureCount_;
+    }
+
+  private:
+    // The stack is taken outside the lock and only while there is room; the list never allocates, so a
+    // report from inside cannot recurse.
+    __attribute__((noinline)) void RecordFailure() {
+        if (RecordedFailures() >= kMaxRecordedFailures) return;
+        FailureStack stack;
+        // Leaves out this function, Checkout and the stream constructor: the first frame is the reporting
+        // code.
+        stack.Record(3);
+        std::lock_guard<std::mutex> lock(failuresMutex_);
+        if (failureCount_ < kMaxRecordedFailures) failures_[size_t(failureCount_++)] = stack;
+    }
+
+    PoolBuffer buffers_[kPoolBuffers];
+    std::atomic<int32> failedCheckouts_{0};
+    std::mutex failuresMutex_;
+    std::array<FailureStack, kMaxRecordedFailures> failures_;
+    int32 failureCount_ = 0;
+};
+
+}  // namespace
+
+IServiceObject* tq::DebugStreamService() {
+    return DebugStream_Service::Get();
+}
+
+int32 tq::DebugStreamFailedCheckouts() {
+    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    return pool ? pool->FailedCheckouts() : 0;
+}
+
+bool tq::DebugStreamFailureStack(int32 index, StackChainFS<16>* out) {
+    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    return pool && out && pool->CopyFailure(index, out);
+}
+
+int32 tq::DebugStreamRecordedFailureStacks() {
+    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    return pool ? pool->RecordedFailures() : 0;
+}
 
 DebugStream::DebugStream(const char* file, int32 line, const char* revision, DebugOutputLevel level)
     : file_(file ? file : ""), line_(line), revision_(revision ? revision : ""), level_(level) {
-    buffer_ = static_cast<char*>(std::malloc(kBufferSize));
+    if (DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire)) {
+        if (PoolBuffer* b = pool->Checkout()) {
+            poolSlot_ = b;
+            buffer_ = b->text;
+        }
+    }
+    if (!buffer_) buffer_ = static_cast<char*>(std::malloc(kBufferSize));
     if (!buffer_) return;
     buffer_[0] = 0;
     pos_ = buffer_;
@@ -15,7 +117,16 @@ DebugStream::DebugStream(const char* file, int32 line, const char* revision, Deb
 }
 
 DebugStream::~DebugStream() {
-    std::free(buffer_);
+    ReleaseBuffer();
+}
+
+void DebugStream::ReleaseBuffer() {
+    if (poolSlot_)
+        static_cast<PoolBuffer*>(poolSlot_)->inUse.store(0, std::memory_order_release);
+    else
+        std::free(buffer_);
+    buffer_ = pos_ = end_ = nullptr;
+    poolSlot_ = nullptr;
 }
 
 void DebugStream::Append(char c) {
@@ -41,65 +152,5 @@ void DebugStream::Append(const char* begin, const char* end) {
 void DebugStream::Process() {
     if (!buffer_) return;
     DebugOutputCallHandler(file_, line_, revision_, level_, siteId_, buffer_);
-    std::free(buffer_);
-    buffer_ = pos_ = end_ = nullptr;
-}
-
-namespace {
-template <class... A>
-void AppendFormatted(DebugStream& s, const char* fmt, A... args) {
-    char text[64];
-    std::snprintf(text, sizeof text, fmt, args...);
-    s.Append(text);
-}
-}  // namespace
-
-void ToDebugStream(DebugStream& s, const char* text) {
-    s.Append(text);
-}
-void ToDebugStream(DebugStream& s, uInt8 v) {
-    AppendFormatted(s, "%u", unsigned(v));
-}
-void ToDebugStream(DebugStream& s, uInt16 v) {
-    AppendFormatted(s, "%u", unsigned(v));
-}
-void ToDebugStream(DebugStream& s, uInt32 v) {
-    AppendFormatted(s, "%u", unsigned(v));
-}
-void ToDebugStream(DebugStream& s, int16 v) {
-    AppendFormatted(s, "%d", int(v));
-}
-void ToDebugStream(DebugStream& s, int32 v) {
-    AppendFormatted(s, "%d", int(v));
-}
-void ToDebugStream(DebugStream& s, long long v) {
-    AppendFormatted(s, "%lld", v);
-}
-void ToDebugStream(DebugStream& s, unsigned long long v) {
-    AppendFormatted(s, "%llu", v);
-}
-void ToDebugStream(DebugStream& s, long v) {
-    AppendFormatted(s, "%lld", static_cast<long long>(v));
-}
-void ToDebugStream(DebugStream& s, unsigned long v) {
-    AppendFormatted(s, "%llu", static_cast<unsigned long long>(v));
-}
-void ToDebugStream(DebugStream& s, float v) {
-    AppendFormatted(s, "%f", double(v));
-}
-void ToDebugStream(DebugStream& s, double v) {
-    AppendFormatted(s, "%f", v);
-}
-void ToDebugStream(DebugStream& s, bool v) {
-    s.Append(v ? "true" : "false");
-}
-
-void ToDebugStream(DebugStream& s, const LStr* v) {
-    if (!v || v->cnt <= 0) return;
-    const char* text = reinterpret_cast<const char*>(v->str);
-    s.Append(text, text + v->cnt);
-}
-
-void ToDebugStream(DebugStream& s, LStrHandle v) {
-    ToDebugStream(s, v ? static_cast<const LStr*>(*v) : nullptr);
+    ReleaseBuffer();
 }

@@ -37,8 +37,8 @@ inline uInt64 HandleGuardRoom() {
 
 // The pool block size for capacity bytes, or 0 when it cannot be represented.
 uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom);
-// The data address for a block at block.
-uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom);
+// The data address inside the pool block at block, for a handle of capacity bytes.
+uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom, uInt64 capacity);
 
 // The header may sit 4 bytes off an 8-byte boundary, so it is copied rather than referenced.
 inline HandleHeader ReadHeader(const uChar* data, uInt64 guardRoom) {

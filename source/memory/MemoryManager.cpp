@@ -36,18 +36,27 @@ Layout NormalizeLayout(uInt32 align, uInt32 offset) {
     return {align, uInt32(o)};
 }
 
+// Large aligned blocks are placed on the page rule from 128 KiB on, which also satisfies any smaller power of
+// two: the C heap grows such blocks by remapping pages, so the data then stays put when the size crosses
+// 1 MiB and the default alignment becomes 4096.
+uInt32 PlacementAlign(Layout l, uInt64 capacity) {
+    constexpr uInt64 kPageRuleFrom = 128 * 1024;
+    return capacity >= kPageRuleFrom && l.align < 4096 ? 4096 : l.align;
+}
+
 uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom) {
     constexpr uInt64 kLimit = uInt64(1) << 56;
     if (capacity > kLimit) return 0;
     uInt64 total = kHeaderSize + 2 * guardRoom + capacity;
-    if (!l.Simple()) total += kBlockWords + l.align - 1;
+    if (!l.Simple()) total += kBlockWords + PlacementAlign(l, capacity) - 1;
     return (total + 7) & ~uInt64(7);
 }
 
-uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom) {
+uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom, uInt64 capacity) {
     if (l.Simple()) return block + kHeaderSize + guardRoom;
+    const uInt32 align = PlacementAlign(l, capacity);
     const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
-    return reinterpret_cast<uChar*>(lowest + (l.align - (lowest + l.offset) % l.align) % l.align);
+    return reinterpret_cast<uChar*>(lowest + (align - (lowest + l.offset) % align) % align);
 }
 
 void StampBlock(uChar* block, uChar* data, Layout l, uInt64 guardRoom, uInt64 size, uInt64 guardSize) {
@@ -55,8 +64,10 @@ void StampBlock(uChar* block, uChar* data, Layout l, uInt64 guardRoom, uInt64 si
     if (!l.Simple()) {
         h.poolBlock = reinterpret_cast<uintptr_t>(block);
         const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
-        const uInt16 words[2] = {uInt16(l.align),
-                                 uInt16(l.offset | ((reinterpret_cast<uintptr_t>(data) - lowest) / l.align))};
+        // Slack beyond three alignment units (page-placed blocks) is not recorded.
+        const uintptr_t slack =
+            std::min<uintptr_t>((reinterpret_cast<uintptr_t>(data) - lowest) / l.align, 3);
+        const uInt16 words[2] = {uInt16(l.align), uInt16(l.offset | slack)};
         std::memcpy(block, words, sizeof words);
     }
     WriteHeader(data, guardRoom, h);
@@ -154,7 +165,7 @@ UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
         Trace(kMemEventNewHandle, kErrMemoryFull, nullptr, size, 0);
         return nullptr;
     }
-    uChar* data = PlaceData(block, l, g);
+    uChar* data = PlaceData(block, l, g, size);
     StampBlock(block, data, l, g, size, size);
     if (Has(kGuardHandles, kGuardWrite)) WriteGuards(data, size);
     if (clear) std::memset(data, 0, size);
@@ -214,16 +225,16 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     if (stress) {
         auto* fresh = static_cast<uChar*>(platform::PoolAllocate(need));
         if (!fresh) return CallSetMemFullProc(need), kErrMemoryFull;
-        placed = PlaceData(fresh, r.layout, g);
+        placed = PlaceData(fresh, r.layout, g, r.size);
         std::memcpy(placed, data, keep);
         platform::PoolFree(block);
         block = fresh;
     } else if (need <= have) {
-        placed = PlaceData(block, r.layout, g);
+        placed = PlaceData(block, r.layout, g, r.size);
         ShiftData(placed, data, keep);
         auto* shrunk = need < have ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
         if (shrunk && shrunk != block) {
-            uChar* again = PlaceData(shrunk, r.layout, g);
+            uChar* again = PlaceData(shrunk, r.layout, g, r.size);
             ShiftData(again, shrunk + (placed - block), keep);
             placed = again;
         }
@@ -231,7 +242,7 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     } else {
         auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
         if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
-        placed = PlaceData(grown, r.layout, g);
+        placed = PlaceData(grown, r.layout, g, r.size);
         ShiftData(placed, grown + (data - block), keep);
         block = grown;
     }

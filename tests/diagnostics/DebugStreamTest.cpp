@@ -1,75 +1,206 @@
 #include <gtest/gtest.h>
 
+#include <barrier>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "Capture.h"
+#include "core/ServiceAccessors.h"
+#include "diagnostics/DebugStreamPool.h"
 #include "tqcore/diagnostics.h"
 
 namespace {
 
-struct Captured {
-    int count = 0;
-    DebugOutputLevel level = -1;
-    uInt32 site = 0;
-    std::string text;
-};
-Captured gCaptured;
+using tq::test::CaptureTest;
 
-void Capture(const char*, int32, const char*, DebugOutputLevel level, uInt32 site, const char* message) {
-    ++gCaptured.count;
-    gCaptured.level = level;
-    gCaptured.site = site;
-    gCaptured.text = message;
-}
+class DebugStreamTest : public CaptureTest {};
 
-class DebugStreamTest : public ::testing::Test {
+// Runs the pool service for one test.
+class DebugStreamPoolTest : public CaptureTest {
   protected:
     void SetUp() override {
-        gCaptured = {};
-        DebugOutputResetNumEvents();
+        CaptureTest::SetUp();
+        ASSERT_EQ(tq::DebugStreamService()->Init(), kErrNone);
     }
-    void TearDown() override { DebugOutputSetHandler(nullptr); }
+    void TearDown() override {
+        tq::DebugStreamService()->Uninit();
+        CaptureTest::TearDown();
+    }
 };
 
 TEST_F(DebugStreamTest, AppendStopsAtCapacityAndStaysTerminated) {
     DebugStream s("unit", 1, "r", kDbgNote);
-    const std::string chunk(1000, 'x');
-    for (int i = 0; i < 3; ++i) s.Append(chunk.c_str());
+    const std::string chunk(3000, 'x');
+    s.Append(chunk.c_str());
+    EXPECT_EQ(std::string(s.Text()), std::string(2047, 'x'));
     s.Append('y');
+    s.Append("more");
     EXPECT_EQ(std::string(s.Text()).size(), 2047u);
+
+    DebugStream pieces("unit", 1, "r", kDbgNote);
+    const std::string big(1000, 'a');
+    for (int i = 0; i < 3; ++i) pieces.Append(big.data(), big.data() + big.size());
+    EXPECT_EQ(std::string(pieces.Text()).size(), 2047u);
 }
 
-TEST_F(DebugStreamTest, HandlerReceivesMessageAndCountersStayUntouched) {
-    DebugOutputSetHandler(Capture);
-    DebugStream s("unit", 7, "r", kDbgFatal);
-    s.SetSiteId(99);
+TEST_F(DebugStreamTest, AppendFormsAndNullText) {
+    DebugStream s("unit", 1, "r", kDbgNote);
+    const char range[] = "abcdef";
+    s.Append(range + 1, range + 4);
+    s.Append(nullptr);
+    s.Append('-');
+    s.Append(range + 4, range + 2);
+    s.Append(nullptr, range);
+    s.Append("tail");
+    EXPECT_STREQ(s.Text(), "bcd-tail");
+}
+
+TEST_F(DebugStreamTest, ProcessDeliversOnceWithEveryField) {
+    DebugStream s("source\\Unit", 77, "rev9", kDbgBroken);
+    s.SetSiteId(0xABCD);
     ToDebugStream(s, "value=");
     ToDebugStream(s, int32(-5));
-    ToDebugStream(s, " ok=");
-    ToDebugStream(s, true);
     s.Process();
-    EXPECT_EQ(gCaptured.count, 1);
-    EXPECT_EQ(gCaptured.level, kDbgFatal);
-    EXPECT_EQ(gCaptured.site, 99u);
-    EXPECT_EQ(gCaptured.text, "value=-5 ok=true");
-    EXPECT_EQ(DebugOutputGetNumEvents(kDbgFatal), 0);
+    s.Append("after");
+    s.Process();
+    ASSERT_EQ(Messages().size(), 1u);
+    const auto& m = Messages()[0];
+    EXPECT_EQ(m.file, "source\\Unit");
+    EXPECT_EQ(m.line, 77);
+    EXPECT_EQ(m.level, kDbgBroken);
+    EXPECT_EQ(m.site, 0xABCDu);
+    EXPECT_EQ(m.text, "value=-5");
+    EXPECT_STREQ(s.Text(), "");
 }
 
-TEST_F(DebugStreamTest, WithoutHandlerLowLevelOnlyCounts) {
-    DebugStream s("unit", 1, "r", kDbgError);
-    s.Append("quiet");
-    s.Process();
-    EXPECT_EQ(DebugOutputGetNumEvents(kDbgError), 1);
-    EXPECT_EQ(DebugOutputGetNumEvents(kDbgNote), 0);
+TEST_F(DebugStreamTest, HandlerReplacesCountersAndDefaultOnlyCounts) {
+    for (DebugOutputLevel level = kDbgNote; level <= kDbgFatal; ++level) {
+        DebugStream s("unit", 1, "r", level);
+        s.Process();
+    }
+    EXPECT_EQ(Messages().size(), 5u);
+    for (DebugOutputLevel level = kDbgNote; level <= kDbgFatal; ++level)
+        EXPECT_EQ(DebugOutputGetNumEvents(level), 0);
+    EXPECT_EQ(DebugOutputGetHandler(), &tq::test::CaptureHandler);
+
+    DebugOutputSetHandler(nullptr);
+    DebugStream warn("unit", 1, "r", kDbgError);
+    warn.Append("quiet");
+    warn.Process();
+    DebugOutputCallHandler("unit", 2, "r", kDbgError, 0, "direct");
+    EXPECT_EQ(DebugOutputGetNumEvents(kDbgError), 2);
+    for (DebugOutputLevel other : {kDbgNote, kDbgWarn, kDbgBroken, kDbgFatal})
+        EXPECT_EQ(DebugOutputGetNumEvents(other), 0);
+    // Without a debugger a level-3 message is counted and the process goes on.
+    DebugOutputCallHandler("unit", 3, "r", kDbgBroken, 0, "broken but alive");
+    EXPECT_EQ(DebugOutputGetNumEvents(kDbgBroken), 1);
+    EXPECT_EQ(Messages().size(), 5u);
+
+    DebugOutputIncrementEventCount(9);
+    DebugOutputIncrementEventCount(-1);
+    EXPECT_EQ(DebugOutputGetNumEvents(9), 0);
+    DebugOutputResetNumEvents();
+    EXPECT_EQ(DebugOutputGetNumEvents(kDbgError), 0);
 }
 
-TEST(DebugStreamDeathTest, FatalWithoutHandlerEndsProcessWithCodeOne) {
+TEST_F(DebugStreamTest, WithoutPoolServiceBuffersComeFromTheHeap) {
+    DebugStream s("unit", 1, "r", kDbgNote);
+    EXPECT_FALSE(s.UsesPoolBuffer());
+    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 0);
+}
+
+TEST_F(DebugStreamPoolTest, FourPoolBuffersThenHeapWithFailuresCounted) {
+    std::vector<std::unique_ptr<DebugStream>> held;
+    for (int i = 0; i < 4; ++i) {
+        held.push_back(std::make_unique<DebugStream>("unit", i, "r", kDbgNote));
+        EXPECT_TRUE(held.back()->UsesPoolBuffer()) << i;
+    }
+    for (int i = 0; i < 105; ++i) {
+        DebugStream extra("unit", 9, "r", kDbgNote);
+        ASSERT_FALSE(extra.UsesPoolBuffer());
+        extra.Append("heap");
+        extra.Process();
+    }
+    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 105);
+    EXPECT_EQ(tq::DebugStreamRecordedFailureStacks(), 100);
+    StackChainFS<16> stack;
+    ASSERT_TRUE(tq::DebugStreamFailureStack(99, &stack));
+    EXPECT_GT(stack.Count(), 0);
+    EXPECT_FALSE(tq::DebugStreamFailureStack(100, &stack));
+    EXPECT_FALSE(tq::DebugStreamFailureStack(-1, &stack));
+    held[2]->Process();
+    DebugStream reused("unit", 1, "r", kDbgNote);
+    EXPECT_TRUE(reused.UsesPoolBuffer()) << "processing returns the buffer";
+    held.clear();
+    DebugStream afterDestroy("unit", 1, "r", kDbgNote);
+    EXPECT_TRUE(afterDestroy.UsesPoolBuffer()) << "destroying an unprocessed stream returns it too";
+    EXPECT_EQ(Messages().size(), 106u);
+}
+
+TEST_F(DebugStreamPoolTest, FiveStreamsAtOnceOnFiveThreads) {
+    constexpr int kThreads = 5;
+    std::barrier built(kThreads);
+    std::atomic<int> pooled{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            DebugStream s("unit", t, "r", kDbgNote);
+            built.arrive_and_wait();
+            if (s.UsesPoolBuffer()) ++pooled;
+            ToDebugStream(s, "thread ");
+            ToDebugStream(s, int32(t));
+            built.arrive_and_wait();
+            s.Process();
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(pooled.load(), 4);
+    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 1);
+    EXPECT_EQ(tq::DebugStreamRecordedFailureStacks(), 1);
+    ASSERT_EQ(Messages().size(), size_t(kThreads));
+    for (const auto& m : Messages()) EXPECT_EQ(m.text, "thread " + std::to_string(m.line));
+}
+
+TEST_F(DebugStreamPoolTest, RestartedServiceStartsItsCountsAfresh) {
+    {
+        std::vector<std::unique_ptr<DebugStream>> held;
+        for (int i = 0; i < 5; ++i) held.push_back(std::make_unique<DebugStream>("unit", i, "r", kDbgNote));
+    }
+    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 1);
+    tq::DebugStreamService()->Uninit();
+    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 0);
+    DebugStream stopped("unit", 1, "r", kDbgNote);
+    EXPECT_FALSE(stopped.UsesPoolBuffer());
+    ASSERT_EQ(tq::DebugStreamService()->Init(), kErrNone);
+    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 0);
+}
+
+void ProcessFatal() {
+    DebugStream s("unit", 1, "r", kDbgFatal);
+    s.Append("fatal");
+    s.Process();
+}
+
+void CountingHandler(const char*, int32, const char*, DebugOutputLevel, uInt32, const char* message) {
+    std::fprintf(stderr, "handled: %s\n", message);
+}
+
+TEST(DebugStreamDeathTest, FatalEndsTheProcessOnlyWithoutHandler) {
+    DebugOutputSetHandler(nullptr);
+    EXPECT_EXIT(ProcessFatal(), ::testing::ExitedWithCode(1), "");
     EXPECT_EXIT(
         {
-            DebugStream s("unit", 1, "r", kDbgFatal);
-            s.Append("fatal");
-            s.Process();
+            DebugOutputSetHandler(CountingHandler);
+            ProcessFatal();
+            std::fprintf(stderr, "went on\n");
+            std::exit(DebugOutputGetNumEvents(kDbgFatal) == 0 ? 7 : 8);
         },
-        ::testing::ExitedWithCode(1), "");
+        ::testing::ExitedWithCode(7), "went on");
+    EXPECT_EXIT(DebugOutputCoreDie(), ::testing::ExitedWithCode(1), "");
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(HandleTest, ExplicitAlignmentIsNormalised) {
 TEST_F(HandleTest, ResizeKeepsBytesAcrossLayoutsAndClearsGrowth) {
     UHandle h = DSNewHandle(8);
     Fill(h, 8, 11);
-    const uInt64 sizes[] = {12, 1000, 1030, 3, 70000, (1 << 20) + 4, 500, 4};
+    const uInt64 sizes[] = {12, 1000, 1030, 3, 70000, 200000, 300004, (1 << 20) + 4, 140000, 500, 4};
     uInt64 kept = 8;
     for (uInt64 size : sizes) {
         ASSERT_EQ(DSSetHSzClr(h, size), kErrNone) << size;

@@ -1,6 +1,7 @@
 // Code-page conversion, case mapping and BSTRs through the Win32 interfaces.
-#include <oleauto.h>
 #include <windows.h>
+// oleauto.h needs the types windows.h declares first.
+#include <oleauto.h>
 
 #include <cstdlib>
 

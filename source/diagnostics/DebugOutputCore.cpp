@@ -1,0 +1,11 @@
+#include "platform/Debugger.h"
+#include "tqcore/diagnostics.h"
+
+void DebugOutputCoreBreak(const char* message) {
+    tq::platform::OutputDebugText(message);
+    tq::platform::BreakIfDebugged();
+}
+
+void DebugOutputCoreDie(void) {
+    tq::platform::TerminateProcess(1);
+}
