@@ -19,8 +19,9 @@ for stage in $stages; do
       run_ctest "$top/build/release" ;;
     asan)
       build_tree "$top/build/asan" -DCMAKE_BUILD_TYPE=Debug -DTQCORE_SANITIZE=address,undefined
+      # The million-value digit sweeps compare with the C library and touch no new memory paths: release only.
       ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        run_ctest "$top/build/asan" ;;
+        run_ctest "$top/build/asan" -E 'NumberExactness' ;;
     tsan)
       build_tree "$top/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_SANITIZE=thread
       TSAN_OPTIONS=halt_on_error=1 run_ctest "$top/build/tsan" -L 'threads|memory|cookies' ;;

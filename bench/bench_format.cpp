@@ -1,0 +1,166 @@
+// The formatting engine, number rendering and decimal scanning beside snprintf, {fmt}, to_chars, strtod and
+// from_chars.
+#define FMT_HEADER_ONLY
+#include <benchmark/benchmark.h>
+#include <fmt/format.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "strings/DecimalDigits.h"
+#include "tqcore/strings.h"
+
+namespace {
+
+std::vector<double> Doubles() {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> m(-1e6, 1e6);
+    std::vector<double> v(4096);
+    for (double& d : v) d = m(rng) * std::pow(10.0, int(rng() % 40) - 20);
+    return v;
+}
+
+const std::vector<double> kDoubles = Doubles();
+
+template <class F>
+void Loop(benchmark::State& state, F f) {
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(f(i));
+        i = (i + 1) & 4095;
+    }
+}
+
+char gBuf[256];
+uChar* Out() {
+    return reinterpret_cast<uChar*>(gBuf);
+}
+
+// ----- the engine against snprintf and {fmt} -----
+void Engine_d(benchmark::State& s) {
+    Loop(s, [](size_t i) { return SPrintf(Out(), "%d", int32(i * 7919 - 99999)); });
+}
+void Snprintf_d(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::snprintf(gBuf, sizeof gBuf, "%d", int(i * 7919 - 99999)); });
+}
+void Fmt_d(benchmark::State& s) {
+    Loop(s, [](size_t i) { return fmt::format_to(gBuf, "{}", int(i * 7919 - 99999)) - gBuf; });
+}
+void Engine_x(benchmark::State& s) {
+    Loop(s, [](size_t i) { return SPrintf(Out(), "%x", int32(i * 2654435761u)); });
+}
+void Snprintf_x(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::snprintf(gBuf, sizeof gBuf, "%X", unsigned(i * 2654435761u)); });
+}
+void Fmt_x(benchmark::State& s) {
+    Loop(s, [](size_t i) { return fmt::format_to(gBuf, "{:X}", unsigned(i * 2654435761u)) - gBuf; });
+}
+void Engine_f6(benchmark::State& s) {
+    Loop(s, [](size_t i) { return SPrintf(Out(), "%.6f", kDoubles[i] * 1e-12); });
+}
+void Snprintf_f6(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::snprintf(gBuf, sizeof gBuf, "%.6f", kDoubles[i] * 1e-12); });
+}
+void Fmt_f6(benchmark::State& s) {
+    Loop(s, [](size_t i) { return fmt::format_to(gBuf, "{:.6f}", kDoubles[i] * 1e-12) - gBuf; });
+}
+void Engine_e17(benchmark::State& s) {
+    Loop(s, [](size_t i) { return SPrintf(Out(), "%.16e", kDoubles[i]); });
+}
+void Snprintf_e17(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::snprintf(gBuf, sizeof gBuf, "%.16e", kDoubles[i]); });
+}
+void Fmt_e17(benchmark::State& s) {
+    Loop(s, [](size_t i) { return fmt::format_to(gBuf, "{:.16e}", kDoubles[i]) - gBuf; });
+}
+void Engine_mixed(benchmark::State& s) {
+    Loop(s,
+         [](size_t i) { return SPrintf(Out(), "item %5d of %s: %.3f\\n", int32(i), "total", kDoubles[i]); });
+}
+void Snprintf_mixed(benchmark::State& s) {
+    Loop(s, [](size_t i) {
+        return std::snprintf(gBuf, sizeof gBuf, "item %5d of %s: %.3f\r\n", int(i), "total", kDoubles[i]);
+    });
+}
+void Fmt_mixed(benchmark::State& s) {
+    Loop(s, [](size_t i) {
+        return fmt::format_to(gBuf, "item {:5} of {}: {:.3f}\r\n", i, "total", kDoubles[i]) - gBuf;
+    });
+}
+BENCHMARK(Engine_d);
+BENCHMARK(Snprintf_d);
+BENCHMARK(Fmt_d);
+BENCHMARK(Engine_x);
+BENCHMARK(Snprintf_x);
+BENCHMARK(Fmt_x);
+BENCHMARK(Engine_f6);
+BENCHMARK(Snprintf_f6);
+BENCHMARK(Fmt_f6);
+BENCHMARK(Engine_e17);
+BENCHMARK(Snprintf_e17);
+BENCHMARK(Fmt_e17);
+BENCHMARK(Engine_mixed);
+BENCHMARK(Snprintf_mixed);
+BENCHMARK(Fmt_mixed);
+
+// ----- 17 significant digits -----
+void NumToAnyString_17(benchmark::State& s) {
+    const int16 code = 17;
+    Loop(s, [&](size_t i) { return NumToAnyString(&kDoubles[i], 10, &code, Out(), 256, '.', nullptr); });
+}
+void Snprintf_17(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::snprintf(gBuf, sizeof gBuf, "%.16e", kDoubles[i]); });
+}
+void ToChars_17(benchmark::State& s) {
+    Loop(s, [](size_t i) {
+        return std::to_chars(gBuf, gBuf + 256, kDoubles[i], std::chars_format::scientific, 16).ptr - gBuf;
+    });
+}
+BENCHMARK(NumToAnyString_17);
+BENCHMARK(Snprintf_17);
+BENCHMARK(ToChars_17);
+
+// ----- scanning decimal text -----
+std::vector<std::string> Texts() {
+    std::vector<std::string> t;
+    char b[64];
+    for (double d : kDoubles) {
+        std::snprintf(b, sizeof b, "%.16e", d);
+        t.push_back(b);
+    }
+    return t;
+}
+const std::vector<std::string> kTexts = Texts();
+
+double ScanPacked(const std::string& text) {
+    PackedDecimalReal p;
+    StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(text.size()), &p, '.');
+    uInt64 digits = 0;
+    for (int32 k = p.count - 1; k >= 0; --k)
+        digits = digits * 10 + ((p.digits[k / 2] >> (k % 2 ? 4 : 0)) & 0xF);
+    return tq::numtext::DecimalToDouble(digits, p.exponent, p.sign != 0);
+}
+void Scan_Library(benchmark::State& s) {
+    Loop(s, [](size_t i) { return ScanPacked(kTexts[i]); });
+}
+void Scan_Strtod(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::strtod(kTexts[i].c_str(), nullptr); });
+}
+void Scan_FromChars(benchmark::State& s) {
+    Loop(s, [](size_t i) {
+        double d;
+        std::from_chars(kTexts[i].data(), kTexts[i].data() + kTexts[i].size(), d);
+        return d;
+    });
+}
+BENCHMARK(Scan_Library);
+BENCHMARK(Scan_Strtod);
+BENCHMARK(Scan_FromChars);
+
+}  // namespace
+
+BENCHMARK_MAIN();

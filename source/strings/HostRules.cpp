@@ -1,0 +1,12 @@
+#include "strings/HostRules.h"
+
+#include "tqcore/core.h"
+
+namespace tq {
+
+bool HostAllowsLeadingPlus() {
+    TQAppInterface* app = TQApp();
+    return app && app->AcceptsLeadingPlus();
+}
+
+}  // namespace tq

@@ -1,0 +1,11 @@
+// Shortcuts into number rendering for the formatting engine's common cases.
+#pragma once
+
+#include "tqcore/types.h"
+
+namespace tq::numtext {
+
+// The text NumToAnyString gives a signed 32-bit (is64 false) or 64-bit value under an integer code (64..68).
+int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 size);
+
+}  // namespace tq::numtext
