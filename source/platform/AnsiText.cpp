@@ -163,7 +163,7 @@ const char* AnsiCharPrev(const char* start, const char* current) {
     // Only a walk from the start knows whether a byte is a trail byte.
     const char* p = start;
     for (;;) {
-        const char* next = (lead[uChar(*p)] && p + 1 < current) ? p + 2 : p + 1;
+        const char* next = (lead[uChar(*p)] && p + 1 < current && p[1] != '\0') ? p + 2 : p + 1;
         if (next >= current) return p;
         p = next;
     }

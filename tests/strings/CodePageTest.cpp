@@ -90,6 +90,8 @@ TEST_F(CodePageTest, DoubleBytePagesConvertAndStep) {
     // A lead byte before the terminator is a character of its own.
     const char cut[] = "\x83";
     EXPECT_EQ(pf::AnsiCharNext(cut) - cut, 1);
+    const char inner[] = {'a', '\x83', '\0', 'b'};  // stepping back agrees with stepping forward
+    EXPECT_EQ(pf::AnsiCharPrev(inner, inner + 3) - inner, 2);
     // The buffer case forms leave double-byte characters alone, even a trail byte that looks like a letter.
     char mixed[] = "ab\x82\x61z";
     pf::AnsiCharUpperBuff(mixed, 5);
