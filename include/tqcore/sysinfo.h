@@ -69,9 +69,9 @@ TQ_API TqErr NewCommandLineArgsFromSingleLine(const char* line, const char* prog
                                               char*** arrayOut);
 TQ_API void DeleteCommandLineArgsFromSingleLine(int32 count, char** array);
 
-// ---- Module paths. A module is named by any address inside it (a module handle on Windows); null names
-// the host executable. Text is copied into the 260-byte buffer only when shorter than 260; the result is
-// the text's length (0 when the module is unknown).
+// ---- Module paths. A module is a module handle (an HMODULE; a dlopen handle on POSIX); null names the host
+// executable. Text is copied into the 260-byte buffer only when shorter than 260; the result is the text's
+// length (0 when the module is unknown). The location is the folder without a trailing separator.
 TQ_API int32 MSWinGetModuleFileName(const void* module, char* buffer);
 TQ_API int32 MSWinGetModuleLocation(const void* module, char* buffer);
 TQ_API int32 MSWinGetModulePath(const void* module, char* buffer);

@@ -48,17 +48,6 @@ class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCor
     }
 };
 
-class ThThread_Service final : public RefcountedServiceObject_T<ThThread_Service> {
-  public:
-    const char* Name() override { return "ThThread"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ThMutexService());
-        list.Add(tq::ThEventService());
-        list.Add(tq::ConfigManagerService());
-        list.Add(tq::ConfigCoreTypesService());
-    }
-};
-
 class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
   public:
     const char* Name() override { return "ResourceManager"; }
@@ -104,9 +93,6 @@ IServiceObject* tq::ConfigManagerService() {
 }
 IServiceObject* tq::ConfigCoreTypesService() {
     return ConfigCoreTypes_Service::Get();
-}
-IServiceObject* tq::ThThreadService() {
-    return ThThread_Service::Get();
 }
 IServiceObject* tq::ResourceManagerService() {
     return ResourceManager_Service::Get();

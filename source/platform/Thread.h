@@ -1,4 +1,4 @@
-// Native threads, their priorities and times, sleeping and the millisecond clock that times waits.
+// Native threads, their priorities and times, and sleeping.
 #pragma once
 
 #include "tqcore/types.h"
@@ -30,13 +30,8 @@ bool SetPriority(NativeThread* t, int32 nativePriority);
 bool GetPriority(NativeThread* t, int32* nativePriority);
 // Kernel plus user time of the calling thread in 100-nanosecond units.
 uInt64 CurrentThreadTime();
-uInt32 LogicalProcessorCount();
 
 void SleepMs(uInt32 ms);
 void YieldThread();
-// Millisecond clock for timeouts; wraps around like every 32-bit tick.
-uInt32 TickMs();
-// High-resolution clock in nanoseconds, for measuring intervals.
-uInt64 HighResNs();
 
 }  // namespace tq::platform

@@ -1,23 +1,18 @@
-#include <chrono>
 #include <cstring>
-#include <random>
 #include "tqcore/diagnostics.h"
 
 #include "platform/Guid.h"
 #include "tqcore/core.h"
+#include "tqcore/numerics.h"
 
 namespace {
-
-double NextFallbackDouble() {
-    static thread_local std::mt19937_64 gen(
-        uInt64(std::chrono::steady_clock::now().time_since_epoch().count()) ^ uInt64(uintptr_t(&gen)));
-    return std::generate_canonical<double, 53>(gen);
-}
 
 // Used only when the system generator fails: the two 8-byte halves take the bytes of two random doubles.
 void FallbackGuid(PKGuidType* guid) {
     std::memset(guid, 0, sizeof *guid);
-    const double halves[2] = {NextFallbackDouble(), NextFallbackDouble()};
+    double halves[2];
+    RandomGen(&halves[0]);
+    RandomGen(&halves[1]);
     static_assert(sizeof halves == sizeof(PKGuidType));
     std::memcpy(guid, halves, sizeof halves);
 }

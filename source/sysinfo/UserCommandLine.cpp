@@ -29,8 +29,10 @@ int32 FindSeparator(int32 count, char** args) {
     return -1;
 }
 
+// An embedded run-time leaves the command line to its host.
 bool HostDisablesCommandLine() {
-    return false;
+    TQAppInterface* app = TQApp();
+    return app && app->IsEmbeddedRunTime();
 }
 
 bool StartsWith(const char* s, const char* prefix) {

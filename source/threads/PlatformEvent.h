@@ -2,6 +2,7 @@
 // wait are consumed by that one wait.
 #pragma once
 
+#include "tqcore/clocks.h"
 #include "tqcore/core.h"
 
 namespace tq {
@@ -33,8 +34,8 @@ class PlatformEvent {
     // kEventSignalled (with *otherSignalled or *messageArrived telling why), kEventTimedOut or kEventFailed.
     virtual int32 WaitMultiple(PlatformEvent* other, bool pumpMessages, int32 timeoutMs, bool* messageArrived,
                                bool* otherSignalled) = 0;
-    virtual void GetLatencyStats(uInt32* count, uInt64* totalNs, uInt64* reservedNs, uInt64* minNs,
-                                 uInt64* maxNs) = 0;
+    virtual void GetLatencyStats(uInt32* count, _HRTime* total, _HRTime* reserved, _HRTime* min,
+                                 _HRTime* max) = 0;
 };
 
 // Null when memory or the native event is exhausted.

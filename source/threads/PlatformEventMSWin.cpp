@@ -2,8 +2,8 @@
 #include <new>
 
 #include "platform/Event.h"
-#include "platform/Thread.h"
 #include "threads/PlatformEvent.h"
+#include "tqcore/clocks.h"
 
 namespace tq {
 
@@ -15,7 +15,7 @@ constexpr uInt32 kUnsignalled = 1;
 // The remaining time before deadline, or 0 when it has passed; -1 means no deadline.
 int32 Remaining(bool forever, uInt32 deadline) {
     if (forever) return -1;
-    const int32 left = int32(deadline - platform::TickMs());
+    const int32 left = MillisecCmp(deadline, MilliSecs());
     return left < 1 ? 0 : left;
 }
 
@@ -47,7 +47,7 @@ class PlatformEventMSWin final : public PlatformEvent {
 
     int32 Wait(int32 timeoutMs) override {
         const bool forever = timeoutMs < 0;
-        const uInt32 deadline = platform::TickMs() + uInt32(forever ? 0 : timeoutMs);
+        const uInt32 deadline = MilliSecs() + uInt32(forever ? 0 : timeoutMs);
         waiters_.fetch_add(1);
         int32 result = kEventTimedOut;
         for (bool timedOut = false;;) {
@@ -72,7 +72,7 @@ class PlatformEventMSWin final : public PlatformEvent {
         if (messageArrived) *messageArrived = false;
         if (otherSignalled) *otherSignalled = false;
         const bool forever = timeoutMs < 0;
-        const uInt32 deadline = platform::TickMs() + uInt32(forever ? 0 : timeoutMs);
+        const uInt32 deadline = MilliSecs() + uInt32(forever ? 0 : timeoutMs);
         Enlist(1, peer);
         const int32 result =
             WaitEither(peer, pumpMessages, forever, deadline, messageArrived, otherSignalled);
@@ -80,9 +80,9 @@ class PlatformEventMSWin final : public PlatformEvent {
         return result;
     }
 
-    void GetLatencyStats(uInt32* count, uInt64* total, uInt64* reserved, uInt64* min, uInt64* max) override {
-        for (uInt64* p : {total, reserved, min, max})
-            if (p) *p = 0;
+    void GetLatencyStats(uInt32* count, _HRTime* total, _HRTime* reserved, _HRTime* min,
+                         _HRTime* max) override {
+        for (_HRTime* p : {total, reserved, min, max}) HRTimeZero(p);
         if (count) *count = 0;
     }
 

@@ -1,25 +1,28 @@
 #include "threads/PlatformEventTimer.h"
 
-#include "platform/Thread.h"
-
 namespace tq {
 
+PlatformEventTimer::PlatformEventTimer() {
+    for (_HRTime* t : {&start_, &total_, &reserved_, &max_, &min_}) HRTimeZero(t);
+}
+
 void PlatformEventTimer::Start() {
-    start_ = platform::HighResNs();
+    HRWallClockTime(&start_);
 }
 
 void PlatformEventTimer::RecordLatency() {
-    const uInt64 now = platform::HighResNs();
-    if (now < start_) return;
-    const uInt64 latency = now - start_;
-    total_ += latency;
-    if (count_ == 0 || latency < min_) min_ = latency;
-    if (count_ == 0 || latency > max_) max_ = latency;
+    _HRTime now, latency;
+    HRWallClockTime(&now);
+    if (HRTimeCompare(&now, &start_) < 0) return;
+    HRTimeSubtract(&now, &start_, &latency);
+    HRTimeAdd(&total_, &latency, &total_);
+    if (count_ == 0 || HRTimeCompare(&latency, &min_) < 0) min_ = latency;
+    if (count_ == 0 || HRTimeCompare(&latency, &max_) > 0) max_ = latency;
     ++count_;
 }
 
-void PlatformEventTimer::GetLatencyStats(uInt32* count, uInt64* total, uInt64* reserved, uInt64* min,
-                                         uInt64* max) const {
+void PlatformEventTimer::GetLatencyStats(uInt32* count, _HRTime* total, _HRTime* reserved, _HRTime* min,
+                                         _HRTime* max) const {
     if (count) *count = count_;
     if (total) *total = total_;
     if (reserved) *reserved = reserved_;

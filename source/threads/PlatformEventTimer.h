@@ -1,24 +1,24 @@
-// Latency statistics of an event: time from Start to RecordLatency, in nanoseconds of the high-resolution
-// clock.
+// Latency statistics of an event: the time from Start to each RecordLatency.
 #pragma once
 
-#include "tqcore/types.h"
+#include "tqcore/clocks.h"
 
 namespace tq {
 
 class PlatformEventTimer {
   public:
+    PlatformEventTimer();
     void Start();
     void RecordLatency();
     // Null pointers are skipped.
-    void GetLatencyStats(uInt32* count, uInt64* total, uInt64* reserved, uInt64* min, uInt64* max) const;
+    void GetLatencyStats(uInt32* count, _HRTime* total, _HRTime* reserved, _HRTime* min, _HRTime* max) const;
 
   private:
-    uInt64 start_ = 0;
-    uInt64 total_ = 0;
-    uInt64 reserved_ = 0;
-    uInt64 max_ = 0;
-    uInt64 min_ = 0;
+    _HRTime start_;
+    _HRTime total_;
+    _HRTime reserved_;
+    _HRTime max_;
+    _HRTime min_;
     uInt32 count_ = 0;
 };
 

@@ -22,12 +22,13 @@ int32 PlatformTimeout(uInt32 timeoutMs) {
 
 void ReportLatency(tq::PlatformEvent* e) {
     uInt32 count = 0;
-    uInt64 total = 0, reserved = 0, min = 0, max = 0;
+    _HRTime total, reserved, min, max;
     e->GetLatencyStats(&count, &total, &reserved, &min, &max);
     if (count == 0) return;
     char text[160];
     std::snprintf(text, sizeof text, "ThEventDestroy:: (ms) avg latency=%.5f; nEvents=%u; min=%.5f; max=%.5f",
-                  double(total) / count / 1e6, unsigned(count), double(min) / 1e6, double(max) / 1e6);
+                  HRTimeToSeconds(&total) * 1e3 / count, unsigned(count), HRTimeToSeconds(&min) * 1e3,
+                  HRTimeToSeconds(&max) * 1e3);
     TQ_REPORT(kDbgNote, text);
 }
 

@@ -2,9 +2,9 @@
 
 #include "diagnostics/Report.h"
 #include "platform/Event.h"
-#include "platform/Thread.h"
 #include "threads/PlatformMutex.h"
 #include "threads/ThTmoEvent.h"
+#include "tqcore/clocks.h"
 
 #define TQ_UNIT "source\\ThTmoEventMSWin"
 
@@ -35,7 +35,7 @@ class ThTmoEventMSWin final : public ThTmoEvent {
             const uInt32 target = Target();
             int32 wait = -1;
             if (target != 0) {
-                const int32 left = int32(target - platform::TickMs());
+                const int32 left = MillisecCmp(target, MilliSecs());
                 if (left < 1) return kTmoWaitTimeout;
                 wait = left >= 2 ? left - 1 : left;
             }

@@ -90,6 +90,38 @@ TEST_F(CommandLineTest, ArgumentsTheLibraryConsumes) {
     EXPECT_TRUE(ShouldIgnoreCommandLineArg("-pref", nullptr));
 }
 
+class EmbeddedApp final : public TQAppInterface {
+  public:
+    const char* ProductName() override { return "p"; }
+    const char* AppName() override { return "a"; }
+    int32 AppAPIVersion() override { return 0; }
+    int32 AppEditorVersion() override { return 0; }
+    const char* BuiltAppName() override { return "b"; }
+    bool IsTopLevel() override { return false; }
+    bool IsBoundApp() override { return false; }
+    bool IsRunTime() override { return true; }
+    bool IsFullFeatureRunTime() override { return false; }
+    bool IsEmbeddedRunTime() override { return true; }
+    void PrepareAppFileName() override {}
+    bool AcceptsLeadingPlus() override { return false; }
+    const char* LanguageName() override { return "English"; }
+    int32 StringResourceRefNum() override { return 0; }
+};
+
+TEST_F(CommandLineTest, EmbeddedHostKeepsTheCommandLine) {
+    EmbeddedApp app;
+    TQAppInterfaceSet(&app);
+    char* args[] = {(char*)"prog", (char*)"--", (char*)"u"};
+    EXPECT_EQ(InitUserCommandLine(3, args), kErrNotSupported);
+    int32 n = -1;
+    GetRawCommandLine(&n, nullptr);
+    EXPECT_EQ(n, 0);
+    SetIgnoreCommandLine(1);
+    TQAppInterfaceSet(nullptr);
+    ASSERT_EQ(InitUserCommandLine(3, args), kErrNone);  // the flag was left alone
+    EXPECT_EQ(User(), (V{"prog", "u"}));
+}
+
 V Split(const char* line, const char* prog = "prog") {
     int32 n = -1;
     char** a = nullptr;

@@ -224,11 +224,6 @@ uInt64 CurrentThreadTime() {
     return uInt64(ts.tv_sec) * 10000000u + uInt64(ts.tv_nsec) / 100u;
 }
 
-uInt32 LogicalProcessorCount() {
-    const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
-    return n > 0 ? uInt32(n) : 1u;
-}
-
 void SleepMs(uInt32 ms) {
     timespec req{time_t(ms / 1000), long(ms % 1000) * 1000000L};
     while (::nanosleep(&req, &req) != 0 && errno == EINTR) {
@@ -237,18 +232,6 @@ void SleepMs(uInt32 ms) {
 
 void YieldThread() {
     sched_yield();
-}
-
-uInt32 TickMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return uInt32(uInt64(ts.tv_sec) * 1000u + uInt64(ts.tv_nsec) / 1000000u);
-}
-
-uInt64 HighResNs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return uInt64(ts.tv_sec) * 1000000000u + uInt64(ts.tv_nsec);
 }
 
 }  // namespace tq::platform

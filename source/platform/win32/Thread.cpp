@@ -128,29 +128,12 @@ uInt64 CurrentThreadTime() {
     return k + u;
 }
 
-uInt32 LogicalProcessorCount() {
-    const DWORD n = ::GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
-    return n > 0 ? n : 1u;
-}
-
 void SleepMs(uInt32 ms) {
     ::Sleep(ms);
 }
 
 void YieldThread() {
     ::Sleep(0);
-}
-
-uInt32 TickMs() {
-    return ::GetTickCount();
-}
-
-uInt64 HighResNs() {
-    LARGE_INTEGER now, freq;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&freq);
-    const uInt64 ticks = uInt64(now.QuadPart), f = uInt64(freq.QuadPart);
-    return ticks / f * 1000000000u + ticks % f * 1000000000u / f;
 }
 
 }  // namespace tq::platform
