@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "core/ServiceAccessors.h"
 #include "diagnostics/DebugStreamPool.h"
@@ -21,20 +22,15 @@ struct PoolBuffer {
 // The library's stacks are 16 frames deep.
 using FailureStack = StackChainFS<16>;
 
-class DebugStream_Service;
-std::atomic<DebugStream_Service*> gActivePool{nullptr};
-
-class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_Service> {
+// The pool the debug-stream service runs. Its storage outlives every start and stop, so a stream still
+// holding a buffer when the service stops returns it harmlessly, and the service object stays as small as
+// its peers (the registry orders ready services by their addresses).
+class BufferPool {
   public:
-    const char* Name() override { return "DebugStream_Service"; }
-    void Dependencies(IServiceDependencyList&) override {}
-    TqErr InitService() override {
-        gActivePool.store(this, std::memory_order_release);
-        return kErrNone;
-    }
-    TqErr UninitService() override {
-        gActivePool.store(nullptr, std::memory_order_release);
-        return kErrNone;
+    void ResetCounts() {
+        failedCheckouts_.store(0, std::memory_order_relaxed);
+        std::lock_guard<std::mutex> lock(failuresMutex_);
+        failureCount_ = 0;
     }
 
     // A free pool buffer, or null after counting and recording the failure.
@@ -80,6 +76,31 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
     int32 failureCount_ = 0;
 };
 
+std::atomic<BufferPool*> gActivePool{nullptr};
+
+// Built once in static storage and never destroyed: streams may be built during static destruction too.
+BufferPool& PoolStorage() {
+    alignas(BufferPool) static unsigned char storage[sizeof(BufferPool)];
+    static BufferPool* pool = new (storage) BufferPool();
+    return *pool;
+}
+
+class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_Service> {
+  public:
+    const char* Name() override { return "DebugStream_Service"; }
+    void Dependencies(IServiceDependencyList&) override {}
+    TqErr InitService() override {
+        BufferPool& pool = PoolStorage();
+        pool.ResetCounts();
+        gActivePool.store(&pool, std::memory_order_release);
+        return kErrNone;
+    }
+    TqErr UninitService() override {
+        gActivePool.store(nullptr, std::memory_order_release);
+        return kErrNone;
+    }
+};
+
 }  // namespace
 
 IServiceObject* tq::DebugStreamService() {
@@ -87,23 +108,23 @@ IServiceObject* tq::DebugStreamService() {
 }
 
 int32 tq::DebugStreamFailedCheckouts() {
-    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    BufferPool* pool = gActivePool.load(std::memory_order_acquire);
     return pool ? pool->FailedCheckouts() : 0;
 }
 
 bool tq::DebugStreamFailureStack(int32 index, StackChainFS<16>* out) {
-    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    BufferPool* pool = gActivePool.load(std::memory_order_acquire);
     return pool && out && pool->CopyFailure(index, out);
 }
 
 int32 tq::DebugStreamRecordedFailureStacks() {
-    DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire);
+    BufferPool* pool = gActivePool.load(std::memory_order_acquire);
     return pool ? pool->RecordedFailures() : 0;
 }
 
 DebugStream::DebugStream(const char* file, int32 line, const char* revision, DebugOutputLevel level)
     : file_(file ? file : ""), line_(line), revision_(revision ? revision : ""), level_(level) {
-    if (DebugStream_Service* pool = gActivePool.load(std::memory_order_acquire)) {
+    if (BufferPool* pool = gActivePool.load(std::memory_order_acquire)) {
         if (PoolBuffer* b = pool->Checkout()) {
             poolSlot_ = b;
             buffer_ = b->text;

@@ -1,5 +1,7 @@
 #include "platform/Utf8Codec.h"
 
+#include <cstring>
+
 namespace tq::platform {
 
 namespace {
@@ -40,39 +42,6 @@ Decoded DecodeUtf8(const uChar* s, int32 n) {
     return {cp, need + 1, true};
 }
 
-class Utf16Sink {
-  public:
-    Utf16Sink(TQWChar* dst, int32 cap) : dst_(cap > 0 ? dst : nullptr), cap_(cap) {}
-    bool Put(char32_t cp) {
-        const int32 units = cp >= 0x10000 ? 2 : 1;
-        if (dst_) {
-            if (count_ + units > cap_) return false;
-            if (units == 2) {
-                dst_[count_] = TQWChar(0xD800 + ((cp - 0x10000) >> 10));
-                dst_[count_ + 1] = TQWChar(0xDC00 + ((cp - 0x10000) & 0x3FF));
-            } else {
-                dst_[count_] = TQWChar(cp);
-            }
-        }
-        count_ += units;
-        return true;
-    }
-    bool PutAscii(uChar c) {
-        if (dst_) {
-            if (count_ >= cap_) return false;
-            dst_[count_] = TQWChar(c);
-        }
-        ++count_;
-        return true;
-    }
-    int32 Count() const { return count_; }
-
-  private:
-    TQWChar* dst_;
-    int32 cap_;
-    int32 count_ = 0;
-};
-
 class Utf8Sink {
   public:
     Utf8Sink(char* dst, int32 cap) : dst_(cap > 0 ? dst : nullptr), cap_(cap) {}
@@ -97,6 +66,14 @@ class Utf8Sink {
         count_ += n;
         return true;
     }
+    bool PutAscii4(const TQWChar* units) {
+        if (dst_) {
+            if (count_ + 4 > cap_) return false;
+            for (int32 k = 0; k < 4; ++k) dst_[count_ + k] = char(units[k]);
+        }
+        count_ += 4;
+        return true;
+    }
     int32 Count() const { return count_; }
 
   private:
@@ -105,29 +82,53 @@ class Utf8Sink {
     int32 count_ = 0;
 };
 
+constexpr uInt64 kAsciiBytes = 0x8080808080808080ull;
+constexpr uInt64 kAsciiUnits = 0xFF80FF80FF80FF80ull;
+
 }  // namespace
 
 int32 Utf8ToUtf16(const char* src, int32 srcLen, TQWChar* dst, int32 dstCap, bool strict) {
     const uChar* s = reinterpret_cast<const uChar*>(src);
-    Utf16Sink sink(dst, dstCap);
-    int32 i = 0;
+    const bool fill = dst && dstCap > 0;
+    int32 i = 0, n = 0;
     while (i < srcLen) {
-        if (s[i] < 0x80) {
-            if (!sink.PutAscii(s[i])) return kCodecNoRoom;
-            ++i;
+        // ASCII runs go eight bytes at a time.
+        uInt64 word;
+        if (i + 8 <= srcLen && (std::memcpy(&word, s + i, 8), (word & kAsciiBytes) == 0)) {
+            if (fill) {
+                if (n + 8 > dstCap) return kCodecNoRoom;
+                for (int32 k = 0; k < 8; ++k) dst[n + k] = TQWChar(s[i + k]);
+            }
+            i += 8, n += 8;
             continue;
         }
-        const Decoded d = DecodeUtf8(s + i, srcLen - i);
+        const Decoded d = s[i] < 0x80 ? Decoded{s[i], 1, true} : DecodeUtf8(s + i, srcLen - i);
         if (!d.valid && strict) return kCodecInvalid;
-        if (!sink.Put(d.cp)) return kCodecNoRoom;
-        i += d.length;
+        const int32 units = d.cp >= 0x10000 ? 2 : 1;
+        if (fill) {
+            if (n + units > dstCap) return kCodecNoRoom;
+            if (units == 2) {
+                dst[n] = TQWChar(0xD800 + ((d.cp - 0x10000) >> 10));
+                dst[n + 1] = TQWChar(0xDC00 + ((d.cp - 0x10000) & 0x3FF));
+            } else {
+                dst[n] = TQWChar(d.cp);
+            }
+        }
+        n += units, i += d.length;
     }
-    return sink.Count();
+    return n;
 }
 
 int32 Utf16ToUtf8(const TQWChar* src, int32 srcLen, char* dst, int32 dstCap, bool strict) {
     Utf8Sink sink(dst, dstCap);
     for (int32 i = 0; i < srcLen; ++i) {
+        // ASCII runs go four units at a time.
+        uInt64 word;
+        if (i + 4 <= srcLen && (std::memcpy(&word, src + i, 8), (word & kAsciiUnits) == 0)) {
+            if (!sink.PutAscii4(src + i)) return kCodecNoRoom;
+            i += 3;
+            continue;
+        }
         char32_t cp = char16_t(src[i]);
         if (cp >= 0xD800 && cp <= 0xDFFF) {
             const bool paired = cp <= 0xDBFF && i + 1 < srcLen && char16_t(src[i + 1]) >= 0xDC00 &&

@@ -11,6 +11,13 @@ bool NarrowToWide(uInt32 codePage, const char* s, size_t length, TQWString& out)
     out.clear();
     if (!s || length == 0 || length > size_t(INT32_MAX)) return length == 0;
     const int32 n = int32(length);
+    if (codePage == platform::kCodePageUtf8) {
+        // UTF-8 never needs more UTF-16 units than it has bytes, so one call replaces measure-and-fill.
+        out.resize(length);
+        const int32 written = platform::MultiByteToWide(codePage, 0, s, n, out.data(), n);
+        out.resize(size_t(written > 0 ? written : 0));
+        return written > 0;
+    }
     const int32 needed = platform::MultiByteToWide(codePage, 0, s, n, nullptr, 0);
     if (needed < 1) return false;
     out.resize(size_t(needed));
@@ -23,6 +30,13 @@ bool WideToNarrow(uInt32 codePage, const TQWChar* s, size_t length, std::string&
     out.clear();
     if (!s || length == 0 || length > size_t(INT32_MAX)) return length == 0;
     const int32 n = int32(length);
+    if (codePage == platform::kCodePageUtf8 && length <= size_t(INT32_MAX / 3)) {
+        // At most three UTF-8 bytes per UTF-16 unit: one call replaces measure-and-fill.
+        out.resize(length * 3);
+        const int32 written = platform::WideToMultiByte(codePage, 0, s, n, out.data(), int32(length * 3));
+        out.resize(size_t(written > 0 ? written : 0));
+        return written > 0;
+    }
     const int32 needed = platform::WideToMultiByte(codePage, 0, s, n, nullptr, 0);
     if (needed < 1) return false;
     out.resize(size_t(needed));

@@ -12,6 +12,7 @@
 #include "platform/Thread.h"
 #include "platform/Tls.h"
 #include "threads/ThRecords.h"
+#include "tqcore/numerics.h"
 #include "tqcore/sysinfo.h"
 
 #define TQ_UNIT "source\\ThThread"
@@ -88,6 +89,7 @@ bool TakeSlot(ThThread th) {
 uInt32 StartRoutine(void* arg) {
     auto* th = static_cast<ThThread>(arg);
     tq::platform::TlsSet(gTlsKey, th);
+    FPInit();
     // The creator fills in the record under the create mutex; wait until it has.
     ThMutexAcquire(gCreateThread);
     ThMutexRelease(gCreateThread);
