@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace tq::numtext {
 
@@ -254,21 +255,36 @@ Rounded DecimalToBinary(uInt64 digits, int32 exp10, const BinaryFormat& f) {
     return RoundToFormat(q, -k + exp10, !n.IsZero(), f);
 }
 
-// Both operands exact and one rounding: correctly rounded (the x87 unit runs at 64-bit precision).
-bool ExtendedFastPath(uInt64 digits, int32 exp10, long double& out) {
-    if (exp10 < -27 || exp10 > 27) return false;
-    long double p = 1;
-    for (int32 i = exp10 < 0 ? -exp10 : exp10; i > 0; --i) p *= 10;
-    out = exp10 >= 0 ? (long double)(digits)*p : (long double)(digits) / p;
-    return true;
-}
-
 bool ClingerFastPath(uInt64 digits, int32 exp10, double& out) {
     static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (digits >> 53 || exp10 < -22 || exp10 > 22) return false;
     out = exp10 >= 0 ? double(digits) * kPow10[exp10] : double(digits) / kPow10[-exp10];
+    return true;
+}
+
+constexpr long double kPow10L[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                   1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                   1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+
+// Up to 10^27 a power of ten is exact in the extended format (5^27 < 2^63), so the product or quotient is
+// rounded once: correctly rounded at the x87 unit's 64-bit precision.
+bool ExtendedFastPath(uInt64 digits, int32 exp10, long double& out) {
+    if (exp10 < -27 || exp10 > 27) return false;
+    out = exp10 >= 0 ? (long double)(digits)*kPow10L[exp10] : (long double)(digits) / kPow10L[-exp10];
+    return true;
+}
+
+// The extended result rounded again to double is the correctly rounded double unless the first rounding
+// landed exactly on a double midpoint (the low 11 of 64 significand bits are 10000000000).
+bool DoubleViaExtended(uInt64 digits, int32 exp10, double& out) {
+    long double x;
+    if (!ExtendedFastPath(digits, exp10, x)) return false;
+    uInt64 significand;
+    std::memcpy(&significand, &x, 8);
+    if ((significand & 0x7FF) == 0x400) return false;
+    out = double(x);
     return true;
 }
 
@@ -289,7 +305,7 @@ Decimal RoundFixed(long double v, int32 d) {
 
 double DecimalToDouble(uInt64 digits, int32 exp10, bool negative) {
     double v;
-    if (!ClingerFastPath(digits, exp10, v)) {
+    if (!ClingerFastPath(digits, exp10, v) && !DoubleViaExtended(digits, exp10, v)) {
         // The library's own correctly rounded scanner is far quicker than the exact division below.
         char text[48];
         char* p = std::to_chars(text, text + 24, digits).ptr;
@@ -310,6 +326,40 @@ long double DecimalToExtended(uInt64 digits, int32 exp10, bool negative) {
         v = r.infinite ? HUGE_VALL : std::ldexp((long double)(r.mantissa), r.exp2);
     }
     return negative ? -v : v;
+}
+
+}  // namespace tq::numtext
+
+namespace tq::numtext {
+
+namespace {
+uInt64 PackedDigits(const PackedDecimalReal& p) {
+    uInt64 v = 0;
+    for (int32 i = 8; i >= 0; --i) v = v * 100 + (p.digits[i] >> 4) * 10 + (p.digits[i] & 15);
+    return v;
+}
+
+template <class Real>
+bool PackedSpecial(const PackedDecimalReal& p, Real& out) {
+    const uInt16 e = uInt16(p.exponent);
+    if (e == 0x7FFE)
+        out = std::numeric_limits<Real>::quiet_NaN();
+    else if (e == 0x7FFF)
+        out = p.sign ? -std::numeric_limits<Real>::infinity() : std::numeric_limits<Real>::infinity();
+    else
+        return false;
+    return true;
+}
+}  // namespace
+
+double PackedToDouble(const PackedDecimalReal& p) {
+    double v;
+    return PackedSpecial(p, v) ? v : DecimalToDouble(PackedDigits(p), p.exponent, p.sign != 0);
+}
+
+long double PackedToExtended(const PackedDecimalReal& p) {
+    long double v;
+    return PackedSpecial(p, v) ? v : DecimalToExtended(PackedDigits(p), p.exponent, p.sign != 0);
 }
 
 }  // namespace tq::numtext

@@ -2,6 +2,7 @@
 // scanning.
 #pragma once
 
+#include "tqcore/strings.h"
 #include "tqcore/types.h"
 
 namespace tq::numtext {
@@ -33,5 +34,10 @@ Decimal RoundFixed(long double v, int32 d);
 // and underflow rounds through the subnormals to zero.
 double DecimalToDouble(uInt64 digits, int32 exp10, bool negative);
 long double DecimalToExtended(uInt64 digits, int32 exp10, bool negative);
+
+// The value of a packed-decimal record (digits x 10^exponent), correctly rounded; infinities and NaN as
+// coded.
+double PackedToDouble(const PackedDecimalReal& p);
+long double PackedToExtended(const PackedDecimalReal& p);
 
 }  // namespace tq::numtext

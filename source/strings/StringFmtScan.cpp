@@ -1,4 +1,5 @@
 // Text to numbers: integers of a chosen type and base, and decimal reals into the packed-decimal record.
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -210,8 +211,6 @@ class PackedScanner {
     Bool32 Run(PackedDecimalReal& out) {
         std::memset(&out, 0, sizeof out);
         out.count = 1;
-        if (FastPath(out)) return 1;
-        Reset(out);
         State st = kStart;
         while (st != kDone) st = Step(st, out);
         return ok_;
@@ -231,46 +230,6 @@ class PackedScanner {
         kDone
     };
     static constexpr int32 kMaxDigits = 18;
-
-    // The plain form [sign] digits [point digits] [e [sign] 1-4 digits] with at most 18 significant digits
-    // and nothing else, read in one tight loop; anything else is left to the state machine.
-    bool FastPath(PackedDecimalReal& out) {
-        const uChar* p = p_;
-        if (p < end_ && (*p == '-' || *p == '+')) out.sign = *p++ == '-' ? 0x80 : 0;
-        bool any = false, point = false;
-        for (; p < end_; ++p) {
-            const uChar c = *p;
-            if (IsDigit(c)) {
-                any = true;
-                if (c == '0' && count_ == 0) {
-                    point_pos_ -= point;  // leading zeros: before the point they count for nothing
-                    continue;
-                }
-                if (count_ == kMaxDigits) return false;
-                digits_[count_++] = uChar(c - '0');
-                point_pos_ += !point;
-            } else if ((c == '.' || c == point_) && !point) {
-                point = true;
-            } else {
-                break;
-            }
-        }
-        if (!any) return false;
-        if (p < end_ && (*p == 'e' || *p == 'E')) {
-            if (++p < end_ && (*p == '-' || *p == '+')) exp_negative_ = *p++ == '-';
-            const uChar* first = p;
-            for (; p < end_ && IsDigit(*p) && p - first < 5; ++p) exponent_ = exponent_ * 10 + (*p - '0');
-            if (p == first || p - first > 4) return false;
-        }
-        return p == end_;
-    }
-
-    void Reset(PackedDecimalReal& out) {
-        std::memset(&out, 0, sizeof out);
-        out.count = 1;
-        count_ = point_pos_ = exponent_ = exp_digits_ = 0;
-        exp_negative_ = false;
-    }
 
     bool AtEnd() const { return p_ >= end_; }
     uChar Peek() const { return *p_ == point_ ? uChar('.') : *p_; }
@@ -434,8 +393,69 @@ class PackedScanner {
 
 }  // namespace
 
+namespace {
+
+// Two BCD digits per byte, least significant pair first.
+void PackDigits(uInt64 value, int32 count, PackedDecimalReal& out) {
+    static constexpr auto kBcd = [] {
+        std::array<uChar, 100> t{};
+        for (int32 i = 0; i < 100; ++i) t[size_t(i)] = uChar((i / 10) << 4 | (i % 10));
+        return t;
+    }();
+    for (int32 i = 0; i < 9 && value; ++i, value /= 100) out.digits[i] = kBcd[value % 100];
+    out.count = int16(count);
+}
+
+// The plain form [sign] digits [point digits] [e [sign] 1-4 digits] with at most 18 significant digits and
+// nothing else, in one tight loop. Anything else is left to the state machine, which reads it the same way.
+bool ScanPlainDecimal(const uChar* p, const uChar* end, uChar point, PackedDecimalReal& out) {
+    std::memset(&out, 0, sizeof out);
+    out.count = 1;
+    if (p < end && (*p == '-' || *p == '+')) out.sign = *p++ == '-' ? 0x80 : 0;
+    uInt64 value = 0;
+    int32 count = 0, pointPos = 0;
+    bool any = false, seenPoint = false;
+    for (; p < end; ++p) {
+        const uInt32 d = uInt32(*p) - '0';
+        if (d <= 9) {
+            any = true;
+            if (d == 0 && count == 0) {
+                pointPos -= seenPoint;  // leading zeros: before the point they count for nothing
+                continue;
+            }
+            if (count == 18) return false;
+            value = value * 10 + d;
+            ++count;
+            pointPos += !seenPoint;
+        } else if ((*p == '.' || *p == point) && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!any) return false;
+    int32 exponent = 0;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        bool negative = false;
+        if (++p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+        const uChar* first = p;
+        for (; p < end && uInt32(*p) - '0' <= 9 && p - first < 5; ++p) exponent = exponent * 10 + (*p - '0');
+        if (p == first || p - first > 4) return false;
+        if (negative) exponent = -exponent;
+    }
+    if (p != end) return false;
+    if (count == 0) return true;  // zero: exponent 0, one digit
+    const int32 e = exponent + pointPos - count;
+    out.exponent = int16(e < -8191 ? -8191 : (e > 8191 ? 8191 : e));
+    PackDigits(value, count, out);
+    return true;
+}
+
+}  // namespace
+
 Bool32 StringToPacked(const uChar* text, int32 len, PackedDecimalReal* out, uChar decimalPoint) {
     if (!out) return 0;
+    if (text && len > 0 && ScanPlainDecimal(text, text + len, decimalPoint, *out)) return 1;
     if (!text || len < 0) len = 0;
     static const uChar kEmpty = 0;
     PackedScanner scanner(text ? text : &kEmpty, len, decimalPoint);

@@ -115,16 +115,12 @@ TEST(NumberExactness, ScanningRoundsCorrectly) {
         else
             std::snprintf(text, sizeof text, "%.*e", n - 1, RandomDouble(rng));
         ASSERT_EQ(StringToPacked(reinterpret_cast<const uChar*>(text), int32(std::strlen(text)), &p, '.'), 1);
-        uInt64 digits = 0;
-        for (int32 k = p.count - 1; k >= 0; --k)
-            digits = digits * 10 + ((p.digits[k / 2] >> (k % 2 ? 4 : 0)) & 0xF);
         if (extended) {
-            const long double ours = tq::numtext::DecimalToExtended(digits, p.exponent, p.sign != 0);
+            const long double ours = tq::numtext::PackedToExtended(p);
             const long double ref = std::strtold(text, nullptr);
             ASSERT_EQ(std::memcmp(&ours, &ref, 10), 0) << text;
         } else {
-            const double ours = tq::numtext::DecimalToDouble(digits, p.exponent, p.sign != 0);
-            ASSERT_EQ(ours, std::strtod(text, nullptr)) << text;
+            ASSERT_EQ(tq::numtext::PackedToDouble(p), std::strtod(text, nullptr)) << text;
         }
     }
 }
