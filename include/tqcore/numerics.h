@@ -42,31 +42,33 @@ typedef struct TQComplexExt {
 
 // Operation lists shared by the declarations and the definitions.
 // Real, one operand: x -> r.
-#define TQ_REAL_UNARY_OPS(M, L, T)                                                                          \
-    M(Neg, L, T)                                                                                            \
-    M(Abs, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Sqrt, L, T) M(Floor, L, T) M(Ceil, L, T)        \
-        M(Round, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Asin, L, T) M(Acos, L, T) M(Atan, L, T)     \
-            M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) M(Cot, L, T) M(Sec, L, T) \
-                M(Csc, L, T) M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Logn, L, T)       \
-                    M(Log2, L, T) M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T) M(Pow10, L, T)
+#define TQ_REAL_UNARY_OPS(M, L, T)                                                                         \
+    M(Neg, L, T)                                                                                           \
+    M(Abs, L, T)                                                                                           \
+    M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Sqrt, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T)     \
+        M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Sinh, L, T)     \
+            M(Cosh, L, T) M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) M(Cot, L, T) M(Sec, L, T) M(Csc, L, T) \
+                M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Logn, L, T) M(Log2, L, T)     \
+                    M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T) M(Pow10, L, T)
 // Real, two operands: a, b -> r.
-#define TQ_REAL_BINARY_OPS(M, L, T)                                                              \
-    M(Add, L, T)                                                                                 \
-    M(Sub, L, T) M(Mul, L, T) M(Div, L, T) M(Mod, L, T) M(Rem, L, T) M(Powx, L, T) M(Logx, L, T) \
-        M(Atan2, L, T)
+#define TQ_REAL_BINARY_OPS(M, L, T) \
+    M(Add, L, T)                    \
+    M(Sub, L, T)                    \
+    M(Mul, L, T) M(Div, L, T) M(Mod, L, T) M(Rem, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
 // Real predicates on two operands and against zero.
 #define TQ_REAL_COMPARE_OPS(M, L, T) M(EQ, L, T) M(NE, L, T) M(GT, L, T) M(GE, L, T) M(LT, L, T) M(LE, L, T)
 #define TQ_REAL_ZERO_TESTS(M, L, T) \
     M(EQ0, L, T) M(NE0, L, T) M(GT0, L, T) M(GE0, L, T) M(LT0, L, T) M(LE0, L, T) M(IsNan, L, T)
 // Complex, one operand: z -> w.
-#define TQ_CPLX_UNARY_OPS(M, L, T)                                                                         \
-    M(Neg, L, T)                                                                                           \
-    M(Conj, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T)     \
-        M(RToP, L, T) M(PToR, L, T) M(Exp, L, T) M(Expm1, L, T) M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) \
-            M(Lognp1, L, T) M(Sqrt, L, T) M(Pow2, L, T) M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T)           \
-                M(Tan, L, T) M(Cot, L, T) M(Sec, L, T) M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T)            \
-                    M(Tanh, L, T) M(Sinc, L, T) M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T)   \
-                        M(Acosh, L, T) M(Atanh, L, T) M(Sign, L, T)
+#define TQ_CPLX_UNARY_OPS(M, L, T)                                                                           \
+    M(Neg, L, T)                                                                                             \
+    M(Conj, L, T)                                                                                            \
+    M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(RToP, L, T)       \
+        M(PToR, L, T) M(Exp, L, T) M(Expm1, L, T) M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) M(Lognp1, L, T) \
+            M(Sqrt, L, T) M(Pow2, L, T) M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Cot, L, T)   \
+                M(Sec, L, T) M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Sinc, L, T)            \
+                    M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T)   \
+                        M(Sign, L, T)
 // Complex, two operands: a, b -> w.
 #define TQ_CPLX_BINARY_OPS(M, L, T) \
     M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)

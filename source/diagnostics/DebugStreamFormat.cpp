@@ -13,7 +13,7 @@ enum class ConversionKind { Integer, Character, Real, Pointer, Text };
 
 // One conversion of a printf format, as written by the caller.
 struct Conversion {
-    size_t begin = 0, end = 0;  // the whole specification, '%' included
+    size_t begin = 0, end = 0;  // the whole conversion text, '%' included
     std::string flagsWidthPrecision;
     int32 integerBits = 32;  // from the length modifier; Windows' long is 32 bits
     char letter = 0;
@@ -55,7 +55,7 @@ size_t LengthModifier(const char* p, int32* bits) {
     return 0;
 }
 
-// Parses the specification starting at format[at] == '%' (not "%%"). False for anything malformed,
+// Parses the conversion starting at format[at] == '%' (not "%%"). False for anything malformed,
 // including '*' widths, which would need a second argument.
 bool ParseConversion(const char* format, size_t at, Conversion* out) {
     size_t i = at + 1;
@@ -116,7 +116,7 @@ uInt64 IntegerBitsOf(const Argument& a) {
 }
 
 // An integer conversion reads only as many bits as its length modifier says, as the C runtime does.
-bool FormatInteger(const Conversion& c, const Argument& a, std::string& spec, long long* si,
+bool FormatInteger(const Conversion& c, const Argument& a, std::string& directive, long long* si,
                    unsigned long long* ui) {
     if (a.type == Argument::Real || a.type == Argument::Text) return false;
     const uInt64 raw = IntegerBitsOf(a);
@@ -125,25 +125,25 @@ bool FormatInteger(const Conversion& c, const Argument& a, std::string& spec, lo
     *ui = raw & mask;
     const uInt64 sign = uInt64(1) << (bits - 1);
     *si = static_cast<long long>((*ui ^ sign) - sign);
-    spec += "ll";
+    directive += "ll";
     return true;
 }
 
 // Renders the whole format with the one conversion fitted to the argument; false when they do not match.
 bool Render(const char* format, const Conversion& c, const Argument& a, char* out, size_t size) {
-    std::string spec = "%" + c.flagsWidthPrecision;
+    std::string directive = "%" + c.flagsWidthPrecision;
     long long si = 0;
     unsigned long long ui = 0;
     const std::string before(format, c.begin);
     const char* after = format + c.end;
     auto print = [&](auto value) {
-        const std::string whole = before + spec + after;
+        const std::string whole = before + directive + after;
         std::snprintf(out, size, whole.c_str(), value);
     };
     switch (c.kind) {
         case ConversionKind::Integer:
-            if (!FormatInteger(c, a, spec, &si, &ui)) return false;
-            spec += c.letter;
+            if (!FormatInteger(c, a, directive, &si, &ui)) return false;
+            directive += c.letter;
             if (c.letter == 'd' || c.letter == 'i')
                 print(si);
             else
@@ -151,23 +151,23 @@ bool Render(const char* format, const Conversion& c, const Argument& a, char* ou
             return true;
         case ConversionKind::Character:
             if (a.type == Argument::Real || a.type == Argument::Text) return false;
-            spec += 'c';
+            directive += 'c';
             print(int(uInt8(IntegerBitsOf(a))));
             return true;
         case ConversionKind::Real:
             if (a.type != Argument::Real) return false;
-            spec += c.letter;
+            directive += c.letter;
             print(a.d);
             return true;
         case ConversionKind::Pointer:
             // Win64's rendering of "%p": 16 upper-case hex digits, the same on every OS.
             if (a.type == Argument::Real || a.type == Argument::Text) return false;
-            spec = "%016llX";
+            directive = "%016llX";
             print(static_cast<unsigned long long>(IntegerBitsOf(a)));
             return true;
         case ConversionKind::Text:
             if (a.type != Argument::Text) return false;
-            spec += 's';
+            directive += 's';
             print(a.s ? a.s : "");
             return true;
     }

@@ -67,7 +67,7 @@ class Output {
     bool silent_ = false;
 };
 
-struct Spec {
+struct Directive {
     int32 position = 0;
     bool left = false;
     int32 width = 0;
@@ -201,8 +201,8 @@ class Engine {
             point_ = point;
             return true;
         }
-        Spec s;
-        if (!ParseSpec(s)) return Unknown();
+        Directive s;
+        if (!ParseDirective(s)) return Unknown();
         if (s.position) return Positional(s);
         if (mode_ != Mode::kNormal) {
             TQ_REPORT(kDbgNote, "Can't mix ANSI and %n$ specifiers");
@@ -212,7 +212,7 @@ class Engine {
         return Convert(s);
     }
 
-    bool Positional(const Spec& s) {
+    bool Positional(const Directive& s) {
         if (s.typeFromArgument) return Unknown();
         if (mode_ == Mode::kNormal) {
             if (sawPlain_) {
@@ -237,7 +237,7 @@ class Engine {
         return true;
     }
 
-    static int32 TagOf(const Spec& s) {
+    static int32 TagOf(const Directive& s) {
         switch (s.conv) {
             case 'd':
             case 'i':
@@ -246,7 +246,7 @@ class Engine {
             case 'o':
             case 'b':
                 if (s.typeCode >= 0) return kTagPtr;
-                return s.size == Spec::kLongLong || s.size == Spec::kI64 ? kTag64 : kTag32;
+                return s.size == Directive::kLongLong || s.size == Directive::kI64 ? kTag64 : kTag32;
             case 'a':
                 return kTag64;
             case 'e':
@@ -313,7 +313,7 @@ class Engine {
         return true;
     }
 
-    bool ParseSpec(Spec& s) {
+    bool ParseDirective(Directive& s) {
         const uChar* start = p_;
         int32 n;
         if (ReadNumber(n) && p_ < end_ && *p_ == '$') {
@@ -341,19 +341,19 @@ class Engine {
         return true;
     }
 
-    bool ParseSize(Spec& s) {
+    bool ParseSize(Directive& s) {
         if (p_ >= end_) return false;
         if (*p_ == '{') return ParseTypeSelector(s);
-        if (*p_ == 'I') return ++p_, s.size = Spec::kI64, true;
+        if (*p_ == 'I') return ++p_, s.size = Directive::kI64, true;
         if (*p_ == 'l') {
             ++p_;
-            s.size = Spec::kLong;
-            if (p_ < end_ && *p_ == 'l') ++p_, s.size = Spec::kLongLong;
+            s.size = Directive::kLong;
+            if (p_ < end_ && *p_ == 'l') ++p_, s.size = Directive::kLongLong;
         }
         return true;
     }
 
-    bool ParseTypeSelector(Spec& s) {
+    bool ParseTypeSelector(Directive& s) {
         ++p_;
         if (p_ >= end_) return false;
         if (*p_ == '*') {
@@ -391,7 +391,7 @@ class Engine {
     }
 
     // ----- conversions -----
-    bool Convert(const Spec& s) {
+    bool Convert(const Directive& s) {
         switch (s.conv) {
             case 'd':
             case 'i':
@@ -438,9 +438,9 @@ class Engine {
         }
     }
 
-    bool Integer(const Spec& s, int16 code) {
+    bool Integer(const Directive& s, int16 code) {
         if (s.typeCode < 0) {  // plain 32- or 64-bit argument: straight to the integer text
-            const bool is64 = s.size == Spec::kLongLong || s.size == Spec::kI64;
+            const bool is64 = s.size == Directive::kLongLong || s.size == Directive::kI64;
             const int64 v = is64 ? NextInt64() : int64(NextInt32());
             uChar text[80];
             return NumberField(s, text, tq::numtext::SignedIntegerCodeText(v, is64, code, text, sizeof text));
@@ -452,7 +452,7 @@ class Engine {
         if (s.typeCode >= 0) {
             value = NextPointer(PointerKind::kTyped, s.typeCode);
             type = s.typeCode;
-        } else if (s.size == Spec::kLongLong || s.size == Spec::kI64) {
+        } else if (s.size == Directive::kLongLong || s.size == Directive::kI64) {
             v64 = NextInt64();
             value = &v64, type = 4;
         } else {
@@ -462,13 +462,13 @@ class Engine {
         return Number(s, value, type, code);
     }
 
-    bool Number(const Spec& s, const void* value, int32 type, int16 code) {
+    bool Number(const Directive& s, const void* value, int32 type, int16 code) {
         uChar text[256];
         const int32 len = NumToAnyString(value, type, &code, text, sizeof text, point_, nullptr);
         return NumberField(s, text, len);
     }
 
-    bool NumberField(const Spec& s, const uChar* text, int32 len) {
+    bool NumberField(const Directive& s, const uChar* text, int32 len) {
         const int32 fill = s.width > len ? s.width - len : 0;
         if (s.left) return out_.Put(text, len) && Repeat(' ', fill);
         if (s.pad == '0' && len > 0 && text[0] == '-')
@@ -490,7 +490,7 @@ class Engine {
         return out_.Put(text);
     }
 
-    bool Real(const Spec& s) {
+    bool Real(const Directive& s) {
         double d;
         const void* value;
         int32 type;
@@ -535,7 +535,7 @@ class Engine {
         return x;
     }
 
-    static bool FixedFits(const void* value, int32 type, const Spec& s) {
+    static bool FixedFits(const void* value, int32 type, const Directive& s) {
         const int32 limit = s.widthGiven && s.width > 0 ? s.width - 1 : 18;
         type &= 0xF;
         const int32 cls = NumClass(type);
@@ -554,7 +554,7 @@ class Engine {
     }
 
     // Text fields: a precision of 1 or more caps every byte the field writes, padding included.
-    bool TextField(const Spec& s, const uChar* text, int32 len) {
+    bool TextField(const Directive& s, const uChar* text, int32 len) {
         int32 budget = s.precision >= 1 ? s.precision : 1 << 30;
         const int32 fill = s.width > len ? s.width - len : 0;
         auto put = [&](uChar c) { return budget-- <= 0 ? true : out_.Put(c); };
@@ -569,14 +569,14 @@ class Engine {
         return true;
     }
 
-    bool Character(const Spec& s) {
+    bool Character(const Directive& s) {
         const uInt32 v = uInt32(NextInt32());
         const uChar bytes[4] = {uChar(v), uChar(v >> 8), uChar(v >> 16), uChar(v >> 24)};
         if (s.width == 2 || s.width == 4) return TextField(s, bytes, s.width);
         return out_.Put(bytes[0]);
     }
 
-    bool CString(const Spec& s) {
+    bool CString(const Directive& s) {
         const uChar* text = static_cast<const uChar*>(NextPointer(PointerKind::kCString));
         if (!text) return true;
         int32 len = 0;
@@ -585,24 +585,24 @@ class Engine {
         return TextField(s, text, len);
     }
 
-    bool PascalOrLong(const Spec& s) {
-        const void* p = NextPointer(s.size == Spec::kLong ? PointerKind::kLong : PointerKind::kPascal);
-        if (s.size == Spec::kLong) return LongString(s, static_cast<const LStr*>(p));
+    bool PascalOrLong(const Directive& s) {
+        const void* p = NextPointer(s.size == Directive::kLong ? PointerKind::kLong : PointerKind::kPascal);
+        if (s.size == Directive::kLong) return LongString(s, static_cast<const LStr*>(p));
         const uChar* ps = static_cast<const uChar*>(p);
         return ps ? TextField(s, ps + 1, ps[0]) : true;
     }
 
-    bool LongString(const Spec& s, const LStr* ls) {
+    bool LongString(const Directive& s, const LStr* ls) {
         return ls && ls->cnt > 0 ? TextField(s, ls->str, ls->cnt) : true;
     }
 
-    bool LongHandle(const Spec& s) {
+    bool LongHandle(const Directive& s) {
         const LStrHandle h =
             static_cast<LStrHandle>(const_cast<void*>(NextPointer(PointerKind::kLongHandle)));
         return h && *h ? LongString(s, *h) : true;
     }
 
-    bool SubString(const Spec& s) {
+    bool SubString(const Directive& s) {
         struct View {
             const uChar* data;
             int32 length;
