@@ -1,5 +1,6 @@
 // Numbers to text under the 16-bit format codes: integer bases, fixed, scientific, engineering and SI
 // notation, complex values, and the packed-decimal record.
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -646,6 +647,26 @@ void RenderComplex(const Request& r, TextOut& out, bool polar) {
     if (out.Size() - out.Length() >= 3) out.Put(" i");
 }
 
+// Scientific text of a finite, non-zero double straight from the digit generator, respelled ("E", the given
+// point, no leading exponent zeros). Other values take the general path, which gives the same text.
+bool ScientificDirect(double v, int32 code, uChar point, TextOut& out) {
+    const int32 n = code > tq::numtext::kMaxSignificant ? tq::numtext::kMaxSignificant : code;
+    if (v == 0 || !std::isfinite(v) || out.Size() - out.Length() < n + 16 || n > out.Size() - 8) return false;
+    char text[48];
+    const char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, n - 1).ptr;
+    const char* e = static_cast<const char*>(std::memchr(text, 'e', size_t(end - text)));
+    char spelled[48];
+    int32 len = 0;
+    for (const char* p = text; p < e; ++p) spelled[len++] = *p == '.' ? char(point) : *p;
+    spelled[len++] = 'E';
+    spelled[len++] = e[1];
+    const char* digits = e + 2;
+    while (digits + 1 < end && *digits == '0') ++digits;
+    while (digits < end) spelled[len++] = *digits++;
+    out.Put(spelled, len);
+    return true;
+}
+
 void RenderValue(const Request& r, TextOut& out) {
     const Kind kind = KindOf(r.code);
     const int32 cls = NumClass(r.type);
@@ -679,7 +700,10 @@ void RenderValue(const Request& r, TextOut& out) {
             RenderScientific(src, r.code, r.point, out, 63);
         return;
     }
-    const RealDigits src(ReadReal(r.value, r.type));
+    const RealValue v = ReadReal(r.value, r.type);
+    if (kind == Kind::kScientific && !v.extended && ScientificDirect(double(v.v), r.code, r.point, out))
+        return;
+    const RealDigits src(v);
     if (kind == Kind::kFixed)
         RenderFixed(src, -r.code, r.point, out, tq::numtext::kMaxSignificant);
     else
