@@ -8,6 +8,7 @@
 
 #include "diagnostics/Report.h"
 #include "numerics/ComplexMath.h"
+#include "numerics/NumericRead.h"
 #include "numerics/Saturate.h"
 #include "tqcore/core.h"
 
@@ -31,47 +32,6 @@ bool IsInteger(int32 code) {
     return kClasses[code] == kClassSigned || kClasses[code] == kClassUnsigned;
 }
 
-// Integer source widened to 64 bits with its own signedness.
-uInt64 ReadWidened(int32 code, const void* p) {
-    switch (code) {
-        case kNumI8: {
-            int8 v;
-            std::memcpy(&v, p, 1);
-            return uInt64(int64(v));
-        }
-        case kNumI16: {
-            int16 v;
-            std::memcpy(&v, p, 2);
-            return uInt64(int64(v));
-        }
-        case kNumI32: {
-            int32 v;
-            std::memcpy(&v, p, 4);
-            return uInt64(int64(v));
-        }
-        case kNumU8: {
-            uInt8 v;
-            std::memcpy(&v, p, 1);
-            return v;
-        }
-        case kNumU16: {
-            uInt16 v;
-            std::memcpy(&v, p, 2);
-            return v;
-        }
-        case kNumU32: {
-            uInt32 v;
-            std::memcpy(&v, p, 4);
-            return v;
-        }
-        default: {
-            uInt64 v;
-            std::memcpy(&v, p, 8);
-            return v;
-        }
-    }
-}
-
 using Ext = long double;
 struct ExtPair {
     Ext re, im;
@@ -84,12 +44,12 @@ ExtPair ReadNumber(int32 code, const void* p) {
         case kNumI16:
         case kNumI32:
         case kNumI64:
-            return {Ext(int64(ReadWidened(code, p))), 0};
+            return {Ext(int64(tq::ReadWidened(code, p))), 0};
         case kNumU8:
         case kNumU16:
         case kNumU32:
         case kNumU64:
-            return {Ext(ReadWidened(code, p)), 0};
+            return {Ext(tq::ReadWidened(code, p)), 0};
         case kNumSgl:
             return {ReadAs<float>(p), 0};
         case kNumDbl:
@@ -152,6 +112,51 @@ void StoreBigEndian(uInt8* p, uInt64 v, int n) {
 }
 
 }  // namespace
+
+namespace tq {
+
+// Integer source widened to 64 bits with its own signedness.
+uInt64 ReadWidened(int32 code, const void* p) {
+    switch (code) {
+        case kNumI8: {
+            int8 v;
+            std::memcpy(&v, p, 1);
+            return uInt64(int64(v));
+        }
+        case kNumI16: {
+            int16 v;
+            std::memcpy(&v, p, 2);
+            return uInt64(int64(v));
+        }
+        case kNumI32: {
+            int32 v;
+            std::memcpy(&v, p, 4);
+            return uInt64(int64(v));
+        }
+        case kNumU8: {
+            uInt8 v;
+            std::memcpy(&v, p, 1);
+            return v;
+        }
+        case kNumU16: {
+            uInt16 v;
+            std::memcpy(&v, p, 2);
+            return v;
+        }
+        case kNumU32: {
+            uInt32 v;
+            std::memcpy(&v, p, 4);
+            return v;
+        }
+        default: {
+            uInt64 v;
+            std::memcpy(&v, p, 8);
+            return v;
+        }
+    }
+}
+
+}  // namespace tq
 
 TQ_EXTERN_C_BEGIN
 
@@ -216,7 +221,7 @@ TQ_API TqErr ConvertNum(int32 srcCode, const void* src, int32 dstCode, void* dst
     }
     const int32 from = srcCode & 15, to = dstCode & 15;
     if (IsInteger(from) && IsInteger(to)) {
-        const uInt64 v = ReadWidened(from, src);
+        const uInt64 v = tq::ReadWidened(from, src);
         uInt8 bytes[8];
         std::memcpy(bytes, &v, 8);
         std::memcpy(dst, bytes, size_t(kSizes[to]));

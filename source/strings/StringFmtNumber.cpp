@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "diagnostics/Report.h"
+#include "numerics/NumericRead.h"
 #include "strings/DecimalDigits.h"
 #include "strings/NumberRender.h"
 #include "tqcore/numerics.h"
@@ -184,47 +185,11 @@ RealValue ReadReal(const uChar* p, int32 type) {
 }
 
 int64 ReadSigned(const uChar* p, int32 type) {
-    switch (type) {
-        case kIB:
-            return int8(*p);
-        case kIW: {
-            int16 v;
-            std::memcpy(&v, p, 2);
-            return v;
-        }
-        case kIL: {
-            int32 v;
-            std::memcpy(&v, p, 4);
-            return v;
-        }
-        default: {
-            int64 v;
-            std::memcpy(&v, p, 8);
-            return v;
-        }
-    }
+    return int64(tq::ReadWidened(type, p));
 }
 
 uInt64 ReadUnsigned(const uChar* p, int32 type) {
-    switch (type) {
-        case kUB:
-            return *p;
-        case kUW: {
-            uInt16 v;
-            std::memcpy(&v, p, 2);
-            return v;
-        }
-        case kUL: {
-            uInt32 v;
-            std::memcpy(&v, p, 4);
-            return v;
-        }
-        default: {
-            uInt64 v;
-            std::memcpy(&v, p, 8);
-            return v;
-        }
-    }
+    return tq::ReadWidened(type, p);
 }
 
 // ----- decimal layouts -----
