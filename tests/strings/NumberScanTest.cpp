@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/TestHost.h"
 #include "tqcore/core.h"
 #include "tqcore/strings.h"
 
@@ -64,31 +65,10 @@ TEST(NumberScan, RangeLimitsAndSaturation) {
     EXPECT_EQ(Scan64("4000000000", 7, 10).value, 4000000000ll);  // 32-bit parse, zero-extended
 }
 
-class PlusHost : public TQAppInterface {
-  public:
-    explicit PlusHost(bool plus) : plus_(plus) {}
-    const char* ProductName() override { return "test"; }
-    const char* AppName() override { return "test"; }
-    int32 AppAPIVersion() override { return 0; }
-    int32 AppEditorVersion() override { return 0; }
-    const char* BuiltAppName() override { return "test"; }
-    bool IsTopLevel() override { return true; }
-    bool IsBoundApp() override { return false; }
-    bool IsRunTime() override { return false; }
-    bool IsFullFeatureRunTime() override { return false; }
-    bool IsEmbeddedRunTime() override { return false; }
-    void PrepareAppFileName() override {}
-    bool AcceptsLeadingPlus() override { return plus_; }
-    const char* LanguageName() override { return "English"; }
-    int32 StringResourceRefNum() override { return 0; }
-
-  private:
-    bool plus_;
-};
-
 TEST(NumberScan, LeadingPlusInUnsignedTextFollowsTheHost) {
     EXPECT_EQ(Scan32("+5", 7, 10, true).consumed, 0);  // no host: refused
-    PlusHost yes(true), no(false);
+    TestHost yes, no;
+    yes.leadingPlus = true;
     TQAppInterfaceSet(&yes);
     EXPECT_EQ(Scan32("+5", 7, 10, true).value, 5);
     TQAppInterfaceSet(&no);

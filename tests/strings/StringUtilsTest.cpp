@@ -3,6 +3,7 @@
 #include "StringTestSupport.h"
 #include "core/ServiceAccessors.h"
 #include "strings/LStrArray.h"
+#include "support/TestHost.h"
 
 namespace {
 
@@ -83,35 +84,15 @@ TEST_F(StringUtilsTest, ConversionsFollowTheActiveCodePage) {
     EXPECT_EQ(other, "x");
 }
 
-class LanguageHost : public TQAppInterface {
-  public:
-    explicit LanguageHost(const char* language) : language_(language) {}
-    const char* ProductName() override { return "test"; }
-    const char* AppName() override { return "test"; }
-    int32 AppAPIVersion() override { return 0; }
-    int32 AppEditorVersion() override { return 0; }
-    const char* BuiltAppName() override { return "test"; }
-    bool IsTopLevel() override { return true; }
-    bool IsBoundApp() override { return false; }
-    bool IsRunTime() override { return false; }
-    bool IsFullFeatureRunTime() override { return false; }
-    bool IsEmbeddedRunTime() override { return false; }
-    void PrepareAppFileName() override {}
-    bool AcceptsLeadingPlus() override { return false; }
-    const char* LanguageName() override { return language_; }
-    int32 StringResourceRefNum() override { return 0; }
-
-  private:
-    const char* language_;
-};
-
 TEST_F(StringUtilsTest, HostLanguageChoosesTheSourceCodePage) {
-    LanguageHost japanese("Japanese");
+    TestHost japanese;
+    japanese.language = "Japanese";
     TQAppInterfaceSet(&japanese);
     std::string s = "\x93\xFA";
     EXPECT_EQ(CodePageStringToUTF8String(s), 0);
     EXPECT_EQ(s, "\xE6\x97\xA5");
-    LanguageHost unknown("Klingon");
+    TestHost unknown;
+    unknown.language = "Klingon";
     TQAppInterfaceSet(&unknown);
     s = "\xE9";  // the ANSI code page (1252 here)
     EXPECT_EQ(CodePageStringToUTF8String(s), 0);
