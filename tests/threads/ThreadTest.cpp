@@ -37,8 +37,8 @@ struct Job {
 
 int32 WaitForGo(void* arg) {
     auto* job = static_cast<Job*>(arg);
-    job->self = ThThreadGetId();
     job->index = ThThreadGetIndex(nullptr);
+    job->self = ThThreadGetId();  // published last: the test waits on it before reading the index
     ThEventWait(job->go);
     return 7;
 }
