@@ -19,7 +19,7 @@ struct Layout {
 struct HandleHeader {
     uInt64 size;
     uInt64 guardSize;
-    uInt64 reserved;
+    uInt64 blockBytes;  // the pool block's size, so that dispose and resize need not work it out
     uInt64 poolBlock;
 };
 inline constexpr uInt64 kHeaderSize = sizeof(HandleHeader);
@@ -40,17 +40,30 @@ uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom);
 // The data address inside the pool block at block, for a handle of capacity bytes.
 uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom, uInt64 capacity);
 
-// The header may sit 4 bytes off an 8-byte boundary, so it is copied rather than referenced.
+// The header may sit 4 bytes off an 8-byte boundary, so it is copied rather than referenced, a word at a
+// time: whole-record copies through the stack stall store forwarding on the hot paths.
+inline uInt64 LoadWord(const uChar* p) {
+    uInt64 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void StoreWord(uChar* p, uInt64 v) {
+    std::memcpy(p, &v, sizeof v);
+}
 inline HandleHeader ReadHeader(const uChar* data, uInt64 guardRoom) {
-    HandleHeader h;
-    std::memcpy(&h, data - guardRoom - kHeaderSize, sizeof h);
-    return h;
+    const uChar* p = data - guardRoom - kHeaderSize;
+    return {LoadWord(p), LoadWord(p + 8), LoadWord(p + 16), LoadWord(p + 24)};
 }
 inline void WriteHeader(uChar* data, uInt64 guardRoom, const HandleHeader& h) {
-    std::memcpy(data - guardRoom - kHeaderSize, &h, sizeof h);
+    uChar* p = data - guardRoom - kHeaderSize;
+    StoreWord(p, h.size);
+    StoreWord(p + 8, h.guardSize);
+    StoreWord(p + 16, h.blockBytes);
+    StoreWord(p + 24, h.poolBlock);
 }
-// Writes the header for a block laid out with l, plus the block's own words in the aligned layout.
-void StampBlock(uChar* block, uChar* data, Layout l, uInt64 guardRoom, uInt64 size, uInt64 guardSize);
+// Writes the header (both size words = size) for a block of blockBytes laid out with l, plus the block's own
+// words in the aligned layout.
+void StampBlock(uChar* block, uInt64 blockBytes, uChar* data, Layout l, uInt64 guardRoom, uInt64 size);
 
 uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom);
 Layout LayoutOf(const HandleHeader& h);

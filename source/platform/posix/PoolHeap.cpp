@@ -90,8 +90,8 @@ void Unlink(Shard& s, BlockHead* b) {
     --s.blocks;
 }
 
-BlockHead* HeadOf(void* block) {
-    BlockHead* b = static_cast<BlockHead*>(block) - 1;
+BlockHead* HeadOf(const void* block) {
+    auto* b = const_cast<BlockHead*>(static_cast<const BlockHead*>(block) - 1);
     return b->tag == kLiveTag && b->shard < kShardCount ? b : nullptr;
 }
 
@@ -155,6 +155,11 @@ void* PoolResize(void* block, size_t size) {
     Link(s, b);
     s.lock.unlock();
     return moved ? moved + 1 : nullptr;
+}
+
+size_t PoolBlockSize(const void* block) {
+    const BlockHead* b = block ? HeadOf(block) : nullptr;
+    return b ? size_t(b->size) : 0;
 }
 
 bool PoolWalk(PoolVisitor visit, void* context) {
