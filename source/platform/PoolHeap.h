@@ -25,9 +25,6 @@ void* PoolAllocate(size_t size);
 void PoolFree(void* block);
 // Resizes in place or by moving; null on failure, the block left unchanged.
 void* PoolResize(void* block, size_t size);
-// The size the block was allocated or last resized with (at least that on Win32); 0 when it is not a live
-// pool block.
-size_t PoolBlockSize(const void* block);
 // True when the pool's bookkeeping is consistent.
 bool PoolCheck();
 PoolTotals PoolGetTotals();

@@ -52,12 +52,6 @@ void* PoolResize(void* block, size_t size) {
     return HeapReAlloc(Heap(), 0, block, size ? size : 1);
 }
 
-size_t PoolBlockSize(const void* block) {
-    if (!block) return 0;
-    const SIZE_T n = HeapSize(Heap(), 0, block);
-    return n == SIZE_T(-1) ? 0 : size_t(n);
-}
-
 bool PoolCheck() {
     HANDLE heap = Heap();
     return heap && HeapValidate(heap, 0, nullptr);
