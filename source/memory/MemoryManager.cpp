@@ -37,43 +37,6 @@ Layout NormalizeLayout(uInt32 align, uInt32 offset) {
     return {align, uInt32(o)};
 }
 
-// Aligned blocks from 32 KiB on are placed on the page rule, which also satisfies any smaller power of two,
-// so a growing handle moves its data inside the block once, while it is small, and not again when the size
-// crosses 1 MiB and the default alignment becomes 4096. The rule costs at most 4 KiB of padding.
-uInt32 PlacementAlign(Layout l, uInt64 capacity) {
-    constexpr uInt64 kPageRuleFrom = 32 * 1024;
-    return capacity >= kPageRuleFrom && l.align < 4096 ? 4096 : l.align;
-}
-
-uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom) {
-    constexpr uInt64 kLimit = uInt64(1) << 56;
-    if (capacity > kLimit) return 0;
-    uInt64 total = kHeaderSize + 2 * guardRoom + capacity;
-    if (!l.Simple()) total += kBlockWords + PlacementAlign(l, capacity) - 1;
-    return (total + 7) & ~uInt64(7);
-}
-
-uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom, uInt64 capacity) {
-    if (l.Simple()) return block + kHeaderSize + guardRoom;
-    const uInt32 align = PlacementAlign(l, capacity);
-    const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
-    return reinterpret_cast<uChar*>(lowest + ((0 - (lowest + l.offset)) & (align - 1)));
-}
-
-void StampBlock(uChar* block, uInt64 blockBytes, uChar* data, Layout l, uInt64 guardRoom, uInt64 size) {
-    HandleHeader h{size, size, blockBytes, 0};
-    if (!l.Simple()) {
-        h.poolBlock = reinterpret_cast<uintptr_t>(block);
-        const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
-        // Slack beyond three alignment units (page-placed blocks) is not recorded.
-        const uintptr_t slack =
-            std::min<uintptr_t>((reinterpret_cast<uintptr_t>(data) - lowest) >> std::countr_zero(l.align), 3);
-        const uInt16 words[2] = {uInt16(l.align), uInt16(l.offset | slack)};
-        std::memcpy(block, words, sizeof words);
-    }
-    WriteHeader(data, guardRoom, h);
-}
-
 uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom) {
     return h.poolBlock ? reinterpret_cast<uChar*>(h.poolBlock) : data - guardRoom - kHeaderSize;
 }
@@ -123,7 +86,8 @@ __attribute__((noinline)) void ReportFreedMaster(const uChar* v) {
               "Deallocated or possibly invalid pointer passed to CheckHandleInZone: ", ToHex(v).text);
 }
 
-bool Validate(UHandle h, bool full) {
+// Inlined: it stands on the path of every operation.
+[[gnu::always_inline]] inline bool Validate(UHandle h, bool full) {
     if (!h || (full && !IsZoneMaster(h))) return false;
     const uChar* v = *h;
     if (!v) return false;

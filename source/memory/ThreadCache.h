@@ -30,7 +30,7 @@ struct FreeList {
 
 enum Counter : int32 { kCountHandles, kCountPointers, kCountResizes, kCountMoves, kCounters };
 
-inline constexpr int32 kBlockClasses = 56;
+inline constexpr int32 kBlockClasses = 64;
 
 struct BlockBin {
     void* head = nullptr;  // each cached block's first word links to the next
@@ -83,9 +83,10 @@ inline void Count(ThreadCache* c, Counter k) {
 void ReadCounts(int32 out[kCounters]);
 void SetCounts(const int32 in[kCounters]);
 
-// Handle blocks are sized by class: 16-byte steps to 128, then eight steps per doubling up to
+// Handle blocks are sized by class: 16-byte steps to 512, then eight steps per doubling up to
 // kCachedBlockMax; larger blocks keep their own size and are never cached.
 inline constexpr uInt64 kCachedBlockMax = 8192;
+inline constexpr int32 kStepClasses = 32;
 
 // Class boundaries are multiples of 16, so the class of a size is read from a table by 16-byte step.
 struct BlockClassTable {
@@ -95,8 +96,9 @@ struct BlockClassTable {
 constexpr BlockClassTable MakeBlockClassTable() {
     BlockClassTable t{};
     for (int32 i = 0; i < kBlockClasses; ++i) {
-        const int32 lg = 7 + (i - 8) / 8;
-        t.bytes[i] = uInt16(i < 8 ? 16 * (i + 1) : (1 << lg) + (((i - 8) % 8 + 1) << (lg - 3)));
+        const int32 lg = 9 + (i - kStepClasses) / 8;
+        t.bytes[i] =
+            uInt16(i < kStepClasses ? 16 * (i + 1) : (1 << lg) + (((i - kStepClasses) % 8 + 1) << (lg - 3)));
     }
     for (int32 step = 0, i = 0; step < int32(kCachedBlockMax / 16); ++step) {
         while (t.bytes[i] < 16 * (step + 1)) ++i;
@@ -105,16 +107,19 @@ constexpr BlockClassTable MakeBlockClassTable() {
     return t;
 }
 inline constexpr BlockClassTable kBlockClassTable = MakeBlockClassTable();
-static_assert(kBlockClassTable.bytes[7] == 128 && kBlockClassTable.bytes[8] == 144 &&
-              kBlockClassTable.bytes[16] == 288 &&
+static_assert(kBlockClassTable.bytes[kStepClasses - 1] == 512 &&
+              kBlockClassTable.bytes[kStepClasses] == 576 &&
+              kBlockClassTable.bytes[kStepClasses + 8] == 1152 &&
               kBlockClassTable.bytes[kBlockClasses - 1] == kCachedBlockMax);
 
-// The smallest class of at least bytes (0 < bytes <= kCachedBlockMax).
+// The smallest class of at least bytes (0 < bytes <= kCachedBlockMax). Small sizes skip the table, which
+// would otherwise add a load to the path of every create.
 inline int32 BlockClass(uInt64 bytes) {
-    return kBlockClassTable.classOf[(bytes - 1) >> 4];
+    const uInt64 step = (bytes - 1) >> 4;
+    return step < kStepClasses ? int32(step) : kBlockClassTable.classOf[step];
 }
 inline uInt64 ClassBytes(int32 i) {
-    return kBlockClassTable.bytes[i];
+    return i < kStepClasses ? uInt64(i + 1) << 4 : kBlockClassTable.bytes[i];
 }
 
 // The pool block size a handle block of padded bytes is given, so that blocks are shared by class.
