@@ -127,7 +127,7 @@ bool Usable(UHandle h, Use use, const char* name) {
     return false;
 }
 
-UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
+[[gnu::always_inline]] inline UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
     EnsureConfigured();
     ThreadCache* cache = CurrentCache();
     UHandle h = TakeMaster(cache);
