@@ -274,6 +274,10 @@ TEST_F(LStrTest, AppendsAcrossLayoutChangesKeepEveryByteAndExactSize) {
             expect += expect.substr(101, 60);
             aliased = true;
             ASSERT_EQ(Text(h), expect);
+        } else if (i % 7 == 3) {
+            const std::string piece = Bytes(1 + i % 11, i);
+            ASSERT_EQ(LStrCat(h, *Make(piece)), kErrNone);
+            expect += piece;
         } else if (i % 5 == 0) {
             ASSERT_EQ(LStrAppendChar(h, uChar(0x80 + i % 100)), kErrNone);
             expect += char(0x80 + i % 100);
