@@ -128,31 +128,25 @@ BENCHMARK(ToChars_17);
 // ----- scanning decimal text -----
 // Typical texts in turn: short general form, 17 significant digits in general and in scientific form, and
 // two-decimal fixed text; the same strings for every scanner.
-std::vector<std::string> MixedTexts() {
+template <class Form>
+std::vector<std::string> Texts(Form form) {
     std::vector<std::string> t;
     char b[64];
     for (size_t i = 0; i < kDoubles.size(); ++i) {
-        const double d = kDoubles[i];
-        static const char* const kForms[] = {"%.6g", "%.17g", "%.16e"};
-        if (i % 4 == 3)
-            std::snprintf(b, sizeof b, "%.2f", std::fmod(d, 1e5));
-        else
-            std::snprintf(b, sizeof b, kForms[i % 4], d);
+        form(b, sizeof b, i, kDoubles[i]);
         t.push_back(b);
     }
     return t;
 }
-std::vector<std::string> LongTexts() {
-    std::vector<std::string> t;
-    char b[64];
-    for (double d : kDoubles) {
-        std::snprintf(b, sizeof b, "%.16e", d);
-        t.push_back(b);
-    }
-    return t;
-}
-const std::vector<std::string> kMixedTexts = MixedTexts();
-const std::vector<std::string> kLongTexts = LongTexts();
+const std::vector<std::string> kMixedTexts = Texts([](char* b, size_t n, size_t i, double d) {
+    static const char* const kForms[] = {"%.6g", "%.17g", "%.16e"};
+    if (i % 4 == 3)
+        std::snprintf(b, n, "%.2f", std::fmod(d, 1e5));
+    else
+        std::snprintf(b, n, kForms[i % 4], d);
+});
+const std::vector<std::string> kLongTexts =
+    Texts([](char* b, size_t n, size_t, double d) { std::snprintf(b, n, "%.16e", d); });
 
 // What a caller does to get a double from text: the packed record, then its value.
 double ScanLibrary(const std::string& text) {
