@@ -292,7 +292,7 @@ bool ProductRounding(uInt64 digits, int32 exp10, double& out) {
         p.lo += more;
         p.hi += p.lo < more;
     }
-    // Within these exponents the table is exact enough that no boundary can hide below the product.
+    // Only where the table is inexact can a rounding boundary hide under an all-ones low word.
     if (p.lo == ~0ull && (exp10 < -27 || exp10 > 55)) return false;
     const int32 upper = int32(p.hi >> 63);
     uInt64 m = p.hi >> (upper + 9);                                // 53 bits and the rounding bit
