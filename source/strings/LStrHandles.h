@@ -31,6 +31,12 @@ inline int64 BlockSize(LStrHandle h) {
 inline TqErr Resize(LStrHandle h, int64 bytes) {
     return DSSetHandleSize(AsHandle(h), uInt64(bytes));
 }
+// Exact sizes as the editing family requires, but from 1 KiB on one fixed layout (text after the count
+// 8-aligned): the default layout changes with the size, and each change would move every byte.
+inline TqErr ResizeExact(LStrHandle h, int64 bytes) {
+    if (bytes < 1024) return Resize(h, bytes);
+    return DSSetAlignedHandleSize(AsHandle(h), uInt64(bytes), 8, 4);
+}
 inline LStrHandle NewLStr(int64 bytes) {
     return reinterpret_cast<LStrHandle>(DSNewHandle(uInt64(bytes)));
 }

@@ -30,7 +30,7 @@ TqErr EnsureBlock(LStrHandle* h, int64 bytes) {
         *h = created;
         return kErrNone;
     }
-    return Resize(*h, bytes);
+    return ResizeExact(*h, bytes);
 }
 
 bool Inside(LStrHandle h, const void* p) {
@@ -149,16 +149,11 @@ int32 SkipAsciiFolded(const uChar* a, const uChar* b, int32 n) {
 
 namespace tq::strings {
 
-int32 CompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
-    if (a == b) return lengthA - lengthB;
-    // Equal lengths leave the block comparison as the whole answer (a tail call).
-    if (lengthA == lengthB) return lengthA > 0 ? std::memcmp(a, b, size_t(lengthA)) : 0;
+// Out of line, so LStrCmp's equal-count path stays a bare tail call.
+[[gnu::noinline]] int32 CompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
     const int32 common = lengthA < lengthB ? lengthA : lengthB;
-    if (common > 0) {
-        const int r = std::memcmp(a, b, size_t(common));
-        if (r != 0) return r;
-    }
-    return lengthA - lengthB;
+    const int r = common > 0 && a != b ? std::memcmp(a, b, size_t(common)) : 0;
+    return r != 0 ? r : lengthA - lengthB;
 }
 
 int32 CaseCompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
@@ -318,7 +313,7 @@ TqErr LStrAppendChar(LStrHandle h, uChar c) {
     const int64 needed = SizeFor(int64(count) + 1);
     if (needed < 0) return kErrMemoryFull;
     if (BlockSize(h) < needed) {
-        const TqErr err = Resize(h, needed);
+        const TqErr err = ResizeExact(h, needed);
         if (err) return err;
     }
     (*h)->str[count] = c;
@@ -401,9 +396,10 @@ TqErr LStrRotateOneCharacter(LStrHandle h) {
 // --- Comparisons ---
 
 int32 LStrCmp(const LStr* a, const LStr* b) {
-    // Equal positive counts: the block comparison is the whole answer, reached by a tail call.
-    if (a && b && a->cnt == b->cnt && a->cnt > 0) return std::memcmp(a->str, b->str, size_t(a->cnt));
-    return CompareBytes(Bytes(a), Count(a), Bytes(b), Count(b));
+    const int32 na = Count(a), nb = Count(b);
+    // Equal counts: the block comparison is the whole answer, reached by a tail call with nothing saved.
+    if (na == nb) return na > 0 && a != b ? std::memcmp(a->str, b->str, size_t(na)) : 0;
+    return CompareBytes(Bytes(a), na, Bytes(b), nb);
 }
 
 Bool32 LStrEqual(const LStr* a, const LStr* b) {
