@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,41 +126,63 @@ BENCHMARK(Snprintf_17);
 BENCHMARK(ToChars_17);
 
 // ----- scanning decimal text -----
-std::vector<std::string> Texts() {
+// Typical texts in turn: short general form, 17 significant digits in general and in scientific form, and
+// two-decimal fixed text; the same strings for every scanner.
+template <class Form>
+std::vector<std::string> Texts(Form form) {
     std::vector<std::string> t;
     char b[64];
-    for (double d : kDoubles) {
-        std::snprintf(b, sizeof b, "%.16e", d);
+    for (size_t i = 0; i < kDoubles.size(); ++i) {
+        form(b, sizeof b, i, kDoubles[i]);
         t.push_back(b);
     }
     return t;
 }
-const std::vector<std::string> kTexts = Texts();
+const std::vector<std::string> kMixedTexts = Texts([](char* b, size_t n, size_t i, double d) {
+    static const char* const kForms[] = {"%.6g", "%.17g", "%.16e"};
+    if (i % 4 == 3)
+        std::snprintf(b, n, "%.2f", std::fmod(d, 1e5));
+    else
+        std::snprintf(b, n, kForms[i % 4], d);
+});
+const std::vector<std::string> kLongTexts =
+    Texts([](char* b, size_t n, size_t, double d) { std::snprintf(b, n, "%.16e", d); });
 
-double ScanPacked(const std::string& text) {
+// What a caller does to get a double from text: the packed record, then its value.
+double ScanLibrary(const std::string& text) {
     PackedDecimalReal p;
     StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(text.size()), &p, '.');
-    uInt64 digits = 0;
-    for (int32 k = p.count - 1; k >= 0; --k)
-        digits = digits * 10 + ((p.digits[k / 2] >> (k % 2 ? 4 : 0)) & 0xF);
-    return tq::numtext::DecimalToDouble(digits, p.exponent, p.sign != 0);
+    return tq::numtext::PackedToDouble(p);
+}
+double ScanFromChars(const std::string& text) {
+    double d = 0;
+    std::from_chars(text.data(), text.data() + text.size(), d);
+    return d;
 }
 void Scan_Library(benchmark::State& s) {
-    Loop(s, [](size_t i) { return ScanPacked(kTexts[i]); });
+    Loop(s, [](size_t i) { return ScanLibrary(kMixedTexts[i]); });
 }
 void Scan_Strtod(benchmark::State& s) {
-    Loop(s, [](size_t i) { return std::strtod(kTexts[i].c_str(), nullptr); });
+    Loop(s, [](size_t i) { return std::strtod(kMixedTexts[i].c_str(), nullptr); });
 }
 void Scan_FromChars(benchmark::State& s) {
-    Loop(s, [](size_t i) {
-        double d;
-        std::from_chars(kTexts[i].data(), kTexts[i].data() + kTexts[i].size(), d);
-        return d;
-    });
+    Loop(s, [](size_t i) { return ScanFromChars(kMixedTexts[i]); });
+}
+void Scan17_Library(benchmark::State& s) {
+    Loop(s, [](size_t i) { return ScanLibrary(kLongTexts[i]); });
+}
+void Scan17_Strtod(benchmark::State& s) {
+    Loop(s, [](size_t i) { return std::strtod(kLongTexts[i].c_str(), nullptr); });
+}
+void Scan17_FromChars(benchmark::State& s) {
+    Loop(s, [](size_t i) { return ScanFromChars(kLongTexts[i]); });
 }
 BENCHMARK(Scan_Library);
 BENCHMARK(Scan_Strtod);
 BENCHMARK(Scan_FromChars);
+BENCHMARK(Scan17_Library);
+BENCHMARK(Scan17_Strtod);
+BENCHMARK(Scan17_FromChars);
 
 }  // namespace
 

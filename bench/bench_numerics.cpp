@@ -66,10 +66,12 @@ BENCHMARK(BM_SinX);
 BENCHMARK(BM_sinl);
 
 // One operation per element, operands read from and the result written to memory in both forms, so the
-// plain loop is not turned into vector code the called form can never match.
-template <class Op>
+// plain loop is not turned into vector code the called form can never match. Predicates store their int32
+// result, as their contract gives it.
+template <class R = double, class Op>
 void RunDouble(benchmark::State& state, Op op) {
-    std::vector<double> a(kN), b(kN), r(kN);
+    std::vector<double> a(kN), b(kN);
+    std::vector<R> r(kN);
     for (int i = 0; i < kN; ++i) a[i] = 1.5 + i * 0.25, b[i] = 0.75 + i * 0.125;
     for (auto _ : state) {
         for (int i = 0; i < kN; ++i) {
@@ -99,26 +101,33 @@ void BM_CalledMul(benchmark::State& s) {
     RunDouble(s, CalledMul);
 }
 void BM_CalledLT(benchmark::State& s) {
-    RunDouble(s, [](const double* a, const double* b, double* r) { *r = CalledLT(a, b); });
+    RunDouble<int32>(s, [](const double* a, const double* b, int32* r) { *r = CalledLT(a, b); });
+}
+// The exported symbol reached through its address, as a caller that binds by name reaches it.
+void (*volatile gAddByName)(const double*, const double*, double*) = RTfAddD;
+void BM_RTfAddDByName(benchmark::State& s) {
+    auto* add = gAddByName;
+    RunDouble(s, add);
 }
 BENCHMARK(BM_CalledAdd);
+BENCHMARK(BM_RTfAddDByName);
 BENCHMARK(BM_CalledMul);
 BENCHMARK(BM_CalledLT);
 
 void BM_RTfAddD(benchmark::State& s) {
-    RunDouble(s, RTfAddD);
+    RunDouble(s, [](const double* a, const double* b, double* r) { RTfAddD(a, b, r); });
 }
 void BM_PlainAdd(benchmark::State& s) {
     RunDouble(s, [](const double* a, const double* b, double* r) { *r = *a + *b; });
 }
 void BM_RTfMulD(benchmark::State& s) {
-    RunDouble(s, RTfMulD);
+    RunDouble(s, [](const double* a, const double* b, double* r) { RTfMulD(a, b, r); });
 }
 void BM_PlainMul(benchmark::State& s) {
     RunDouble(s, [](const double* a, const double* b, double* r) { *r = *a * *b; });
 }
 void BM_RTfDivD(benchmark::State& s) {
-    RunDouble(s, RTfDivD);
+    RunDouble(s, [](const double* a, const double* b, double* r) { RTfDivD(a, b, r); });
 }
 void BM_PlainDiv(benchmark::State& s) {
     RunDouble(s, [](const double* a, const double* b, double* r) { *r = *a / *b; });
@@ -136,10 +145,10 @@ void BM_PlainSin(benchmark::State& s) {
     RunDouble(s, [](const double* a, const double*, double* r) { *r = std::sin(*a); });
 }
 void BM_RTfLTD(benchmark::State& s) {
-    RunDouble(s, [](const double* a, const double* b, double* r) { *r = RTfLTD(a, b); });
+    RunDouble<int32>(s, [](const double* a, const double* b, int32* r) { *r = RTfLTD(a, b); });
 }
 void BM_PlainLT(benchmark::State& s) {
-    RunDouble(s, [](const double* a, const double* b, double* r) { *r = *a < *b; });
+    RunDouble<int32>(s, [](const double* a, const double* b, int32* r) { *r = *a < *b; });
 }
 BENCHMARK(BM_RTfAddD);
 BENCHMARK(BM_PlainAdd);

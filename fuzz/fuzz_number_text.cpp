@@ -1,8 +1,12 @@
 // Number text in both directions from arbitrary bytes: StringToPacked, StringToNum32/64 and NumToAnyString
-// into exact-size buffers. Round trip: a scanned record rendered with all its digits scans back to itself.
+// into exact-size buffers. Round trip: a scanned record rendered with all its digits scans back to itself;
+// plain text reads as the general reader reads it, to the value the C library gives its digits.
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "strings/DecimalDigits.h"
 #include "tqcore/diagnostics.h"
 #include "tqcore/strings.h"
 
@@ -33,6 +37,28 @@ void CheckPackedRoundTrip(const uint8_t* data, size_t size) {
     char a[24], b[24];
     if (value(p, a) != value(again, b) || std::strcmp(a, b) != 0) __builtin_trap();
     if (std::strcmp(a, "0") != 0 && (again.sign != 0) != (p.sign != 0)) __builtin_trap();
+}
+
+// A well-formed text reads the same through the general reader (a blank after the sign sends it there), and
+// its value is the correctly rounded one of the record's digits.
+void CheckPackedPaths(const uint8_t* data, size_t size) {
+    if (size == 0 || size > 200) return;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    PackedDecimalReal p;
+    if (!StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(size), &p, ',')) return;
+    const bool sign = text[0] == '-' || text[0] == '+';
+    const std::string general = (sign ? text.substr(0, 1) : "+") + " " + text.substr(sign ? 1 : 0);
+    PackedDecimalReal q;
+    if (!StringToPacked(reinterpret_cast<const uChar*>(general.data()), int32(general.size()), &q, ',') ||
+        std::memcmp(&p, &q, sizeof p) != 0)
+        __builtin_trap();
+    if (uInt16(p.exponent) >= 0x7FFE) return;
+    std::string decimal = p.sign ? "-" : "";
+    for (int32 i = p.count - 1; i >= 0; --i)
+        decimal += char('0' + ((p.digits[i / 2] >> (i % 2 ? 4 : 0)) & 15));
+    decimal += "e" + std::to_string(p.exponent);
+    const double ours = tq::numtext::PackedToDouble(p), ref = std::strtod(decimal.c_str(), nullptr);
+    if (std::memcmp(&ours, &ref, sizeof ours) != 0) __builtin_trap();
 }
 
 void CheckIntegers(const uint8_t* data, size_t size) {
@@ -66,6 +92,7 @@ void CheckRendering(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DebugOutputSetHandler(Quiet);
     CheckPackedRoundTrip(data, size);
+    CheckPackedPaths(data, size);
     CheckIntegers(data, size);
     CheckRendering(data, size);
     return 0;

@@ -42,19 +42,20 @@ typedef struct TQComplexExt {
 
 // Operation lists shared by the declarations and the definitions.
 // Real, one operand: x -> r.
-#define TQ_REAL_UNARY_OPS(M, L, T)                                                                         \
-    M(Neg, L, T)                                                                                           \
-    M(Abs, L, T)                                                                                           \
-    M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Sqrt, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T)     \
-        M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Sinh, L, T)     \
-            M(Cosh, L, T) M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) M(Cot, L, T) M(Sec, L, T) M(Csc, L, T) \
-                M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Logn, L, T) M(Log2, L, T)     \
-                    M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T) M(Pow10, L, T)
+// Operations that are one operator on single and double values; C++ callers get them inline (below).
+#define TQ_REAL_UNARY_ARITH(M, L, T) M(Neg, L, T) M(Abs, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T)
+#define TQ_REAL_UNARY_FUNCS(M, L, T)                                                                      \
+    M(Sqrt, L, T)                                                                                         \
+    M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Asin, L, T)      \
+        M(Acos, L, T) M(Atan, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) \
+            M(Cot, L, T) M(Sec, L, T) M(Csc, L, T) M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T)            \
+                M(Atanh, L, T) M(Logn, L, T) M(Log2, L, T) M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T)   \
+                    M(Pow10, L, T)
+#define TQ_REAL_UNARY_OPS(M, L, T) TQ_REAL_UNARY_ARITH(M, L, T) TQ_REAL_UNARY_FUNCS(M, L, T)
 // Real, two operands: a, b -> r.
-#define TQ_REAL_BINARY_OPS(M, L, T) \
-    M(Add, L, T)                    \
-    M(Sub, L, T)                    \
-    M(Mul, L, T) M(Div, L, T) M(Mod, L, T) M(Rem, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
+#define TQ_REAL_BINARY_ARITH(M, L, T) M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T)
+#define TQ_REAL_BINARY_FUNCS(M, L, T) M(Mod, L, T) M(Rem, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
+#define TQ_REAL_BINARY_OPS(M, L, T) TQ_REAL_BINARY_ARITH(M, L, T) TQ_REAL_BINARY_FUNCS(M, L, T)
 // Real predicates on two operands and against zero.
 #define TQ_REAL_COMPARE_OPS(M, L, T) M(EQ, L, T) M(NE, L, T) M(GT, L, T) M(GE, L, T) M(LT, L, T) M(LE, L, T)
 #define TQ_REAL_ZERO_TESTS(M, L, T) \
@@ -63,12 +64,12 @@ typedef struct TQComplexExt {
 #define TQ_CPLX_UNARY_OPS(M, L, T)                                                                           \
     M(Neg, L, T)                                                                                             \
     M(Conj, L, T)                                                                                            \
-    M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(RToP, L, T)       \
-        M(PToR, L, T) M(Exp, L, T) M(Expm1, L, T) M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) M(Lognp1, L, T) \
-            M(Sqrt, L, T) M(Pow2, L, T) M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Cot, L, T)   \
-                M(Sec, L, T) M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Sinc, L, T)            \
-                    M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T)   \
-                        M(Sign, L, T)
+    M(Inc, L, T)                                                                                             \
+    M(Dec, L, T) M(Recip, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(RToP, L, T) M(PToR, L, T)      \
+        M(Exp, L, T) M(Expm1, L, T) M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) M(Lognp1, L, T) M(Sqrt, L, T) \
+            M(Pow2, L, T) M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Cot, L, T) M(Sec, L, T)    \
+                M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Sinc, L, T) M(Asin, L, T)           \
+                    M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Sign, L, T)
 // Complex, two operands: a, b -> w.
 #define TQ_CPLX_BINARY_OPS(M, L, T) \
     M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
@@ -87,11 +88,14 @@ typedef struct TQComplexExt {
 #define TQ_DECL_CPLX_TEST(op, L, C) TQ_API int32 RTc##op##L(const C* z);
 #define TQ_DECL_CPLX_COMPARE(op, L, C) TQ_API int32 RTc##op##L(const C* a, const C* b);
 
-#define TQ_DECL_ELEMENT(L, T, C)                                      \
-    TQ_REAL_UNARY_OPS(TQ_DECL_REAL_UNARY, L, T)                       \
-    TQ_REAL_BINARY_OPS(TQ_DECL_REAL_BINARY, L, T)                     \
-    TQ_REAL_COMPARE_OPS(TQ_DECL_REAL_COMPARE, L, T)                   \
-    TQ_REAL_ZERO_TESTS(TQ_DECL_REAL_TEST, L, T)                       \
+#define TQ_DECL_OPERATORS(L, T, C)                  \
+    TQ_REAL_UNARY_ARITH(TQ_DECL_REAL_UNARY, L, T)   \
+    TQ_REAL_BINARY_ARITH(TQ_DECL_REAL_BINARY, L, T) \
+    TQ_REAL_COMPARE_OPS(TQ_DECL_REAL_COMPARE, L, T) \
+    TQ_REAL_ZERO_TESTS(TQ_DECL_REAL_TEST, L, T)
+#define TQ_DECL_CALLED(L, T, C)                                       \
+    TQ_REAL_UNARY_FUNCS(TQ_DECL_REAL_UNARY, L, T)                     \
+    TQ_REAL_BINARY_FUNCS(TQ_DECL_REAL_BINARY, L, T)                   \
     TQ_API void RTfQRem##L(const T* a, const T* b, T* q, T* r);       \
     TQ_API void RTfMaxMin##L(const T* a, const T* b, T* max, T* min); \
     TQ_API int32 RTfSign##L(const T* x, T* r);                        \
@@ -110,11 +114,75 @@ typedef struct TQComplexExt {
     TQ_API void RTcfCToReIm##L(const C* z, T* re, T* im);             \
     TQ_API void RTcfCToRTh##L(const C* z, T* r, T* theta);
 
+// The one-operator operations on single and double values are defined here so that a C++ compiler inlines
+// them like the operators themselves; the library still emits and exports each one for callers that bind
+// by name.
+#if defined(TQCORE_BUILDING)
+#define TQ_INLINE_API TQ_API __attribute__((used)) inline
+#else
+#define TQ_INLINE_API inline
+#endif
+#define TQ_OPERATOR_Neg(x) (-(x))
+#define TQ_OPERATOR_Abs(x) (std::fabs(x))
+#define TQ_OPERATOR_Inc(x) ((x) + 1)
+#define TQ_OPERATOR_Dec(x) ((x)-1)
+#define TQ_OPERATOR_Recip(x) (1 / (x))
+#define TQ_OPERATOR_Add(a, b) ((a) + (b))
+#define TQ_OPERATOR_Sub(a, b) ((a) - (b))
+#define TQ_OPERATOR_Mul(a, b) ((a) * (b))
+#define TQ_OPERATOR_Div(a, b) ((a) / (b))
+#define TQ_OPERATOR_EQ(a, b) ((a) == (b))
+#define TQ_OPERATOR_NE(a, b) ((a) != (b))
+#define TQ_OPERATOR_GT(a, b) ((a) > (b))
+#define TQ_OPERATOR_GE(a, b) ((a) >= (b))
+#define TQ_OPERATOR_LT(a, b) ((a) < (b))
+#define TQ_OPERATOR_LE(a, b) ((a) <= (b))
+#define TQ_OPERATOR_EQ0(x) ((x) == 0)
+#define TQ_OPERATOR_NE0(x) ((x) != 0)
+#define TQ_OPERATOR_GT0(x) ((x) > 0)
+#define TQ_OPERATOR_GE0(x) ((x) >= 0)
+#define TQ_OPERATOR_LT0(x) ((x) < 0)
+#define TQ_OPERATOR_LE0(x) ((x) <= 0)
+#define TQ_OPERATOR_IsNan(x) ((x) != (x))
+#define TQ_INLINE_REAL_UNARY(op, L, T)                \
+    TQ_INLINE_API void RTf##op##L(const T* x, T* r) { \
+        if (x && r) *r = TQ_OPERATOR_##op(*x);        \
+    }
+#define TQ_INLINE_REAL_BINARY(op, L, T)                           \
+    TQ_INLINE_API void RTf##op##L(const T* a, const T* b, T* r) { \
+        if (a && b && r) *r = TQ_OPERATOR_##op(*a, *b);           \
+    }
+#define TQ_INLINE_REAL_COMPARE(op, L, T)                     \
+    TQ_INLINE_API int32 RTf##op##L(const T* a, const T* b) { \
+        return a && b ? int32(TQ_OPERATOR_##op(*a, *b)) : 0; \
+    }
+#define TQ_INLINE_REAL_TEST(op, L, T)               \
+    TQ_INLINE_API int32 RTf##op##L(const T* x) {    \
+        return x ? int32(TQ_OPERATOR_##op(*x)) : 0; \
+    }
+#define TQ_INLINE_OPERATORS(L, T, C)                  \
+    TQ_REAL_UNARY_ARITH(TQ_INLINE_REAL_UNARY, L, T)   \
+    TQ_REAL_BINARY_ARITH(TQ_INLINE_REAL_BINARY, L, T) \
+    TQ_REAL_COMPARE_OPS(TQ_INLINE_REAL_COMPARE, L, T) \
+    TQ_REAL_ZERO_TESTS(TQ_INLINE_REAL_TEST, L, T)
+
+#ifdef __cplusplus
+#include <cmath>
+#endif
+
 TQ_EXTERN_C_BEGIN
 
 // ---- Operation families. Two-result operations skip a null output. The extended arithmetic that this
 // platform lacks (RTfAddX, RTcMulX, ...) reports a fatal diagnostic and writes nothing.
-TQ_FOR_EACH_ELEMENT(TQ_DECL_ELEMENT)
+TQ_FOR_EACH_ELEMENT(TQ_DECL_CALLED)
+TQ_DECL_OPERATORS(X, float80, cmplx160)
+#ifdef __cplusplus
+TQ_INLINE_OPERATORS(S, float, cmplx64)
+TQ_INLINE_OPERATORS(D, double, cmplx128)
+#else
+TQ_DECL_OPERATORS(S, float, cmplx64)
+TQ_DECL_OPERATORS(D, double, cmplx128)
+#endif
 
 // Floored 64-bit division; b = 0 gives q = 0, r = a. Returns q.
 TQ_API int64 RTQRemiQ(int64 a, int64 b, int64* q, int64* r);

@@ -1,5 +1,8 @@
 #include "strings/DecimalDigits.h"
 
+#include "strings/PowersOfFive.h"
+
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -264,6 +267,65 @@ bool ClingerFastPath(uInt64 digits, int32 exp10, double& out) {
     return true;
 }
 
+struct Product {
+    uInt64 hi, lo;
+};
+Product Multiply(uInt64 a, uInt64 b) {
+    const unsigned __int128 r = (unsigned __int128)(a)*b;
+    return {uInt64(r >> 64), uInt64(r)};
+}
+
+// The top bits of digits x 5^exp10 from the 128-bit table decide the rounding to double (exact ties go to
+// even); false when the truncated product lies too close to a rounding boundary to tell. digits is not 0.
+bool ProductRounding(uInt64 digits, int32 exp10, double& out) {
+    if (exp10 < kMinPowerOfFive || exp10 > kMaxPowerOfFive) {
+        out = exp10 < 0 ? 0.0 : HUGE_VAL;  // beyond these even 19 digits underflow or overflow
+        return true;
+    }
+    const int32 lz = __builtin_clzll(digits);
+    const uInt64 w = digits << lz;
+    const uInt64* power = kPowersOfFive[exp10 - kMinPowerOfFive];
+    Product p = Multiply(w, power[0]);
+    constexpr uInt64 kBelow = 0x1FF;  // product bits under the 53 result bits and the rounding bit
+    if ((p.hi & kBelow) == kBelow) {
+        const uInt64 more = Multiply(w, power[1]).hi;
+        p.lo += more;
+        p.hi += p.lo < more;
+    }
+    // Only where the table is inexact can a rounding boundary hide under an all-ones low word.
+    if (p.lo == ~0ull && (exp10 < -27 || exp10 > 55)) return false;
+    const int32 upper = int32(p.hi >> 63);
+    uInt64 m = p.hi >> (upper + 9);                                // 53 bits and the rounding bit
+    int32 e2 = ((217706 * exp10) >> 16) + 63 + upper - lz + 1023;  // floor(exp10 x log2(10)) + biases
+    uInt64 bits;
+    if (e2 <= 0) {
+        // Subnormal: no exact tie can arise this far from 10^0, so the rounding bit alone decides.
+        if (1 - e2 >= 64) {
+            out = 0.0;
+            return true;
+        }
+        m >>= 1 - e2;
+        m = (m + (m & 1)) >> 1;
+        bits = m;  // a carry into bit 52 is the smallest normal exponent
+    } else {
+        const bool exactTie =
+            p.lo <= 1 && exp10 >= -4 && exp10 <= 23 && (m & 3) == 1 && m << (upper + 9) == p.hi;
+        if (exactTie) m &= ~1ull;
+        m = (m + (m & 1)) >> 1;
+        if (m >> 53) {
+            m >>= 1;
+            ++e2;
+        }
+        if (e2 >= 0x7FF) {
+            out = HUGE_VAL;
+            return true;
+        }
+        bits = uInt64(e2) << 52 | (m & ((1ull << 52) - 1));
+    }
+    std::memcpy(&out, &bits, 8);
+    return true;
+}
+
 constexpr long double kPow10L[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
                                    1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
                                    1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
@@ -273,18 +335,6 @@ constexpr long double kPow10L[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6
 bool ExtendedFastPath(uInt64 digits, int32 exp10, long double& out) {
     if (exp10 < -27 || exp10 > 27) return false;
     out = exp10 >= 0 ? (long double)(digits)*kPow10L[exp10] : (long double)(digits) / kPow10L[-exp10];
-    return true;
-}
-
-// The extended result rounded again to double is the correctly rounded double unless the first rounding
-// landed exactly on a double midpoint (the low 11 of 64 significand bits are 10000000000).
-bool DoubleViaExtended(uInt64 digits, int32 exp10, double& out) {
-    long double x;
-    if (!ExtendedFastPath(digits, exp10, x)) return false;
-    uInt64 significand;
-    std::memcpy(&significand, &x, 8);
-    if ((significand & 0x7FF) == 0x400) return false;
-    out = double(x);
     return true;
 }
 
@@ -304,9 +354,10 @@ Decimal RoundFixed(long double v, int32 d) {
 }
 
 double DecimalToDouble(uInt64 digits, int32 exp10, bool negative) {
-    double v;
-    if (!ClingerFastPath(digits, exp10, v) && !DoubleViaExtended(digits, exp10, v)) {
-        // The library's own correctly rounded scanner is far quicker than the exact division below.
+    double v = 0.0;
+    if (digits && !ClingerFastPath(digits, exp10, v) && !ProductRounding(digits, exp10, v)) {
+        // Undecided products (rare) go to the standard correctly rounded scanner, far quicker than the
+        // division.
         char text[48];
         char* p = std::to_chars(text, text + 24, digits).ptr;
         *p++ = 'e';
@@ -333,10 +384,16 @@ long double DecimalToExtended(uInt64 digits, int32 exp10, bool negative) {
 namespace tq::numtext {
 
 namespace {
+// Sixteen BCD digits folded in lanes of doubling width; a nibble above 9 spoils only its own value.
 uInt64 PackedDigits(const PackedDecimalReal& p) {
-    uInt64 v = 0;
-    for (int32 i = 8; i >= 0; --i) v = v * 100 + (p.digits[i] >> 4) * 10 + (p.digits[i] & 15);
-    return v;
+    static_assert(std::endian::native == std::endian::little, "the low digit pairs come first");
+    uInt64 v;
+    std::memcpy(&v, p.digits, 8);
+    v = (v & 0x0F0F0F0F0F0F0F0Full) + ((v >> 4) & 0x0F0F0F0F0F0F0F0Full) * 10;
+    v = (v & 0x00FF00FF00FF00FFull) + ((v >> 8) & 0x00FF00FF00FF00FFull) * 100;
+    v = (v & 0x0000FFFF0000FFFFull) + ((v >> 16) & 0x0000FFFF0000FFFFull) * 10000;
+    v = (v & 0xFFFFFFFFull) + (v >> 32) * 100000000;
+    return uInt64((p.digits[8] >> 4) * 10 + (p.digits[8] & 15)) * 10000000000000000ull + v;
 }
 
 template <class Real>

@@ -28,8 +28,11 @@ inline const uChar* Bytes(const LStr* s) {
 inline int64 BlockSize(LStrHandle h) {
     return DSGetHandleSize(AsHandle(h));
 }
+// From 1 KiB on one fixed layout (text after the count 8-aligned): the default layout changes with the size,
+// and each change would move every byte, making repeated exact-size edits quadratic.
 inline TqErr Resize(LStrHandle h, int64 bytes) {
-    return DSSetHandleSize(AsHandle(h), uInt64(bytes));
+    if (bytes < 1024) return DSSetHandleSize(AsHandle(h), uInt64(bytes));
+    return DSSetAlignedHandleSize(AsHandle(h), uInt64(bytes), 8, 4);
 }
 inline LStrHandle NewLStr(int64 bytes) {
     return reinterpret_cast<LStrHandle>(DSNewHandle(uInt64(bytes)));

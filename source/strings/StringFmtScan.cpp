@@ -1,5 +1,5 @@
 // Text to numbers: integers of a chosen type and base, and decimal reals into the packed-decimal record.
-#include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 
@@ -7,6 +7,8 @@
 #include "tqcore/strings.h"
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "packed digits are stored as little-endian words");
 
 enum : int32 { kIB = 1, kIW = 2, kIL = 3, kIQ = 4, kUB = 5, kUW = 6, kUL = 7, kUQ = 8 };
 
@@ -395,59 +397,84 @@ class PackedScanner {
 
 namespace {
 
-// Two BCD digits per byte, least significant pair first.
-void PackDigits(uInt64 value, int32 count, PackedDecimalReal& out) {
-    static constexpr auto kBcd = [] {
-        std::array<uChar, 100> t{};
-        for (int32 i = 0; i < 100; ++i) t[size_t(i)] = uChar((i / 10) << 4 | (i % 10));
-        return t;
-    }();
-    for (int32 i = 0; i < 9 && value; ++i, value /= 100) out.digits[i] = kBcd[value % 100];
-    out.count = int16(count);
+// Eight text bytes that are all digits, as eight BCD nibbles (the first byte the most significant).
+[[gnu::always_inline]] inline bool EightDigits(const uChar* p, uInt32& nibbles) {
+    uInt64 v;
+    std::memcpy(&v, p, 8);
+    constexpr uInt64 kHigh = 0xF0F0F0F0F0F0F0F0ull;
+    if (((v & kHigh) | (((v + 0x0606060606060606ull) & kHigh) >> 4)) != 0x3333333333333333ull) return false;
+    v = __builtin_bswap64(v - 0x3030303030303030ull);  // the last digit in the low byte
+    v = (v | v >> 4) & 0x00FF00FF00FF00FFull;
+    v = (v | v >> 8) & 0x0000FFFF0000FFFFull;
+    nibbles = uInt32(v | v >> 16);
+    return true;
+}
+
+// A run of decimal digits from p, appended four bits each to bcd (the packed record's own order); returns
+// where the run ends.
+[[gnu::always_inline]] inline const uChar* DigitRun(const uChar* p, const uChar* end,
+                                                    unsigned __int128& bcd) {
+    for (uInt32 eight; end - p >= 8 && EightDigits(p, eight); p += 8) bcd = bcd << 32 | eight;
+    for (; p < end; ++p) {
+        const uInt32 d = uInt32(*p) - '0';
+        if (d > 9) break;
+        bcd = bcd << 4 | d;
+    }
+    return p;
+}
+
+const uChar* ZeroRun(const uChar* p, const uChar* end) {
+    while (p < end && *p == '0') ++p;
+    return p;
+}
+
+// A point byte that is also a digit, sign or exponent letter changes how those read: the state machine's job.
+bool PlainPoint(uChar point) {
+    return !(uInt32(point) - '0' <= 9 || point == '+' || point == '-' || point == 'e' || point == 'E');
 }
 
 // The plain form [sign] digits [point digits] [e [sign] 1-4 digits] with at most 18 significant digits and
-// nothing else, in one tight loop. Anything else is left to the state machine, which reads it the same way.
+// nothing else, digits packed as they are read. Anything else is left to the state machine, which reads it
+// the same way.
 bool ScanPlainDecimal(const uChar* p, const uChar* end, uChar point, PackedDecimalReal& out) {
     std::memset(&out, 0, sizeof out);
     out.count = 1;
-    if (p < end && (*p == '-' || *p == '+')) out.sign = *p++ == '-' ? 0x80 : 0;
-    uInt64 value = 0;
-    int32 count = 0, pointPos = 0;
-    bool any = false, seenPoint = false;
-    for (; p < end; ++p) {
-        const uInt32 d = uInt32(*p) - '0';
-        if (d <= 9) {
-            any = true;
-            if (d == 0 && count == 0) {
-                pointPos -= seenPoint;  // leading zeros: before the point they count for nothing
-                continue;
-            }
-            if (count == 18) return false;
-            value = value * 10 + d;
-            ++count;
-            pointPos += !seenPoint;
-        } else if ((*p == '.' || *p == point) && !seenPoint) {
-            seenPoint = true;
-        } else {
-            break;
+    if (*p == '-' || *p == '+') out.sign = *p++ == '-' ? 0x80 : 0;
+    unsigned __int128 bcd = 0;
+    const uChar* lead = p;
+    const uChar* first = ZeroRun(p, end);  // leading zeros before the point count for nothing
+    p = DigitRun(first, end, bcd);
+    int32 count = int32(p - first), pointPos = count;
+    bool any = p != lead;
+    if (p < end && (*p == '.' || *p == point)) {
+        const uChar* fraction = ++p;
+        if (count == 0) {
+            p = ZeroRun(p, end);
+            pointPos = -int32(p - fraction);
         }
+        const uChar* digits = p;
+        p = DigitRun(p, end, bcd);
+        count += int32(p - digits);
+        any = any || p != fraction;
     }
-    if (!any) return false;
+    if (!any || count > 18) return false;
     int32 exponent = 0;
     if (p < end && (*p == 'e' || *p == 'E')) {
         bool negative = false;
         if (++p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-        const uChar* first = p;
-        for (; p < end && uInt32(*p) - '0' <= 9 && p - first < 5; ++p) exponent = exponent * 10 + (*p - '0');
-        if (p == first || p - first > 4) return false;
+        const uChar* digits = p;
+        for (; p < end && uInt32(*p) - '0' <= 9 && p - digits < 5; ++p) exponent = exponent * 10 + (*p - '0');
+        if (p == digits || p - digits > 4) return false;
         if (negative) exponent = -exponent;
     }
     if (p != end) return false;
     if (count == 0) return true;  // zero: exponent 0, one digit
     const int32 e = exponent + pointPos - count;
     out.exponent = int16(e < -8191 ? -8191 : (e > 8191 ? 8191 : e));
-    PackDigits(value, count, out);
+    out.count = int16(count);
+    const uInt64 low = uInt64(bcd);
+    std::memcpy(out.digits, &low, 8);  // one store, read back as one load by the conversion
+    out.digits[8] = uChar(bcd >> 64);
     return true;
 }
 
@@ -455,7 +482,8 @@ bool ScanPlainDecimal(const uChar* p, const uChar* end, uChar point, PackedDecim
 
 Bool32 StringToPacked(const uChar* text, int32 len, PackedDecimalReal* out, uChar decimalPoint) {
     if (!out) return 0;
-    if (text && len > 0 && ScanPlainDecimal(text, text + len, decimalPoint, *out)) return 1;
+    if (text && len > 0 && PlainPoint(decimalPoint) && ScanPlainDecimal(text, text + len, decimalPoint, *out))
+        return 1;
     if (!text || len < 0) len = 0;
     static const uChar kEmpty = 0;
     PackedScanner scanner(text ? text : &kEmpty, len, decimalPoint);

@@ -149,16 +149,11 @@ int32 SkipAsciiFolded(const uChar* a, const uChar* b, int32 n) {
 
 namespace tq::strings {
 
-int32 CompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
-    if (a == b) return lengthA - lengthB;
-    // Equal lengths leave the block comparison as the whole answer (a tail call).
-    if (lengthA == lengthB) return lengthA > 0 ? std::memcmp(a, b, size_t(lengthA)) : 0;
+// Out of line, so LStrCmp's equal-count path stays a bare tail call.
+[[gnu::noinline]] int32 CompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
     const int32 common = lengthA < lengthB ? lengthA : lengthB;
-    if (common > 0) {
-        const int r = std::memcmp(a, b, size_t(common));
-        if (r != 0) return r;
-    }
-    return lengthA - lengthB;
+    const int r = common > 0 && a != b ? std::memcmp(a, b, size_t(common)) : 0;
+    return r != 0 ? r : lengthA - lengthB;
 }
 
 int32 CaseCompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
@@ -333,9 +328,9 @@ TqErr LStrCatEfficient(LStrHandle h, const LStr* add) {
 }
 
 TqErr LStrCat(LStrHandle h, const LStr* add) {
-    const TqErr err = LStrCatEfficient(h, add);
-    if (err) return err;
-    return Resize(h, kLStrHeader + Count(h));
+    if (!h) return kErrArgument;
+    // Growing straight to the exact total ends where growing with slack and trimming would, in one resize.
+    return AppendBytes(&h, Bytes(add), Count(add), true);
 }
 
 TqErr LStrHNullTerminate(LStrHandle h) {

@@ -27,6 +27,17 @@ else
   run() { LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$1"; }
 fi
 
+# Operations a C++ caller gets inline must still be exported for callers that bind by name.
+inline_ops="RTfAddD RTfMulS RTfRecipD RTfLTD RTfEQ0S RTfIsNanD"
+if [ "$target" = win64 ]; then
+  exports=$(x86_64-w64-mingw32-objdump -p "$prefix/bin/tqcore.dll")
+else
+  exports=$(nm -D --defined-only "$(find "$prefix" -name 'libtqcore.so' | head -n1)")
+fi
+for op in $inline_ops; do
+  grep -qw "$op" <<<"$exports" || { echo "install check: $op is not exported" >&2; exit 1; }
+done
+
 cmake -S "$here/consumer" -B "$build/install-check/cmake" -G Ninja "${cmake_args[@]}" >/dev/null
 cmake --build "$build/install-check/cmake" >/dev/null
 run "$build/install-check/cmake/consumer$exe"

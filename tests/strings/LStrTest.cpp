@@ -241,4 +241,125 @@ TEST_F(LStrTest, ComparisonsOrderBytesThenLengths) {
     EXPECT_EQ(Sign(LHStrCaseCmp(Make("b"), Make("A"))), 1);
 }
 
+// A deterministic byte run without NUL bytes; seed picks the pattern.
+std::string Bytes(size_t n, unsigned seed) {
+    std::string s(n, 'a');
+    for (size_t i = 0; i < n; ++i) s[i] = char(1 + (i * 37 + seed * 101) % 255);
+    return s;
+}
+
+// Mixed-case words with the punctuation that sits one case bit away from letters.
+std::string Sentence(size_t n) {
+    static const std::string kText = "The Quick, Brown Fox [jumps] @ the lazy `dog` {42} ~Zz^ ";
+    std::string s;
+    while (s.size() < n) s += kText;
+    return s.substr(0, n);
+}
+
+int StdSign(const std::string& a, const std::string& b) {
+    return Sign(a.compare(b));
+}
+
+TEST_F(LStrTest, AppendsAcrossLayoutChangesKeepEveryByteAndExactSize) {
+    LStrHandle h = Make("");
+    std::string expect;
+    bool aliased = false;
+    // Past 1 KiB the block changes layout, and past 128 KiB its placement; every size class mod 8 recurs.
+    for (unsigned i = 0; expect.size() < 140 * 1024; ++i) {
+        if (!aliased && expect.size() > 1000) {
+            // A Pascal string inside the block itself, appended while the block crosses 1 KiB.
+            (*h)->str[100] = 60;
+            expect[100] = char(60);
+            ASSERT_EQ(LStrAppendPStr(&h, (*h)->str + 100), kErrNone);
+            expect += expect.substr(101, 60);
+            aliased = true;
+            ASSERT_EQ(Text(h), expect);
+        } else if (i % 7 == 3) {
+            const std::string piece = Bytes(1 + i % 11, i);
+            ASSERT_EQ(LStrCat(h, *Make(piece)), kErrNone);
+            expect += piece;
+        } else if (i % 5 == 0) {
+            ASSERT_EQ(LStrAppendChar(h, uChar(0x80 + i % 100)), kErrNone);
+            expect += char(0x80 + i % 100);
+        } else {
+            const std::string piece = Bytes(1 + i % 13, i);
+            ASSERT_EQ(LStrAppendCStr(&h, piece.c_str()), kErrNone);
+            expect += piece;
+        }
+        ASSERT_EQ((*h)->cnt, int32(expect.size()));
+        ASSERT_EQ(BlockSize(h), 4 + int64(expect.size()));
+        ASSERT_EQ((*h)->str[expect.size() - 1], uChar(expect.back()));
+        if (expect.size() >= 1024) {
+            ASSERT_EQ(reinterpret_cast<uintptr_t>((*h)->str) % 8, 0u);
+        }
+    }
+    EXPECT_EQ(Text(h), expect);
+    // Editing by the plain forms afterwards still sees the same text and sizes.
+    ASSERT_EQ(LStrPrependCStr(&h, "<<"), kErrNone);
+    ASSERT_EQ(LStrCat(h, *Make("!")), kErrNone);
+    EXPECT_EQ(Text(h), "<<" + expect + "!");
+    EXPECT_EQ(BlockSize(h), 4 + int64(expect.size()) + 3);
+    ASSERT_EQ(LStrFromPtr(&h, 5, "short"), kErrNone);
+    EXPECT_EQ(Text(h), "short");
+    EXPECT_EQ(BlockSize(h), 9);
+}
+
+TEST_F(LStrTest, ComparisonsAtEveryLengthFollowTheByteOrder) {
+    // Lengths cross every word and vector width a block comparison may use.
+    for (size_t n = 1; n <= 80; ++n) {
+        std::string a = Bytes(n, unsigned(n));
+        a[n / 2] = '\0';  // an embedded NUL is an ordinary byte
+        std::string b = a;
+        b.back() = char(uChar(a.back()) ^ 0x80);  // the last byte differs across the sign bit
+        LStrHandle ha = Make(a), hb = Make(b), same = Make(a);
+        const int expect = StdSign(a, b);
+        ASSERT_NE(expect, 0);
+        EXPECT_EQ(Sign(LStrCmp(*ha, *hb)), expect) << n;
+        EXPECT_EQ(Sign(LStrCmp(*hb, *ha)), -expect) << n;
+        EXPECT_EQ(Sign(LHStrCmp(ha, hb)), expect) << n;
+        EXPECT_EQ(LStrCmp(*ha, *same), 0) << n;
+        EXPECT_EQ(LStrEqual(*ha, *same), 1) << n;
+        EXPECT_EQ(LStrEqual(*ha, *hb), 0) << n;
+        // A proper prefix orders first even when its next byte would be larger.
+        LStrHandle prefix = Make(b.substr(0, n - 1));
+        EXPECT_LT(LStrCmp(*prefix, *ha), 0) << n;
+        EXPECT_GT(LStrCmp(*ha, *prefix), 0) << n;
+        EXPECT_EQ(LStrEqual(*prefix, *ha), 0) << n;
+        EXPECT_GT(LStrCmp(*ha, nullptr), 0) << n;
+        EXPECT_LT(LHStrCmp(nullptr, ha), 0) << n;
+    }
+    EXPECT_GT(LStrCmp(*Make(std::string("x\0", 2)), *Make("x")), 0);
+    EXPECT_GT(LStrCmp(*Make("ab\x80"), *Make("ab\x7F")), 0);
+    // A damaged negative count reads as empty.
+    LStrHandle damaged = Make("abc");
+    (*damaged)->cnt = -2;
+    EXPECT_EQ(LStrCmp(*damaged, nullptr), 0);
+    EXPECT_EQ(LStrCmp(*damaged, *Make("")), 0);
+    EXPECT_LT(LStrCmp(*damaged, *Make("a")), 0);
+    EXPECT_EQ(LStrEqual(*damaged, nullptr), 1);
+    (*damaged)->cnt = 3;
+}
+
+TEST_F(LStrTest, CaseComparisonAtEveryLengthFoldsOnlyLetters) {
+    const auto fold = [](uChar c) { return uChar(ToLower(c)); };
+    // Pairs one bit 0x20 apart that are letters in one case, non-letters, or accented letters.
+    const std::pair<char, char> pairs[] = {{'q', 'Q'}, {'@', '`'}, {'[', '{'}, {'\xC9', '\xE9'}, {'a', 'b'}};
+    for (size_t n = 1; n <= 70; ++n) {
+        const std::string base = Sentence(n);
+        for (const auto& [x, y] : pairs) {
+            for (size_t at : {size_t(0), n / 2, n - 1}) {
+                std::string a = base, b = base;
+                a[at] = x;
+                b[at] = y;
+                int expect = 0;
+                for (size_t i = 0; i < n && expect == 0; ++i)
+                    expect = Sign(int(fold(uChar(a[i]))) - int(fold(uChar(b[i]))));
+                EXPECT_EQ(Sign(LStrCaseCmp(*Make(a), *Make(b))), expect) << n << ' ' << at << ' ' << x;
+                EXPECT_EQ(Sign(LStrCaseCmp(*Make(b), *Make(a))), -expect) << n << ' ' << at << ' ' << x;
+                EXPECT_LT(LStrCaseCmp(*Make(a.substr(0, at)), *Make(b)), 0) << n << ' ' << at;
+            }
+        }
+    }
+}
+
 }  // namespace

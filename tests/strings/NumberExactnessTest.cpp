@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -122,6 +123,166 @@ TEST(NumberExactness, ScanningRoundsCorrectly) {
         } else {
             ASSERT_EQ(tq::numtext::PackedToDouble(p), std::strtod(text, nullptr)) << text;
         }
+    }
+}
+
+// Text of the value digits x 10^q: the point after the first `before` digits (0: "0." and `zeros` zeros in
+// front of the digits, else `zeros` leading zeros), the exponent that makes it right (left out when 0 and
+// `bare`).
+std::string DecimalText(const std::string& digits, int q, int before, int zeros, bool negative, bool bare) {
+    const int n = int(digits.size());
+    std::string t = negative ? "-" : "";
+    int written = q + n - before;
+    if (before == 0) {
+        t += "0." + std::string(size_t(zeros), '0') + digits;
+        written += zeros;
+    } else {
+        t += std::string(size_t(zeros), '0') + digits.substr(0, size_t(before));
+        if (before < n) t += "." + digits.substr(size_t(before));
+    }
+    if (written != 0 || !bare) t += "e" + std::to_string(written);
+    return t;
+}
+
+std::string RandomDigits(std::mt19937_64& rng, int n) {
+    std::string d(1, char('1' + rng() % 9));
+    const int style = int(rng() % 4);  // runs of nines and zeros sit next to rounding boundaries
+    for (int i = 1; i < n; ++i) d += style == 1 ? '9' : (style == 2 ? '0' : char('0' + rng() % 10));
+    if (style == 3 && n > 1) d.back() = '5';
+    return d;
+}
+
+struct Scanned {
+    PackedDecimalReal record;
+    Bool32 ok;
+    double value;
+};
+
+Scanned ScanText(const std::string& text, uChar point = '.') {
+    Scanned s{};
+    s.ok = StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(text.size()), &s.record, point);
+    s.value = tq::numtext::PackedToDouble(s.record);
+    return s;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// glibc's strtod where there is one; elsewhere from_chars, which does not say which way a value left the
+// range, so those cases go unchecked there.
+::testing::AssertionResult MatchesReference(double ours, const std::string& text) {
+    double ref = 0;
+#if defined(__GLIBC__)
+    ref = std::strtod(text.c_str(), nullptr);
+#else
+    if (std::from_chars(text.data(), text.data() + text.size(), ref).ec != std::errc())
+        return ::testing::AssertionSuccess();
+#endif
+    if (SameBits(ours, ref)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "reference reads " << text << " differently";
+}
+
+// Plain text is read on a quick path; a blank after the sign sends the same text through the general reader.
+void ExpectSameAsGeneralReader(const std::string& text, const Scanned& quick) {
+    const bool signed_ = text[0] == '-' || text[0] == '+';
+    const Scanned general =
+        ScanText((signed_ ? text.substr(0, 1) : "+") + " " + text.substr(signed_ ? 1 : 0));
+    ASSERT_EQ(general.ok, quick.ok) << text;
+    ASSERT_EQ(std::memcmp(&general.record, &quick.record, sizeof quick.record), 0) << text;
+}
+
+TEST(NumberExactness, ScanningAtPathBoundaries) {
+    std::mt19937_64 rng(5);
+    // Decimal exponents where the exact small-power route, the table's exact rows, exact ties and the
+    // table itself begin and end, and where doubles overflow and underflow.
+    static const int kExponents[] = {0,    1,    -1,   -4,   -5,   15,   22,  23,   -22, -23,  24,   27,
+                                     28,   -27,  -28,  55,   56,   -60,  100, -100, 290, 291,  -307, -308,
+                                     -323, -324, -325, -340, -342, -343, 307, 308,  309, -360, 330};
+    static const int kCounts[] = {1, 2, 9, 15, 16, 17, 18};
+    for (int i = 0; i < 150000; ++i) {
+        const int n = kCounts[rng() % std::size(kCounts)];
+        const int q = kExponents[rng() % std::size(kExponents)] - int(rng() % 3) * (n - 1) / 2;
+        const std::string digits = RandomDigits(rng, n);
+        const int before = int(rng() % size_t(n + 1));
+        const std::string text =
+            DecimalText(digits, q, before, int(rng() % 3 ? 0 : rng() % 40), rng() & 1, true);
+        const Scanned s = ScanText(text);
+        ASSERT_EQ(s.ok, 1) << text;
+        ASSERT_TRUE(MatchesReference(s.value, text)) << text;
+        ExpectSameAsGeneralReader(text, s);
+        std::string comma = text;
+        for (char& c : comma)
+            if (c == '.') c = ',';
+        const Scanned c = ScanText(comma, ',');
+        ASSERT_TRUE(SameBits(c.value, s.value)) << comma;
+    }
+}
+
+// More than 18 significant digits: the record keeps the first 18, so the value is theirs.
+TEST(NumberExactness, ScanningLongDigitStringsKeepsEighteen) {
+    std::mt19937_64 rng(6);
+    for (int i = 0; i < 50000; ++i) {
+        const int n = 19 + int(rng() % 30);
+        const int q = int(rng() % 700) - 360;
+        const std::string digits = RandomDigits(rng, n);
+        const std::string text =
+            DecimalText(digits, q, int(rng() % size_t(n + 1)), int(rng() % 25), rng() & 1, true);
+        const std::string kept =
+            (text[0] == '-' ? "-" : "") + digits.substr(0, 18) + "e" + std::to_string(q + n - 18);
+        const Scanned s = ScanText(text);
+        ASSERT_EQ(s.ok, 1) << text;
+        ASSERT_TRUE(MatchesReference(s.value, kept)) << text;
+    }
+}
+
+// Values exactly halfway between two doubles round to the even one. A 54-bit odd number times a power of
+// two is such a midpoint; written with at most 18 digits it is an integer times 10^k (k up to 23, the
+// five-factors taken from the odd number) or has one or two decimals.
+TEST(NumberExactness, ScanningExactMidpointsRoundToEven) {
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 100000; ++i) {
+        const int k = i % 3 == 0 ? 0 : int(rng() % 24);
+        uInt64 five = 1;
+        for (int j = 0; j < k; ++j) five *= 5;
+        const uInt64 lo = ((1ull << 53) + five - 1) / five, hi = ((1ull << 54) - 1) / five;
+        uInt64 r = lo + rng() % (hi - lo + 1);
+        r |= 1;
+        if (r * five >= (1ull << 54)) r -= 2;
+        uInt64 digits = r << (rng() % 4);
+        int exp10 = k;
+        if (k == 0 && rng() % 2) {
+            exp10 = -1 - int(rng() % 2);  // (2m+1) / 2^j = (2m+1) x 5^j / 10^j
+            digits = r * (exp10 == -1 ? 5 : 25);
+        }
+        ASSERT_LT(digits, 1000000000000000000ull);
+        const std::string text = std::to_string(digits) + "e" + std::to_string(exp10);
+        const Scanned s = ScanText(text);
+        ASSERT_TRUE(MatchesReference(s.value, text)) << text;
+    }
+}
+
+TEST(NumberExactness, ScanningSubnormalsZerosAndOverflow) {
+    std::mt19937_64 rng(8);
+    char text[64];
+    for (int i = 0; i < 100000; ++i) {
+        const uInt64 bits = (rng() & ((1ull << 52) - 1)) >> (rng() % 52) | (i & 1 ? 1ull << 63 : 0);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        std::snprintf(text, sizeof text, "%.*e", int(rng() % 17), d);
+        const Scanned s = ScanText(text);
+        ASSERT_TRUE(MatchesReference(s.value, text)) << text;
+        ExpectSameAsGeneralReader(text, s);
+    }
+    for (const char* t :
+         {"0", "-0", "0.000", "-0e400", "000000000000000000000000000", "-.0", "0e-9999",
+          "2.4703282292062327e-324", "2.4703282292062328e-324", "1e-400", "-1e-400",
+          "2.2250738585072011e-308", "2.2250738585072012e-308", "1.7976931348623157e308",
+          "1.7976931348623158e308", "1.7976931348623159e308", "-1e309", "999999999999999999e9999"}) {
+        const Scanned s = ScanText(t);
+        ASSERT_EQ(s.ok, 1) << t;
+        ASSERT_TRUE(MatchesReference(s.value, t)) << t;
+        ExpectSameAsGeneralReader(t, s);
     }
 }
 

@@ -14,7 +14,10 @@ int main() {
     DebugStream s("consumer", 1, "r", kDbgFatal);
     s.Append("installed");
     s.Process();
-    if (!gSeen || TQFourCC("RSRC") == 0) {
+    const double a = 1.5, b = 2.25;
+    double sum = 0;
+    RTfAddD(&a, &b, &sum);
+    if (!gSeen || TQFourCC("RSRC") == 0 || sum != 3.75 || !RTfLTD(&a, &b)) {
         std::fprintf(stderr, "consumer: library did not answer\n");
         return 1;
     }
