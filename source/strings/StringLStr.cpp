@@ -273,6 +273,7 @@ TqErr PToLHStr(ConstPStr src, LStrHandle* h) {
 
 // --- Editing ---
 
+// Appends keep the block exactly 4 + count (no geometric slack); Resize keeps repeated appends linear.
 TqErr LStrAppendCStr(LStrHandle* h, ConstCStr s) {
     if (!s) return kErrNone;
     if (!h) return kErrArgument;

@@ -306,7 +306,7 @@ TEST_F(LStrTest, AppendsAcrossLayoutChangesKeepEveryByteAndExactSize) {
 
 TEST_F(LStrTest, ComparisonsAtEveryLengthFollowTheByteOrder) {
     // Lengths cross every word and vector width a block comparison may use.
-    for (size_t n = 1; n <= 80; ++n) {
+    for (size_t n = 1; n <= 300; ++n) {
         std::string a = Bytes(n, unsigned(n));
         a[n / 2] = '\0';  // an embedded NUL is an ordinary byte
         std::string b = a;
@@ -344,7 +344,7 @@ TEST_F(LStrTest, CaseComparisonAtEveryLengthFoldsOnlyLetters) {
     const auto fold = [](uChar c) { return uChar(ToLower(c)); };
     // Pairs one bit 0x20 apart that are letters in one case, non-letters, or accented letters.
     const std::pair<char, char> pairs[] = {{'q', 'Q'}, {'@', '`'}, {'[', '{'}, {'\xC9', '\xE9'}, {'a', 'b'}};
-    for (size_t n = 1; n <= 70; ++n) {
+    for (size_t n = 1; n <= 100; ++n) {
         const std::string base = Sentence(n);
         for (const auto& [x, y] : pairs) {
             for (size_t at : {size_t(0), n / 2, n - 1}) {
