@@ -37,12 +37,9 @@ struct BlockBin {
     int32 count = 0;
 };
 
-enum class CacheState : uInt8 { kUnused, kActive, kGone };
-
 struct ThreadCache {
-    // Equal to gCacheEpoch while the cache may be used without further checks; 0 until registered.
+    // Equal to gCacheEpoch while the cache may be used without further checks.
     uInt32 epoch = 0;
-    CacheState state = CacheState::kUnused;
     FreeList masters;  // owner only
     // Mirrors masters.count and the zone generation they belong to, for the census on other threads.
     std::atomic<int32> mastersHeld{0};
@@ -55,16 +52,18 @@ struct ThreadCache {
     ThreadCache* next = nullptr;
 };
 
-extern constinit thread_local ThreadCache tThreadCache;
+// The cache lives on the heap: thread-local storage may already be gone when the thread's end is reported.
+extern constinit thread_local ThreadCache* tThreadCache;
 // Odd, and advanced whenever cached master pointers or blocks may have gone or memory checking changed.
 extern std::atomic<uInt32> gCacheEpoch;
 
-// Registers the calling thread's cache on first use and drops what went stale; null once the thread is
-// ending, and while memory checking is on (every operation then goes to the zone and the pool).
+// Makes the calling thread's cache on first use and drops what went stale; null once the thread is ending,
+// when no cache can be had, and while memory checking is on (every operation then goes to the zone and the
+// pool).
 ThreadCache* RefreshThreadCache();
 inline ThreadCache* CurrentCache() {
-    ThreadCache& c = tThreadCache;
-    return c.epoch == gCacheEpoch.load(std::memory_order_relaxed) ? &c : RefreshThreadCache();
+    ThreadCache* c = tThreadCache;
+    return c && c->epoch == gCacheEpoch.load(std::memory_order_relaxed) ? c : RefreshThreadCache();
 }
 // Makes every thread look at its cache again before using it.
 void InvalidateThreadCaches();
