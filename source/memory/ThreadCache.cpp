@@ -36,7 +36,6 @@ void DropStale(ThreadCache& c) {
     const uInt32 pool = gPoolEpoch.load(std::memory_order_relaxed);
     if (c.poolEpoch != pool) {
         for (BlockBin& b : c.bins) b = BlockBin{};
-        c.cachedBytes = 0;
         c.poolEpoch = pool;
     }
 }
@@ -49,7 +48,6 @@ void FreeBlocks(ThreadCache& c) {
         }
         b.count = 0;
     }
-    c.cachedBytes = 0;
 }
 
 void Flush(ThreadCache& c) {
@@ -106,6 +104,7 @@ ThreadCache* MakeCache() {
 }  // namespace
 
 ThreadCache* RefreshThreadCache() {
+    EnsureConfigured();  // a cache in use thus implies the settings have been read
     ThreadCache* c = tThreadCache;
     if (!c) {
         if (tNoCache) return nullptr;
@@ -175,11 +174,10 @@ void ReleaseBlockSlow(ThreadCache* c, void* block, uInt64 bytes) {
                         : -1;
     if (c && i >= 0) {
         BlockBin& b = c->bins[i];
-        if (b.count < kBinDepth && c->cachedBytes + ClassBytes(i) <= kCacheBytes) {
+        if (b.count < BinDepth(i)) {
             *static_cast<void**>(block) = b.head;
             b.head = block;
             ++b.count;
-            c->cachedBytes += ClassBytes(i);
             return;
         }
     }
