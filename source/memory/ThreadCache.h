@@ -168,6 +168,7 @@ inline void ReleaseBlock(ThreadCache* c, void* block, uInt64 bytes) {
     }
     ReleaseBlockSlow(c, block, bytes);
 }
+
 // Forgets every thread's cached blocks, which the pool is about to release.
 void ForgetCachedBlocks();
 
