@@ -90,6 +90,19 @@ void BM_LStrCatEfficient(benchmark::State& state) {
 }
 BENCHMARK(BM_LStrCatEfficient)->Unit(benchmark::kMillisecond);
 
+// Each call trims the block back to 4 + count, so every call resizes twice.
+void BM_LStrCat(benchmark::State& state) {
+    std::vector<Held> pieces;
+    pieces.reserve(8);
+    for (const char* p : kPieces) pieces.emplace_back(p);
+    for (auto _ : state) {
+        Held h("x");
+        for (int i = 0; i < kAppends; ++i) LStrCat(h.h, *pieces[size_t(i & 7)].h);
+        benchmark::DoNotOptimize((*h.h)->cnt);
+    }
+}
+BENCHMARK(BM_LStrCat)->Unit(benchmark::kMillisecond);
+
 void BM_StdStringAppend(benchmark::State& state) {
     for (auto _ : state) {
         std::string s = "x";

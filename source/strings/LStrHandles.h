@@ -28,13 +28,9 @@ inline const uChar* Bytes(const LStr* s) {
 inline int64 BlockSize(LStrHandle h) {
     return DSGetHandleSize(AsHandle(h));
 }
+// Past 1 KiB one fixed layout (text 8-aligned): the size-dependent default moves every byte at each resize.
 inline TqErr Resize(LStrHandle h, int64 bytes) {
-    return DSSetHandleSize(AsHandle(h), uInt64(bytes));
-}
-// Exact sizes as the editing family requires, but from 1 KiB on one fixed layout (text after the count
-// 8-aligned): the default layout changes with the size, and each change would move every byte.
-inline TqErr ResizeExact(LStrHandle h, int64 bytes) {
-    if (bytes < 1024) return Resize(h, bytes);
+    if (bytes < 1024) return DSSetHandleSize(AsHandle(h), uInt64(bytes));
     return DSSetAlignedHandleSize(AsHandle(h), uInt64(bytes), 8, 4);
 }
 inline LStrHandle NewLStr(int64 bytes) {

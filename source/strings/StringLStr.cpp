@@ -30,7 +30,7 @@ TqErr EnsureBlock(LStrHandle* h, int64 bytes) {
         *h = created;
         return kErrNone;
     }
-    return ResizeExact(*h, bytes);
+    return Resize(*h, bytes);
 }
 
 bool Inside(LStrHandle h, const void* p) {
@@ -273,6 +273,7 @@ TqErr PToLHStr(ConstPStr src, LStrHandle* h) {
 
 // --- Editing ---
 
+// Appends keep the block exactly 4 + count (no geometric slack); Resize keeps repeated appends linear.
 TqErr LStrAppendCStr(LStrHandle* h, ConstCStr s) {
     if (!s) return kErrNone;
     if (!h) return kErrArgument;
@@ -313,7 +314,7 @@ TqErr LStrAppendChar(LStrHandle h, uChar c) {
     const int64 needed = SizeFor(int64(count) + 1);
     if (needed < 0) return kErrMemoryFull;
     if (BlockSize(h) < needed) {
-        const TqErr err = ResizeExact(h, needed);
+        const TqErr err = Resize(h, needed);
         if (err) return err;
     }
     (*h)->str[count] = c;
@@ -328,9 +329,9 @@ TqErr LStrCatEfficient(LStrHandle h, const LStr* add) {
 }
 
 TqErr LStrCat(LStrHandle h, const LStr* add) {
-    const TqErr err = LStrCatEfficient(h, add);
-    if (err) return err;
-    return Resize(h, kLStrHeader + Count(h));
+    if (!h) return kErrArgument;
+    // Growing straight to the exact total ends where growing with slack and trimming would, in one resize.
+    return AppendBytes(&h, Bytes(add), Count(add), true);
 }
 
 TqErr LStrHNullTerminate(LStrHandle h) {
@@ -396,10 +397,9 @@ TqErr LStrRotateOneCharacter(LStrHandle h) {
 // --- Comparisons ---
 
 int32 LStrCmp(const LStr* a, const LStr* b) {
-    const int32 na = Count(a), nb = Count(b);
-    // Equal counts: the block comparison is the whole answer, reached by a tail call with nothing saved.
-    if (na == nb) return na > 0 && a != b ? std::memcmp(a->str, b->str, size_t(na)) : 0;
-    return CompareBytes(Bytes(a), na, Bytes(b), nb);
+    // Equal positive counts: the block comparison is the whole answer, reached by a tail call.
+    if (a && b && a->cnt == b->cnt && a->cnt > 0) return std::memcmp(a->str, b->str, size_t(a->cnt));
+    return CompareBytes(Bytes(a), Count(a), Bytes(b), Count(b));
 }
 
 Bool32 LStrEqual(const LStr* a, const LStr* b) {

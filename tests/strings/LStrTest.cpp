@@ -274,6 +274,10 @@ TEST_F(LStrTest, AppendsAcrossLayoutChangesKeepEveryByteAndExactSize) {
             expect += expect.substr(101, 60);
             aliased = true;
             ASSERT_EQ(Text(h), expect);
+        } else if (i % 7 == 3) {
+            const std::string piece = Bytes(1 + i % 11, i);
+            ASSERT_EQ(LStrCat(h, *Make(piece)), kErrNone);
+            expect += piece;
         } else if (i % 5 == 0) {
             ASSERT_EQ(LStrAppendChar(h, uChar(0x80 + i % 100)), kErrNone);
             expect += char(0x80 + i % 100);
@@ -302,7 +306,7 @@ TEST_F(LStrTest, AppendsAcrossLayoutChangesKeepEveryByteAndExactSize) {
 
 TEST_F(LStrTest, ComparisonsAtEveryLengthFollowTheByteOrder) {
     // Lengths cross every word and vector width a block comparison may use.
-    for (size_t n = 1; n <= 80; ++n) {
+    for (size_t n = 1; n <= 300; ++n) {
         std::string a = Bytes(n, unsigned(n));
         a[n / 2] = '\0';  // an embedded NUL is an ordinary byte
         std::string b = a;
@@ -340,7 +344,7 @@ TEST_F(LStrTest, CaseComparisonAtEveryLengthFoldsOnlyLetters) {
     const auto fold = [](uChar c) { return uChar(ToLower(c)); };
     // Pairs one bit 0x20 apart that are letters in one case, non-letters, or accented letters.
     const std::pair<char, char> pairs[] = {{'q', 'Q'}, {'@', '`'}, {'[', '{'}, {'\xC9', '\xE9'}, {'a', 'b'}};
-    for (size_t n = 1; n <= 70; ++n) {
+    for (size_t n = 1; n <= 100; ++n) {
         const std::string base = Sentence(n);
         for (const auto& [x, y] : pairs) {
             for (size_t at : {size_t(0), n / 2, n - 1}) {
