@@ -3,24 +3,31 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <mutex>
 #include <shared_mutex>
 #include <thread>
 
 #include "diagnostics/Report.h"
 #include "memory/MemoryUtil.h"
+#include "memory/ThreadCache.h"
 #include "platform/PoolHeap.h"
 
 #define TQ_UNIT "source\\MasterPointerPool"
 
 namespace tq::mem {
-namespace {
 
 struct MasterBlock {
     MasterBlock* next;
     uChar* slots[kMastersPerBlock];
 };
-static_assert(sizeof(MasterBlock) == kMasterBlockBytes);
+static_assert(sizeof(MasterBlock) == kMasterBlockBytes && offsetof(MasterBlock, slots) == sizeof(void*));
+
+std::atomic<uInt32> gZoneEpoch{0};
+std::atomic<bool> gPoolOn{false};
+RecentBlocks gZoneRecent;
+
+namespace {
 
 // Sorted block addresses. A published set is never changed, so validation reads it without a lock; sets
 // replaced by a newer one are kept until the blocks are released.
@@ -30,56 +37,12 @@ struct BlockSet {
     MasterBlock* blocks[1];
 };
 
-bool Contains(const MasterBlock* b, uintptr_t a) {
-    const auto first = reinterpret_cast<uintptr_t>(b->slots);
-    return a >= first && a < first + sizeof(b->slots) && (a - first) % sizeof(uChar*) == 0;
-}
-
-// The two blocks most recently matched; updated without a lock, a stale entry only costs a slower lookup.
-struct RecentBlocks {
-    std::atomic<MasterBlock*> entry[2] = {nullptr, nullptr};
-    std::atomic<uInt32> next{0};
-
-    bool Match(uintptr_t a) const {
-        for (const auto& e : entry) {
-            const MasterBlock* b = e.load(std::memory_order_relaxed);
-            if (b && Contains(b, a)) return true;
-        }
-        return false;
-    }
-    void Remember(MasterBlock* b) {
-        entry[next.fetch_add(1, std::memory_order_relaxed) & 1].store(b, std::memory_order_relaxed);
-    }
-    void Forget() {
-        for (auto& e : entry) e.store(nullptr, std::memory_order_relaxed);
-    }
-};
-
-// A free list of master pointers; its owner's lock guards it.
-struct FreeList {
-    uChar** head = nullptr;
-    int32 count = 0;
-
-    void Push(uChar** mp) {
-        *mp = reinterpret_cast<uChar*>(reinterpret_cast<uintptr_t>(head) | 1);
-        head = mp;
-        ++count;
-    }
-    uChar** Pop() {
-        uChar** mp = head;
-        head = reinterpret_cast<uChar**>(reinterpret_cast<uintptr_t>(*mp) & ~uintptr_t(1));
-        --count;
-        return mp;
-    }
-};
-
 struct Zone {
     RwSpinLock lock;
     MasterBlock* blocks = nullptr;
     int32 blockCount = 0;
     FreeList free;
     std::atomic<BlockSet*> set{nullptr};
-    RecentBlocks recent;
 };
 
 struct alignas(64) Bucket {
@@ -88,9 +51,11 @@ struct alignas(64) Bucket {
     RecentBlocks recent;
 };
 
-// A bucket trades master pointers with the zone in batches, so the zone lock is rarely taken.
+// A bucket trades master pointers with the zone in batches, so the zone lock is rarely taken; a thread's own
+// list does the same with its bucket, or with the zone when the pool is off.
 constexpr int32 kBucketBatch = 64;
 constexpr int32 kBucketMax = 4 * kBucketBatch;
+constexpr int32 kThreadBatch = kThreadMasters / 2;
 
 Zone& TheZone() {
     static Zone zone;
@@ -110,15 +75,16 @@ Buckets& TheBuckets() {
     return buckets;
 }
 
-std::atomic<bool> gPoolOn{false};
 std::atomic<uInt32> gThreadNumbers{0};
-thread_local uInt32 tThreadNumber = 0;
+thread_local Bucket* tBucket = nullptr;
 
 // Threads are numbered in order of first use, which spreads them evenly over the buckets.
 Bucket& ThreadBucket() {
-    if (!tThreadNumber) tThreadNumber = gThreadNumbers.fetch_add(1, std::memory_order_relaxed) + 1;
-    Buckets& b = TheBuckets();
-    return b.items[tThreadNumber % b.count];
+    if (!tBucket) {
+        Buckets& b = TheBuckets();
+        tBucket = &b.items[(gThreadNumbers.fetch_add(1, std::memory_order_relaxed) + 1) % b.count];
+    }
+    return *tBucket;
 }
 
 bool PoolOn() {
@@ -160,50 +126,54 @@ void VerifyFreeChain(const Zone& z) {
     if (p) TQ_REPORT(kDbgFatal, "freemaster chain isn't NULL terminated!");
 }
 
-// Pops from the zone, adding a block when the list is empty. Zone lock held.
-uChar** PopZoneLocked(Zone& z) {
+void MoveMasters(FreeList& from, FreeList& to, int32 n) {
+    for (; n > 0 && from.head; --n) to.Push(from.Pop());
+}
+
+// Moves up to n master pointers from the zone, adding blocks when its list runs dry.
+void TakeFromZone(FreeList& into, int32 n) {
+    Zone& z = TheZone();
+    std::unique_lock lock(z.lock);
     const bool verify = gSettings.memChecking.load(std::memory_order_relaxed);
     if (verify) VerifyFreeChain(z);
-    uChar** mp = (z.free.head || AddBlockLocked(z)) ? z.free.Pop() : nullptr;
+    for (; n > 0 && (z.free.head || AddBlockLocked(z)); --n) into.Push(z.free.Pop());
     if (verify) VerifyFreeChain(z);
-    return mp;
 }
 
-void RefillLocked(Bucket& b) {
+void GiveToZone(FreeList& from, int32 n) {
     Zone& z = TheZone();
     std::unique_lock lock(z.lock);
-    for (int32 i = 0; i < kBucketBatch; ++i) {
-        uChar** mp = PopZoneLocked(z);
-        if (!mp) break;
-        b.free.Push(mp);
-    }
+    MoveMasters(from, z.free, n);
 }
 
-void SpillLocked(Bucket& b, int32 keep) {
-    Zone& z = TheZone();
-    std::unique_lock lock(z.lock);
-    while (b.free.count > keep) z.free.Push(b.free.Pop());
+void TakeFromBucket(FreeList& into, int32 n) {
+    Bucket& b = ThreadBucket();
+    std::unique_lock lock(b.lock);
+    if (b.free.count < n) TakeFromZone(b.free, std::max(kBucketBatch, n - b.free.count));
+    MoveMasters(b.free, into, n);
+}
+
+void GiveToBucket(FreeList& from, int32 n) {
+    Bucket& b = ThreadBucket();
+    std::unique_lock lock(b.lock);
+    MoveMasters(from, b.free, n);
+    if (b.free.count > kBucketMax) GiveToZone(b.free, b.free.count - (kBucketMax - kBucketBatch));
+}
+
+void Fill(FreeList& into, int32 n) {
+    PoolOn() ? TakeFromBucket(into, n) : TakeFromZone(into, n);
+}
+
+void Drain(FreeList& from, int32 n) {
+    PoolOn() ? GiveToBucket(from, n) : GiveToZone(from, n);
 }
 
 void DrainBuckets() {
     Buckets& all = TheBuckets();
     for (uInt32 i = 0; i < all.count; ++i) {
         std::unique_lock lock(all.items[i].lock);
-        SpillLocked(all.items[i], 0);
+        GiveToZone(all.items[i].free, all.items[i].free.count);
     }
-}
-
-UHandle TakeFromBucket() {
-    Bucket& b = ThreadBucket();
-    std::unique_lock lock(b.lock);
-    if (!b.free.head) RefillLocked(b);
-    return b.free.head ? b.free.Pop() : nullptr;
-}
-
-UHandle TakeFromZone() {
-    Zone& z = TheZone();
-    std::unique_lock lock(z.lock);
-    return PopZoneLocked(z);
 }
 
 template <class Visit>
@@ -215,30 +185,35 @@ void ForEachLiveSlotLocked(Zone& z, Visit&& visit) {
 
 }  // namespace
 
-UHandle TakeMaster() {
-    UHandle h = PoolOn() ? TakeFromBucket() : TakeFromZone();
+UHandle TakeMasterSlow(ThreadCache* c) {
+    FreeList one;
+    FreeList& list = c ? c->masters : one;
+    if (!list.head) Fill(list, c ? kThreadBatch : 1);
+    UHandle h = list.head ? list.Pop() : nullptr;
+    if (c) c->mastersHeld.store(list.count, std::memory_order_relaxed);
     if (!h) CallSetMemFullProc(kMasterBlockBytes);
     return h;
 }
 
-void ReturnMaster(UHandle h) {
-    if (PoolOn()) {
-        Bucket& b = ThreadBucket();
-        std::unique_lock lock(b.lock);
-        b.free.Push(h);
-        if (b.free.count > kBucketMax) SpillLocked(b, kBucketMax - kBucketBatch);
-        return;
-    }
-    Zone& z = TheZone();
-    std::unique_lock lock(z.lock);
-    z.free.Push(h);
+void ReturnMasterSlow(ThreadCache* c, UHandle h) {
+    FreeList one;
+    FreeList& list = c ? c->masters : one;
+    list.Push(h);
+    if (!c) return Drain(list, 1);
+    if (list.count > kThreadMasters) Drain(list, kThreadBatch);
+    c->mastersHeld.store(list.count, std::memory_order_relaxed);
 }
 
-bool IsZoneMaster(UHandle h) {
+void GiveBackMasters(ThreadCache& c) {
+    GiveToZone(c.masters, c.masters.count);
+    c.mastersHeld.store(0, std::memory_order_relaxed);
+}
+
+bool IsZoneMasterSlow(UHandle h) {
     if (!h) return false;
     const auto a = reinterpret_cast<uintptr_t>(h);
     Zone& z = TheZone();
-    RecentBlocks& recent = PoolOn() ? ThreadBucket().recent : z.recent;
+    RecentBlocks& recent = PoolOn() ? ThreadBucket().recent : gZoneRecent;
     if (recent.Match(a)) return true;
     const BlockSet* s = z.set.load(std::memory_order_acquire);
     MasterBlock* expected = nullptr;
@@ -280,7 +255,9 @@ void ReleaseMasterBlocks() {
     }
     Zone& z = TheZone();
     std::unique_lock lock(z.lock);
-    z.recent.Forget();
+    gZoneEpoch.fetch_add(1, std::memory_order_relaxed);
+    InvalidateThreadCaches();
+    gZoneRecent.Forget();
     for (BlockSet* s = z.set.exchange(nullptr); s;) {
         BlockSet* older = s->retired;
         platform::PoolFree(s);
@@ -305,6 +282,7 @@ bool MasterPoolEnabled() {
 
 ZoneCensus TakeCensus() {
     ZoneCensus c;
+    c.freeMasters = CachedMasters(gZoneEpoch.load(std::memory_order_relaxed));
     Buckets& all = TheBuckets();
     for (uInt32 i = 0; i < all.count; ++i) {
         std::shared_lock lock(all.items[i].lock);

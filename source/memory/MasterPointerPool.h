@@ -1,7 +1,10 @@
 // Master pointers: blocks of 10000, a zone free list under the zone lock, the optional per-processor
-// buckets, and the membership test that handle validation starts with.
+// buckets, each thread's short list in front of them, and the membership test that handle validation starts
+// with.
 #pragma once
 
+#include "memory/MemoryUtil.h"
+#include "memory/ThreadCache.h"
 #include "tqcore/types.h"
 
 namespace tq::mem {
@@ -14,13 +17,68 @@ inline bool IsFreeLink(const uChar* value) {
     return (reinterpret_cast<uintptr_t>(value) & 1) != 0;
 }
 
-// A master pointer from the thread's bucket or the zone; null when no block could be added (the
-// memory-full procedure has then been called with the block size).
-UHandle TakeMaster();
-// Puts h's master pointer on the free list of the thread's bucket or of the zone.
-void ReturnMaster(UHandle h);
+// Advanced when the blocks are released: master pointers cached before then are gone.
+extern std::atomic<uInt32> gZoneEpoch;
+inline constexpr int32 kThreadMasters = 64;
+
+UHandle TakeMasterSlow(ThreadCache* c);
+// A master pointer from the thread's list, its bucket or the zone; null when no block could be added (the
+// memory-full procedure has then been called with the block size). c is the current cache or null.
+inline UHandle TakeMaster(ThreadCache* c) {
+    if (!c || !c->masters.head) return TakeMasterSlow(c);
+    UHandle h = c->masters.Pop();
+    c->mastersHeld.store(c->masters.count, std::memory_order_relaxed);
+    return h;
+}
+
+void ReturnMasterSlow(ThreadCache* c, UHandle h);
+// Puts h's master pointer on the thread's list, or the free list of its bucket or of the zone.
+inline void ReturnMaster(ThreadCache* c, UHandle h) {
+    if (!c || c->masters.count >= kThreadMasters) return ReturnMasterSlow(c, h);
+    c->masters.Push(h);
+    c->mastersHeld.store(c->masters.count, std::memory_order_relaxed);
+}
+
+// Returns the thread cache's master pointers to the zone.
+void GiveBackMasters(ThreadCache& c);
+struct MasterBlock;
+
+inline bool Contains(const MasterBlock* b, uintptr_t a) {
+    const uintptr_t first = reinterpret_cast<uintptr_t>(b) + sizeof(void*);
+    return a - first < uintptr_t(kMastersPerBlock) * sizeof(uChar*) &&
+           ((a - first) & (sizeof(uChar*) - 1)) == 0;
+}
+
+// The two blocks most recently matched; updated without a lock, a stale entry only costs a slower lookup.
+struct RecentBlocks {
+    std::atomic<MasterBlock*> entry[2] = {nullptr, nullptr};
+    std::atomic<uInt32> next{0};
+
+    bool Match(uintptr_t a) const {
+        for (const auto& e : entry) {
+            const MasterBlock* b = e.load(std::memory_order_relaxed);
+            if (b && Contains(b, a)) return true;
+        }
+        return false;
+    }
+    void Remember(MasterBlock* b) {
+        entry[next.fetch_add(1, std::memory_order_relaxed) & 1].store(b, std::memory_order_relaxed);
+    }
+    void Forget() {
+        for (auto& e : entry) e.store(nullptr, std::memory_order_relaxed);
+    }
+};
+
+extern std::atomic<bool> gPoolOn;
+extern RecentBlocks gZoneRecent;  // the buckets keep their own
+
+bool IsZoneMasterSlow(UHandle h);
 // Whether h is a master pointer slot of one of the zone's blocks.
-bool IsZoneMaster(UHandle h);
+inline bool IsZoneMaster(UHandle h) {
+    if (h && !gPoolOn.load(std::memory_order_relaxed) && gZoneRecent.Match(reinterpret_cast<uintptr_t>(h)))
+        return true;
+    return IsZoneMasterSlow(h);
+}
 // Adds count blocks at once; false when one could not be had.
 bool AddMasterBlocks(int32 count);
 // Frees every block; live handles become invalid.

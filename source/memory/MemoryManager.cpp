@@ -11,6 +11,7 @@
 #include "memory/HandleLayout.h"
 #include "memory/MasterPointerPool.h"
 #include "memory/MemoryManager.h"
+#include "memory/ThreadCache.h"
 #include "platform/PoolHeap.h"
 
 #define TQ_UNIT "source\\MemoryManager"
@@ -36,43 +37,6 @@ Layout NormalizeLayout(uInt32 align, uInt32 offset) {
     return {align, uInt32(o)};
 }
 
-// Large aligned blocks are placed on the page rule from 128 KiB on, which also satisfies any smaller power of
-// two: the C heap grows such blocks by remapping pages, so the data then stays put when the size crosses
-// 1 MiB and the default alignment becomes 4096.
-uInt32 PlacementAlign(Layout l, uInt64 capacity) {
-    constexpr uInt64 kPageRuleFrom = 128 * 1024;
-    return capacity >= kPageRuleFrom && l.align < 4096 ? 4096 : l.align;
-}
-
-uInt64 PaddedSize(uInt64 capacity, Layout l, uInt64 guardRoom) {
-    constexpr uInt64 kLimit = uInt64(1) << 56;
-    if (capacity > kLimit) return 0;
-    uInt64 total = kHeaderSize + 2 * guardRoom + capacity;
-    if (!l.Simple()) total += kBlockWords + PlacementAlign(l, capacity) - 1;
-    return (total + 7) & ~uInt64(7);
-}
-
-uChar* PlaceData(uChar* block, Layout l, uInt64 guardRoom, uInt64 capacity) {
-    if (l.Simple()) return block + kHeaderSize + guardRoom;
-    const uInt32 align = PlacementAlign(l, capacity);
-    const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
-    return reinterpret_cast<uChar*>(lowest + (align - (lowest + l.offset) % align) % align);
-}
-
-void StampBlock(uChar* block, uChar* data, Layout l, uInt64 guardRoom, uInt64 size, uInt64 guardSize) {
-    HandleHeader h{size, guardSize, 0, 0};
-    if (!l.Simple()) {
-        h.poolBlock = reinterpret_cast<uintptr_t>(block);
-        const uintptr_t lowest = reinterpret_cast<uintptr_t>(block) + kBlockWords + kHeaderSize + guardRoom;
-        // Slack beyond three alignment units (page-placed blocks) is not recorded.
-        const uintptr_t slack =
-            std::min<uintptr_t>((reinterpret_cast<uintptr_t>(data) - lowest) / l.align, 3);
-        const uInt16 words[2] = {uInt16(l.align), uInt16(l.offset | slack)};
-        std::memcpy(block, words, sizeof words);
-    }
-    WriteHeader(data, guardRoom, h);
-}
-
 uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom) {
     return h.poolBlock ? reinterpret_cast<uChar*>(h.poolBlock) : data - guardRoom - kHeaderSize;
 }
@@ -88,10 +52,6 @@ namespace {
 
 void NoMemFullProc(uInt64) {}
 
-struct Counters {
-    std::atomic<int32> handles{0}, pointers{0}, resizes{0}, moves{0};
-};
-Counters gCounters;
 std::atomic<MemFullProc> gMemFull{NoMemFullProc};
 std::atomic<MemEventTraceProc> gTrace{nullptr};
 std::atomic<LogMemMutexAccessProc> gLogMutexProc{nullptr};
@@ -99,16 +59,17 @@ std::atomic<bool> gCheckHighWaterMarks{false};
 std::atomic<bool> gInitialized{false};
 std::atomic<bool> gInHeapCheck{false};
 
-void Count(std::atomic<int32>& c) {
-    c.fetch_add(1, std::memory_order_relaxed);
-}
-
 void Trace(int32 event, TqErr err, UHandle h, uInt64 size, uInt64 old) {
     if (MemEventTraceProc p = gTrace.load(std::memory_order_relaxed)) p(event, err, h, size, old);
 }
 
+// Reports stay out of line so that the paths they guard keep few registers.
+__attribute__((noinline)) void ReportFailure(TqErr err, const char* name) {
+    TQ_REPORT(kDbgError, "Memory error ", err, " in ", name);
+}
+
 TqErr Failed(TqErr err, const char* name) {
-    if (err) TQ_REPORT(kDbgError, "Memory error ", err, " in ", name);
+    if (err) ReportFailure(err, name);
     return err;
 }
 
@@ -120,14 +81,18 @@ bool FullValidation(Use use) {
     return level >= 2 || (level == 1 && use == Use::kOther);
 }
 
-bool Validate(UHandle h, bool full) {
+__attribute__((noinline)) void ReportFreedMaster(const uChar* v) {
+    TQ_REPORT(kDbgNote,
+              "Deallocated or possibly invalid pointer passed to CheckHandleInZone: ", ToHex(v).text);
+}
+
+// Inlined: it stands on the path of every operation.
+[[gnu::always_inline]] inline bool Validate(UHandle h, bool full) {
     if (!h || (full && !IsZoneMaster(h))) return false;
     const uChar* v = *h;
     if (!v) return false;
     if (IsFreeLink(v)) {
-        if (full)
-            TQ_REPORT(kDbgNote,
-                      "Deallocated or possibly invalid pointer passed to CheckHandleInZone: ", ToHex(v).text);
+        if (full) ReportFreedMaster(v);
         return false;
     }
     return true;
@@ -139,6 +104,16 @@ GuardState HandleGuards(UHandle h) {
     return InspectGuards(*h, hd.guardSize);
 }
 
+__attribute__((noinline)) void ReportDamaged(UHandle h, GuardState state, const char* name) {
+    ReportGuardFailure(*h, state);
+    TQ_REPORT(kDbgFatal, "Damaged guard bytes around handle ", ToHex(h).text, " in ", name);
+}
+
+TqErr RejectDamaged(UHandle h, GuardState state, const char* name) {
+    ReportDamaged(h, state, name);
+    return Failed(kErrBadHandle, name);
+}
+
 // Validation plus, with verification on, the guard check; failures are reported at level 4.
 bool Usable(UHandle h, Use use, const char* name) {
     if (!Validate(h, FullValidation(use))) {
@@ -148,29 +123,30 @@ bool Usable(UHandle h, Use use, const char* name) {
     if (!Has(kGuardHandles, kGuardVerify)) return true;
     const GuardState g = HandleGuards(h);
     if (g == GuardState::kIntact) return true;
-    ReportGuardFailure(*h, g);
-    TQ_REPORT(kDbgFatal, "Damaged guard bytes around handle ", ToHex(h).text, " in ", name);
+    ReportDamaged(h, g, name);
     return false;
 }
 
-UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
+[[gnu::always_inline]] inline UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
     EnsureConfigured();
-    UHandle h = TakeMaster();
-    const uInt64 g = HandleGuardRoom();
-    const uInt64 padded = PaddedSize(size, l, g);
-    auto* block = h && padded ? static_cast<uChar*>(platform::PoolAllocate(padded)) : nullptr;
+    ThreadCache* cache = CurrentCache();
+    UHandle h = TakeMaster(cache);
+    const uInt32 mode = GuardMode(kGuardHandles);
+    const uInt64 g = mode & kGuardReserve ? kGuardSize : 0;
+    const uInt64 padded = BlockBytes(PaddedSize(size, l, g));
+    auto* block = h && padded ? static_cast<uChar*>(TakeBlock(cache, padded)) : nullptr;
     if (!block) {
-        if (h) ReturnMaster(h);
+        if (h) ReturnMaster(cache, h);
         CallSetMemFullProc(size);
         Trace(kMemEventNewHandle, kErrMemoryFull, nullptr, size, 0);
         return nullptr;
     }
     uChar* data = PlaceData(block, l, g, size);
-    StampBlock(block, data, l, g, size, size);
-    if (Has(kGuardHandles, kGuardWrite)) WriteGuards(data, size);
+    StampBlock(block, padded, data, l, g, size);
+    if (mode & kGuardWrite) WriteGuards(data, size);
     if (clear) std::memset(data, 0, size);
     *h = data;
-    Count(gCounters.handles);
+    Count(cache, kCountHandles);
     Trace(kMemEventNewHandle, kErrNone, h, size, 0);
     return h;
 }
@@ -179,19 +155,18 @@ TqErr DisposeCore(UHandle h, const char* name) {
     if (!h) return kErrNone;
     EnsureConfigured();
     if (!Validate(h, FullValidation(Use::kDisposeOrSize))) return Failed(kErrBadHandle, name);
-    if (Has(kGuardHandles, kGuardVerify)) {
-        const GuardState g = HandleGuards(h);
-        if (g != GuardState::kIntact) {
-            ReportGuardFailure(*h, g);
-            TQ_REPORT(kDbgFatal, "Damaged guard bytes around handle ", ToHex(h).text, " in ", name);
-            return Failed(kErrBadHandle, name);
-        }
-    }
-    const uInt64 g = HandleGuardRoom();
+    const uInt32 mode = GuardMode(kGuardHandles);
+    const uInt64 g = mode & kGuardReserve ? kGuardSize : 0;
     const HandleHeader hd = ReadHeader(*h, g);
+    constexpr uInt32 kWriteAndVerify = kGuardWrite | kGuardVerify;
+    if ((mode & kWriteAndVerify) == kWriteAndVerify) {
+        const GuardState state = InspectGuards(*h, hd.guardSize);
+        if (state != GuardState::kIntact) return RejectDamaged(h, state, name);
+    }
     uChar* block = BlockOf(*h, hd, g);
-    ReturnMaster(h);
-    platform::PoolFree(block);
+    ThreadCache* cache = CurrentCache();
+    ReturnMaster(cache, h);
+    ReleaseBlock(cache, block, hd.blockBytes);
     Trace(kMemEventDisposeHandle, kErrNone, h, hd.guardSize, 0);
     return kErrNone;
 }
@@ -214,8 +189,8 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     uChar* data = *h;
     uChar* block = BlockOf(data, hd, g);
     const uInt64 keep = r.keep ? std::min(r.size, hd.guardSize) : 0;
-    const uInt64 need = PaddedSize(r.size, r.layout, g);
-    const uInt64 have = PaddedSize(hd.guardSize, LayoutOf(hd), g);
+    const uInt64 need = BlockBytes(PaddedSize(r.size, r.layout, g));
+    uInt64 held = hd.blockBytes;
     const bool stress = gSettings.stress.load(std::memory_order_relaxed);
     uChar* placed;
     if (!need) {
@@ -223,33 +198,35 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         return kErrMemoryFull;
     }
     if (stress) {
-        auto* fresh = static_cast<uChar*>(platform::PoolAllocate(need));
+        auto* fresh = static_cast<uChar*>(TakeBlock(CurrentCache(), need));
         if (!fresh) return CallSetMemFullProc(need), kErrMemoryFull;
         placed = PlaceData(fresh, r.layout, g, r.size);
         std::memcpy(placed, data, keep);
-        platform::PoolFree(block);
+        ReleaseBlock(CurrentCache(), block, held);
         block = fresh;
-    } else if (need <= have) {
+        held = need;
+    } else if (need <= held) {
         placed = PlaceData(block, r.layout, g, r.size);
         ShiftData(placed, data, keep);
-        auto* shrunk = need < have ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
+        auto* shrunk = need < held ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
         if (shrunk && shrunk != block) {
             uChar* again = PlaceData(shrunk, r.layout, g, r.size);
             ShiftData(again, shrunk + (placed - block), keep);
             placed = again;
         }
-        if (shrunk) block = shrunk;
+        if (shrunk) block = shrunk, held = need;
     } else {
         auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
         if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
         placed = PlaceData(grown, r.layout, g, r.size);
         ShiftData(placed, grown + (data - block), keep);
         block = grown;
+        held = need;
     }
-    StampBlock(block, placed, r.layout, g, r.size, r.size);
+    StampBlock(block, held, placed, r.layout, g, r.size);
     if (Has(kGuardHandles, kGuardWrite)) WriteGuards(placed, r.size);
     if (r.clear && r.size > hd.size) std::memset(placed + hd.size, 0, r.size - hd.size);
-    if (placed != data && !stress) Count(gCounters.moves);
+    if (placed != data && !stress) Count(CurrentCache(), kCountMoves);
     *h = placed;
     return kErrNone;
 }
@@ -275,7 +252,7 @@ TqErr ResizeCore(UHandle h, const ResizeRequest& r, const char* name) {
     const bool same = r.size == hd.size && r.size == hd.guardSize && LayoutOf(hd) == r.layout;
     if (!same && (gSettings.stress.load(std::memory_order_relaxed) || !ResizeWithinCapacity(h, hd, r)))
         err = Relayout(h, hd, r);
-    Count(gCounters.resizes);
+    Count(CurrentCache(), kCountResizes);
     Trace(kMemEventResizeHandle, err, h, r.size, hd.guardSize);
     return Failed(err, name);
 }
@@ -341,7 +318,7 @@ UPtr NewPtrCore(uInt64 size, bool clear) {
     if (guards) std::memcpy(block, &size, sizeof size);
     if (Has(kGuardPtrs, kGuardWrite)) WriteGuards(data, size);
     if (clear) std::memset(data, 0, size);
-    Count(gCounters.pointers);
+    Count(CurrentCache(), kCountPointers);
     if (gSettings.memChecking.load(std::memory_order_relaxed)) {
         if (reinterpret_cast<uintptr_t>(block) % 8) TQ_REPORT(kDbgFatal, "Ptr block not ptr-aligned");
         DSHeapCheck(0);
@@ -762,24 +739,22 @@ void SetMergeAdjVirtualAllocs(int32 flag) {
 
 void FreeSmartHeapPool(void) {
     ReleaseMasterBlocks();
+    ForgetCachedBlocks();
     tq::platform::PoolReleaseAll();
 }
 
 void DSReadCounters(void* buf) {
     if (!buf) return;
-    const int32 v[4] = {gCounters.handles.load(), gCounters.pointers.load(), gCounters.resizes.load(),
-                        gCounters.moves.load()};
+    int32 v[kCounters];
+    ReadCounts(v);
     std::memcpy(buf, v, sizeof v);
 }
 
 void DSSetCounters(const void* buf) {
     if (!buf) return;
-    int32 v[4];
+    int32 v[kCounters];
     std::memcpy(v, buf, sizeof v);
-    gCounters.handles.store(v[0]);
-    gCounters.pointers.store(v[1]);
-    gCounters.resizes.store(v[2]);
-    gCounters.moves.store(v[3]);
+    SetCounts(v);
 }
 
 MemFullProc SetMemFullProc(MemFullProc proc) {
@@ -818,11 +793,13 @@ Bool32 GetStressHandles(void) {
 }
 void SetMemoryDebugger(Bool32 on) {
     gSettings.memChecking.store(on != 0);
+    InvalidateThreadCaches();  // with checking on, every master pointer comes from the zone
 }
 
 void ToggleMemoryDebugging(void) {
     const bool now = !gSettings.memChecking.load();
     gSettings.memChecking.store(now);
+    InvalidateThreadCaches();
     TQ_REPORT(kDbgNote, now ? "turning memory checking on" : "turning memory checking off");
 }
 

@@ -138,21 +138,21 @@ void PoolFree(void* block) {
     BackendFree(b);
 }
 
+// The block stays linked while the C heap resizes it under the shard lock; only a move relinks it.
 void* PoolResize(void* block, size_t size) {
     if (!block) return PoolAllocate(size);
     BlockHead* b = HeadOf(block);
     if (!b || size > ~size_t(0) - sizeof(BlockHead)) return nullptr;
     Shard& s = gShards[b->shard];
     s.lock.lock();
-    Unlink(s, b);
-    s.lock.unlock();
+    const uInt64 old = b->size;
     auto* moved = static_cast<BlockHead*>(BackendResize(b, sizeof(BlockHead) + size));
     if (moved) {
+        (moved->prev ? moved->prev->next : s.first) = moved;
+        if (moved->next) moved->next->prev = moved;
         moved->size = size;
-        b = moved;
+        s.bytes += size - old;
     }
-    s.lock.lock();
-    Link(s, b);
     s.lock.unlock();
     return moved ? moved + 1 : nullptr;
 }

@@ -1,0 +1,169 @@
+// Per-thread state of the memory manager: a short list of free master pointers, a few handle blocks by size
+// class and the thread's share of the counters. Create and dispose then need no atomic read-modify-write in
+// the common case. A thread's caches go back to the zone and the pool when it ends.
+#pragma once
+
+#include <atomic>
+
+#include "tqcore/types.h"
+
+namespace tq::mem {
+
+// Free master pointers, each holding the next one's address with bit 0 set; 1 ends the list. Its owner's
+// lock (or thread) guards it.
+struct FreeList {
+    uChar** head = nullptr;
+    int32 count = 0;
+
+    void Push(uChar** mp) {
+        *mp = reinterpret_cast<uChar*>(reinterpret_cast<uintptr_t>(head) | 1);
+        head = mp;
+        ++count;
+    }
+    uChar** Pop() {
+        uChar** mp = head;
+        head = reinterpret_cast<uChar**>(reinterpret_cast<uintptr_t>(*mp) & ~uintptr_t(1));
+        --count;
+        return mp;
+    }
+};
+
+enum Counter : int32 { kCountHandles, kCountPointers, kCountResizes, kCountMoves, kCounters };
+
+inline constexpr int32 kBlockClasses = 64;
+
+struct BlockBin {
+    void* head = nullptr;  // each cached block's first word links to the next
+    int32 count = 0;
+};
+
+enum class CacheState : uInt8 { kUnused, kActive, kGone };
+
+struct ThreadCache {
+    // Equal to gCacheEpoch while the cache may be used without further checks; 0 until registered.
+    uInt32 epoch = 0;
+    CacheState state = CacheState::kUnused;
+    FreeList masters;  // owner only
+    // Mirrors masters.count and the zone generation they belong to, for the census on other threads.
+    std::atomic<int32> mastersHeld{0};
+    std::atomic<uInt32> zoneEpoch{0};
+    uInt32 poolEpoch = 0;
+    uInt64 cachedBytes = 0;
+    BlockBin bins[kBlockClasses];
+    std::atomic<uInt32> counts[kCounters] = {0, 0, 0, 0};  // written by the owner only
+    ThreadCache* prev = nullptr;                           // registry links, under its lock
+    ThreadCache* next = nullptr;
+};
+
+extern constinit thread_local ThreadCache tThreadCache;
+// Odd, and advanced whenever cached master pointers or blocks may have gone or memory checking changed.
+extern std::atomic<uInt32> gCacheEpoch;
+
+// Registers the calling thread's cache on first use and drops what went stale; null once the thread is
+// ending, and while memory checking is on (every operation then goes to the zone and the pool).
+ThreadCache* RefreshThreadCache();
+inline ThreadCache* CurrentCache() {
+    ThreadCache& c = tThreadCache;
+    return c.epoch == gCacheEpoch.load(std::memory_order_relaxed) ? &c : RefreshThreadCache();
+}
+// Makes every thread look at its cache again before using it.
+void InvalidateThreadCaches();
+
+// Sum of the free master pointers held by live threads' caches of zone generation epoch.
+int64 CachedMasters(uInt32 epoch);
+// Returns the calling thread's master pointers and blocks to the zone and the pool.
+void FlushThreadCache();
+
+void CountShared(Counter k);
+inline void Count(ThreadCache* c, Counter k) {
+    if (!c) return CountShared(k);
+    std::atomic<uInt32>& v = c->counts[k];
+    v.store(v.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+void ReadCounts(int32 out[kCounters]);
+void SetCounts(const int32 in[kCounters]);
+
+// Handle blocks are sized by class: 16-byte steps to 512, then eight steps per doubling up to
+// kCachedBlockMax; larger blocks keep their own size and are never cached.
+inline constexpr uInt64 kCachedBlockMax = 8192;
+inline constexpr int32 kStepClasses = 32;
+
+// Class boundaries are multiples of 16, so the class of a size is read from a table by 16-byte step.
+struct BlockClassTable {
+    uInt8 classOf[kCachedBlockMax / 16];  // by (bytes - 1) / 16
+    uInt16 bytes[kBlockClasses];
+};
+constexpr BlockClassTable MakeBlockClassTable() {
+    BlockClassTable t{};
+    for (int32 i = 0; i < kBlockClasses; ++i) {
+        const int32 lg = 9 + (i - kStepClasses) / 8;
+        t.bytes[i] =
+            uInt16(i < kStepClasses ? 16 * (i + 1) : (1 << lg) + (((i - kStepClasses) % 8 + 1) << (lg - 3)));
+    }
+    for (int32 step = 0, i = 0; step < int32(kCachedBlockMax / 16); ++step) {
+        while (t.bytes[i] < 16 * (step + 1)) ++i;
+        t.classOf[step] = uInt8(i);
+    }
+    return t;
+}
+inline constexpr BlockClassTable kBlockClassTable = MakeBlockClassTable();
+static_assert(kBlockClassTable.bytes[kStepClasses - 1] == 512 &&
+              kBlockClassTable.bytes[kStepClasses] == 576 &&
+              kBlockClassTable.bytes[kStepClasses + 8] == 1152 &&
+              kBlockClassTable.bytes[kBlockClasses - 1] == kCachedBlockMax);
+
+// The smallest class of at least bytes (0 < bytes <= kCachedBlockMax). Small sizes skip the table, which
+// would otherwise add a load to the path of every create.
+inline int32 BlockClass(uInt64 bytes) {
+    const uInt64 step = (bytes - 1) >> 4;
+    return step < kStepClasses ? int32(step) : kBlockClassTable.classOf[step];
+}
+inline uInt64 ClassBytes(int32 i) {
+    return i < kStepClasses ? uInt64(i + 1) << 4 : kBlockClassTable.bytes[i];
+}
+
+// The pool block size a handle block of padded bytes is given, so that blocks are shared by class.
+inline uInt64 BlockBytes(uInt64 padded) {
+    return padded && padded <= kCachedBlockMax ? ClassBytes(BlockClass(padded)) : padded;
+}
+
+void* TakeBlockSlow(uInt64 bytes);
+// A cached block of bytes (a BlockBytes value), or a new pool block; null when memory is exhausted.
+inline void* TakeBlock(ThreadCache* c, uInt64 bytes) {
+    if (c && bytes <= kCachedBlockMax) {
+        const int32 i = BlockClass(bytes);
+        BlockBin& b = c->bins[i];
+        if (void* block = b.head) {
+            b.head = *static_cast<void**>(block);
+            --b.count;
+            c->cachedBytes -= ClassBytes(i);
+            return block;
+        }
+    }
+    return TakeBlockSlow(bytes);
+}
+
+void ReleaseBlockSlow(ThreadCache* c, void* block, uInt64 bytes);
+inline constexpr int32 kBinDepth = 16;
+inline constexpr uInt64 kCacheBytes = 64 * 1024;
+// Caches the pool block, which holds at least bytes (a BlockBytes value), or frees it. A thread holds at
+// most kBinDepth blocks of a class and kCacheBytes in all, so a thread that only disposes what others made
+// keeps little.
+inline void ReleaseBlock(ThreadCache* c, void* block, uInt64 bytes) {
+    if (c && bytes >= 16 && bytes <= kCachedBlockMax) {
+        const int32 i = BlockClass(bytes);
+        BlockBin& b = c->bins[i];
+        if (ClassBytes(i) == bytes && b.count < kBinDepth && c->cachedBytes + bytes <= kCacheBytes) {
+            *static_cast<void**>(block) = b.head;
+            b.head = block;
+            ++b.count;
+            c->cachedBytes += bytes;
+            return;
+        }
+    }
+    ReleaseBlockSlow(c, block, bytes);
+}
+// Forgets every thread's cached blocks, which the pool is about to release.
+void ForgetCachedBlocks();
+
+}  // namespace tq::mem
