@@ -222,14 +222,14 @@ bool IsZoneMasterSlow(UHandle h) {
             std::upper_bound(s->blocks, s->blocks + s->count, a,
                              [](uintptr_t v, MasterBlock* b) { return v < reinterpret_cast<uintptr_t>(b); });
         expected = it == s->blocks ? s->blocks[0] : *(it - 1);
-        if (Contains(expected, a)) {
+        if (InMasterBlock(expected, a)) {
             recent.Remember(expected);
             return true;
         }
     }
     std::shared_lock lock(z.lock);
     for (MasterBlock* b = z.blocks; b; b = b->next) {
-        if (!Contains(b, a)) continue;
+        if (!InMasterBlock(b, a)) continue;
         recent.Remember(b);
         TQ_REPORT(kDbgWarn, "FastCheckHandleInZone failed - actual masterblock ", ToHex(b).text,
                   " expected at ", ToHex(expected).text, " nextBlock ", ToHex(b->next).text);

@@ -41,9 +41,10 @@ inline void ReturnMaster(ThreadCache* c, UHandle h) {
 
 // Returns the thread cache's master pointers to the zone.
 void GiveBackMasters(ThreadCache& c);
+
 struct MasterBlock;
 
-inline bool Contains(const MasterBlock* b, uintptr_t a) {
+inline bool InMasterBlock(const MasterBlock* b, uintptr_t a) {
     const uintptr_t first = reinterpret_cast<uintptr_t>(b) + sizeof(void*);
     return a - first < uintptr_t(kMastersPerBlock) * sizeof(uChar*) &&
            ((a - first) & (sizeof(uChar*) - 1)) == 0;
@@ -57,7 +58,7 @@ struct RecentBlocks {
     bool Match(uintptr_t a) const {
         for (const auto& e : entry) {
             const MasterBlock* b = e.load(std::memory_order_relaxed);
-            if (b && Contains(b, a)) return true;
+            if (b && InMasterBlock(b, a)) return true;
         }
         return false;
     }

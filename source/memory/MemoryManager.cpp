@@ -128,13 +128,14 @@ bool Usable(UHandle h, Use use, const char* name) {
 }
 
 [[gnu::always_inline]] inline UHandle NewHandleCore(uInt64 size, Layout l, bool clear) {
-    EnsureConfigured();
     ThreadCache* cache = CurrentCache();
+    if (!cache) EnsureConfigured();
     UHandle h = TakeMaster(cache);
     const uInt32 mode = GuardMode(kGuardHandles);
     const uInt64 g = mode & kGuardReserve ? kGuardSize : 0;
-    const uInt64 padded = BlockBytes(PaddedSize(size, l, g));
-    auto* block = h && padded ? static_cast<uChar*>(TakeBlock(cache, padded)) : nullptr;
+    const BlockSize bs = SizeBlock(PaddedSize(size, l, g));
+    const uInt64 padded = bs.bytes;
+    auto* block = h && padded ? static_cast<uChar*>(TakeBlock(cache, bs.cls, padded)) : nullptr;
     if (!block) {
         if (h) ReturnMaster(cache, h);
         CallSetMemFullProc(size);
@@ -153,7 +154,8 @@ bool Usable(UHandle h, Use use, const char* name) {
 
 TqErr DisposeCore(UHandle h, const char* name) {
     if (!h) return kErrNone;
-    EnsureConfigured();
+    ThreadCache* cache = CurrentCache();
+    if (!cache) EnsureConfigured();
     if (!Validate(h, FullValidation(Use::kDisposeOrSize))) return Failed(kErrBadHandle, name);
     const uInt32 mode = GuardMode(kGuardHandles);
     const uInt64 g = mode & kGuardReserve ? kGuardSize : 0;
@@ -164,7 +166,6 @@ TqErr DisposeCore(UHandle h, const char* name) {
         if (state != GuardState::kIntact) return RejectDamaged(h, state, name);
     }
     uChar* block = BlockOf(*h, hd, g);
-    ThreadCache* cache = CurrentCache();
     ReturnMaster(cache, h);
     ReleaseBlock(cache, block, hd.blockBytes);
     Trace(kMemEventDisposeHandle, kErrNone, h, hd.guardSize, 0);
@@ -189,7 +190,8 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     uChar* data = *h;
     uChar* block = BlockOf(data, hd, g);
     const uInt64 keep = r.keep ? std::min(r.size, hd.guardSize) : 0;
-    const uInt64 need = BlockBytes(PaddedSize(r.size, r.layout, g));
+    const BlockSize bs = SizeBlock(PaddedSize(r.size, r.layout, g));
+    const uInt64 need = bs.bytes;
     uInt64 held = hd.blockBytes;
     const bool stress = gSettings.stress.load(std::memory_order_relaxed);
     uChar* placed;
@@ -198,7 +200,7 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         return kErrMemoryFull;
     }
     if (stress) {
-        auto* fresh = static_cast<uChar*>(TakeBlock(CurrentCache(), need));
+        auto* fresh = static_cast<uChar*>(TakeBlock(CurrentCache(), bs.cls, need));
         if (!fresh) return CallSetMemFullProc(need), kErrMemoryFull;
         placed = PlaceData(fresh, r.layout, g, r.size);
         std::memcpy(placed, data, keep);

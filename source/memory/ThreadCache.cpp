@@ -3,15 +3,17 @@
 #include "memory/ThreadCache.h"
 
 #include <mutex>
+#include <new>
 #include <shared_mutex>
 
 #include "memory/MasterPointerPool.h"
 #include "memory/MemoryUtil.h"
 #include "platform/PoolHeap.h"
+#include "platform/ThreadExit.h"
 
 namespace tq::mem {
 
-constinit thread_local ThreadCache tThreadCache;
+constinit thread_local ThreadCache* tThreadCache = nullptr;
 std::atomic<uInt32> gCacheEpoch{1};
 
 namespace {
@@ -34,7 +36,6 @@ void DropStale(ThreadCache& c) {
     const uInt32 pool = gPoolEpoch.load(std::memory_order_relaxed);
     if (c.poolEpoch != pool) {
         for (BlockBin& b : c.bins) b = BlockBin{};
-        c.cachedBytes = 0;
         c.poolEpoch = pool;
     }
 }
@@ -47,7 +48,6 @@ void FreeBlocks(ThreadCache& c) {
         }
         b.count = 0;
     }
-    c.cachedBytes = 0;
 }
 
 void Flush(ThreadCache& c) {
@@ -56,6 +56,9 @@ void Flush(ThreadCache& c) {
     FreeBlocks(c);
 }
 
+// Set once the thread's end has been reported, or when it can have no cache.
+constinit thread_local bool tNoCache = false;
+
 void Register(ThreadCache& c) {
     c.zoneEpoch.store(gZoneEpoch.load(std::memory_order_relaxed), std::memory_order_relaxed);
     c.poolEpoch = gPoolEpoch.load(std::memory_order_relaxed);
@@ -63,43 +66,60 @@ void Register(ThreadCache& c) {
     c.next = gFirst;
     if (gFirst) gFirst->prev = &c;
     gFirst = &c;
-    c.state = CacheState::kActive;
 }
 
-void Retire(ThreadCache& c) {
-    if (c.state != CacheState::kActive) return;
-    Flush(c);
+void Unregister(ThreadCache& c) {
     std::unique_lock lock(gRegistryLock);
     for (int32 k = 0; k < kCounters; ++k) gBase[k].fetch_add(c.counts[k].load(std::memory_order_relaxed));
     (c.prev ? c.prev->next : gFirst) = c.next;
     if (c.next) c.next->prev = c.prev;
-    c.state = CacheState::kGone;
-    c.epoch = 0;
 }
 
-// Thread-exit hook; it is armed on the thread's first use of its cache.
-struct Reaper {
-    bool armed = false;
-    ~Reaper() {
-        if (armed) Retire(tThreadCache);
-    }
-};
-thread_local Reaper tReaper;
+void RetireAtThreadEnd(void* value) {
+    auto* c = static_cast<ThreadCache*>(value);
+    Flush(*c);
+    Unregister(*c);
+    delete c;
+    tThreadCache = nullptr;
+    tNoCache = true;
+}
+
+uInt32 ExitSlot() {
+    static const uInt32 slot = platform::ThreadExitSlotCreate(RetireAtThreadEnd);
+    return slot;
+}
+
+// Without notice of the thread's end its cache would leak, so then there is none.
+ThreadCache* MakeCache() {
+    const uInt32 slot = ExitSlot();
+    auto* c = slot != platform::kNoThreadExitSlot ? new (std::nothrow) ThreadCache : nullptr;
+    if (!c) return nullptr;
+    Register(*c);
+    if (platform::ThreadExitSlotSet(slot, c)) return c;
+    Unregister(*c);
+    delete c;
+    return nullptr;
+}
 
 }  // namespace
 
 ThreadCache* RefreshThreadCache() {
-    ThreadCache& c = tThreadCache;
-    if (c.state == CacheState::kGone) return nullptr;
-    if (c.state == CacheState::kUnused) {
-        tReaper.armed = true;
-        Register(c);
+    EnsureConfigured();  // a cache in use thus implies the settings have been read
+    ThreadCache* c = tThreadCache;
+    if (!c) {
+        if (tNoCache) return nullptr;
+        c = MakeCache();
+        if (!c) {
+            tNoCache = true;
+            return nullptr;
+        }
+        tThreadCache = c;
     }
     const uInt32 epoch = gCacheEpoch.load(std::memory_order_acquire);
-    DropStale(c);
+    DropStale(*c);
     if (gSettings.memChecking.load(std::memory_order_relaxed)) return nullptr;
-    c.epoch = epoch;
-    return &c;
+    c->epoch = epoch;
+    return c;
 }
 
 void InvalidateThreadCaches() {
@@ -116,7 +136,7 @@ int64 CachedMasters(uInt32 epoch) {
 }
 
 void FlushThreadCache() {
-    if (tThreadCache.state == CacheState::kActive) Flush(tThreadCache);
+    if (ThreadCache* c = tThreadCache) Flush(*c);
 }
 
 void CountShared(Counter k) {
@@ -154,11 +174,10 @@ void ReleaseBlockSlow(ThreadCache* c, void* block, uInt64 bytes) {
                         : -1;
     if (c && i >= 0) {
         BlockBin& b = c->bins[i];
-        if (b.count < kBinDepth && c->cachedBytes + ClassBytes(i) <= kCacheBytes) {
+        if (b.count < BinDepth(i)) {
             *static_cast<void**>(block) = b.head;
             b.head = block;
             ++b.count;
-            c->cachedBytes += ClassBytes(i);
             return;
         }
     }

@@ -37,34 +37,32 @@ struct BlockBin {
     int32 count = 0;
 };
 
-enum class CacheState : uInt8 { kUnused, kActive, kGone };
-
 struct ThreadCache {
-    // Equal to gCacheEpoch while the cache may be used without further checks; 0 until registered.
+    // Equal to gCacheEpoch while the cache may be used without further checks.
     uInt32 epoch = 0;
-    CacheState state = CacheState::kUnused;
     FreeList masters;  // owner only
     // Mirrors masters.count and the zone generation they belong to, for the census on other threads.
     std::atomic<int32> mastersHeld{0};
     std::atomic<uInt32> zoneEpoch{0};
     uInt32 poolEpoch = 0;
-    uInt64 cachedBytes = 0;
     BlockBin bins[kBlockClasses];
     std::atomic<uInt32> counts[kCounters] = {0, 0, 0, 0};  // written by the owner only
     ThreadCache* prev = nullptr;                           // registry links, under its lock
     ThreadCache* next = nullptr;
 };
 
-extern constinit thread_local ThreadCache tThreadCache;
+// The cache lives on the heap: thread-local storage may already be gone when the thread's end is reported.
+extern constinit thread_local ThreadCache* tThreadCache;
 // Odd, and advanced whenever cached master pointers or blocks may have gone or memory checking changed.
 extern std::atomic<uInt32> gCacheEpoch;
 
-// Registers the calling thread's cache on first use and drops what went stale; null once the thread is
-// ending, and while memory checking is on (every operation then goes to the zone and the pool).
+// Makes the calling thread's cache on first use and drops what went stale; null once the thread is ending,
+// when no cache can be had, and while memory checking is on (every operation then goes to the zone and the
+// pool).
 ThreadCache* RefreshThreadCache();
 inline ThreadCache* CurrentCache() {
-    ThreadCache& c = tThreadCache;
-    return c.epoch == gCacheEpoch.load(std::memory_order_relaxed) ? &c : RefreshThreadCache();
+    ThreadCache* c = tThreadCache;
+    return c && c->epoch == gCacheEpoch.load(std::memory_order_relaxed) ? c : RefreshThreadCache();
 }
 // Makes every thread look at its cache again before using it.
 void InvalidateThreadCaches();
@@ -122,21 +120,33 @@ inline uInt64 ClassBytes(int32 i) {
     return i < kStepClasses ? uInt64(i + 1) << 4 : kBlockClassTable.bytes[i];
 }
 
-// The pool block size a handle block of padded bytes is given, so that blocks are shared by class.
-inline uInt64 BlockBytes(uInt64 padded) {
-    return padded && padded <= kCachedBlockMax ? ClassBytes(BlockClass(padded)) : padded;
+struct BlockSize {
+    int32 cls;     // -1 for sizes never cached
+    uInt64 bytes;  // the pool block size
+};
+// The class and pool block size a handle block of padded bytes is given, so that blocks are shared.
+inline BlockSize SizeBlock(uInt64 padded) {
+    constexpr uInt64 kStepLimit = uInt64(kStepClasses) * 16;
+    if (padded - 1 < kStepLimit) return {int32((padded - 1) >> 4), (padded + 15) & ~uInt64(15)};
+    if (!padded || padded > kCachedBlockMax) return {-1, padded};
+    const int32 cls = BlockClass(padded);
+    return {cls, ClassBytes(cls)};
+}
+
+// A thread keeps a few blocks of a class, fewer of the larger ones, so one that only disposes what others
+// made holds little (at most about 130 KiB).
+inline int32 BinDepth(int32 cls) {
+    return cls < kStepClasses ? 4 : 1;
 }
 
 void* TakeBlockSlow(uInt64 bytes);
-// A cached block of bytes (a BlockBytes value), or a new pool block; null when memory is exhausted.
-inline void* TakeBlock(ThreadCache* c, uInt64 bytes) {
-    if (c && bytes <= kCachedBlockMax) {
-        const int32 i = BlockClass(bytes);
-        BlockBin& b = c->bins[i];
+// A cached block of class cls, or a new pool block of bytes; null when memory is exhausted.
+inline void* TakeBlock(ThreadCache* c, int32 cls, uInt64 bytes) {
+    if (c && cls >= 0) {
+        BlockBin& b = c->bins[cls];
         if (void* block = b.head) {
             b.head = *static_cast<void**>(block);
             --b.count;
-            c->cachedBytes -= ClassBytes(i);
             return block;
         }
     }
@@ -144,25 +154,21 @@ inline void* TakeBlock(ThreadCache* c, uInt64 bytes) {
 }
 
 void ReleaseBlockSlow(ThreadCache* c, void* block, uInt64 bytes);
-inline constexpr int32 kBinDepth = 16;
-inline constexpr uInt64 kCacheBytes = 64 * 1024;
-// Caches the pool block, which holds at least bytes (a BlockBytes value), or frees it. A thread holds at
-// most kBinDepth blocks of a class and kCacheBytes in all, so a thread that only disposes what others made
-// keeps little.
+// Caches the pool block, which holds at least bytes, or frees it.
 inline void ReleaseBlock(ThreadCache* c, void* block, uInt64 bytes) {
-    if (c && bytes >= 16 && bytes <= kCachedBlockMax) {
-        const int32 i = BlockClass(bytes);
-        BlockBin& b = c->bins[i];
-        if (ClassBytes(i) == bytes && b.count < kBinDepth && c->cachedBytes + bytes <= kCacheBytes) {
+    constexpr uInt64 kStepLimit = uInt64(kStepClasses) * 16;
+    if (c && bytes - 16 < kStepLimit && (bytes & 15) == 0) {
+        BlockBin& b = c->bins[(bytes >> 4) - 1];
+        if (b.count < BinDepth(0)) {
             *static_cast<void**>(block) = b.head;
             b.head = block;
             ++b.count;
-            c->cachedBytes += bytes;
             return;
         }
     }
     ReleaseBlockSlow(c, block, bytes);
 }
+
 // Forgets every thread's cached blocks, which the pool is about to release.
 void ForgetCachedBlocks();
 
