@@ -47,6 +47,9 @@ void CheckPackedPaths(const uint8_t* data, size_t size) {
     PackedDecimalReal p;
     if (!StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(size), &p, ',')) return;
     const bool sign = text[0] == '-' || text[0] == '+';
+    const size_t zeros = text.find_first_not_of('0');
+    if (!sign && zeros != std::string::npos && (text[zeros] == '+' || text[zeros] == '-'))
+        return;  // a sign after leading zeros is taken only before any sign
     const std::string general = (sign ? text.substr(0, 1) : "+") + " " + text.substr(sign ? 1 : 0);
     PackedDecimalReal q;
     if (!StringToPacked(reinterpret_cast<const uChar*>(general.data()), int32(general.size()), &q, ',') ||

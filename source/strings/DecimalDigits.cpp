@@ -384,7 +384,7 @@ long double DecimalToExtended(uInt64 digits, int32 exp10, bool negative) {
 namespace tq::numtext {
 
 namespace {
-// Sixteen BCD digits folded in lanes of doubling width; a nibble above 9 spoils only its own value.
+// Sixteen BCD digits folded in lanes of doubling width; no lane overflows even for nibbles above 9.
 uInt64 PackedDigits(const PackedDecimalReal& p) {
     static_assert(std::endian::native == std::endian::little, "the low digit pairs come first");
     uInt64 v;

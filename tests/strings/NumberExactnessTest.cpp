@@ -206,7 +206,7 @@ TEST(NumberExactness, ScanningAtPathBoundaries) {
         const std::string digits = RandomDigits(rng, n);
         const int before = int(rng() % size_t(n + 1));
         const std::string text =
-            DecimalText(digits, q, before, int(rng() % 3 ? 0 : rng() % 40), rng() & 1, true);
+            DecimalText(digits, q, before, int(rng() % 3 ? 0 : rng() % 40), rng() & 1, rng() & 2);
         const Scanned s = ScanText(text);
         ASSERT_EQ(s.ok, 1) << text;
         ASSERT_TRUE(MatchesReference(s.value, text)) << text;
@@ -227,7 +227,7 @@ TEST(NumberExactness, ScanningLongDigitStringsKeepsEighteen) {
         const int q = int(rng() % 700) - 360;
         const std::string digits = RandomDigits(rng, n);
         const std::string text =
-            DecimalText(digits, q, int(rng() % size_t(n + 1)), int(rng() % 25), rng() & 1, true);
+            DecimalText(digits, q, int(rng() % size_t(n + 1)), int(rng() % 25), rng() & 1, rng() & 2);
         const std::string kept =
             (text[0] == '-' ? "-" : "") + digits.substr(0, 18) + "e" + std::to_string(q + n - 18);
         const Scanned s = ScanText(text);
