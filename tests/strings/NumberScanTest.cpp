@@ -138,6 +138,12 @@ TEST(NumberScan, PackedRecords) {
     EXPECT_EQ(Digits(p), "15");
     EXPECT_EQ(p.exponent, 1);
     EXPECT_EQ(scan("1.5 x"), 0);
+    EXPECT_EQ(scan("15", '5'), 1);  // a point byte reads as the point even where it is a digit or a letter
+    EXPECT_EQ(Digits(p), "1");
+    EXPECT_EQ(p.exponent, 0);
+    EXPECT_EQ(scan("2e3", 'e'), 1);
+    EXPECT_EQ(Digits(p), "23");
+    EXPECT_EQ(p.exponent, -1);
 }
 
 TEST(NumberScan, PackedRendering) {
