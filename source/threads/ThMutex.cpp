@@ -20,6 +20,21 @@ bool Verified(ThMutex m, const char* message) {
     return false;
 }
 
+// A brief spin before queueing keeps short critical sections out of the kernel. Only the -1 -> 0 step is
+// tried, which is the increment from -1 that makes the caller owner; once anyone waits the counter never
+// reads -1, so a spinner cannot overtake a queued waiter.
+constexpr int kSpinTries = 256;
+
+bool SpinAcquire(ThMutex m) {
+    for (int i = 0; i < kSpinTries; ++i) {
+        int32 expected = -1;
+        if (m->counter.load(std::memory_order_relaxed) == -1 && m->counter.compare_exchange_weak(expected, 0))
+            return true;
+        __builtin_ia32_pause();
+    }
+    return false;
+}
+
 class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> {
   public:
     const char* Name() override { return "ThMutex"; }
@@ -53,7 +68,7 @@ void ThMutexAcquire(ThMutex m) {
         TQ_REPORT(kDbgBroken, "ThMutexAcquire: the calling thread already holds this mutex");
         return;
     }
-    if (m->counter.fetch_add(1) != -1) ThEventWait(m->event);
+    if (!SpinAcquire(m) && m->counter.fetch_add(1) != -1) ThEventWait(m->event);
     m->owner.store(self, std::memory_order_relaxed);
 }
 
