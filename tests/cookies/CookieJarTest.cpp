@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cookies/CookieJar.h"
-#include "memory/ReportCapture.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 

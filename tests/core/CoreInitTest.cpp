@@ -4,17 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "core/ReportCapture.h"
 #include "core/ServiceAccessors.h"
+#include "support/ReportCapture.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"
 
 namespace {
 
 // Reports of the registry itself; managers may leave notes of their own while stopping.
-size_t RegistryReports(const testing_support::ReportCapture& capture) {
+size_t RegistryReports(const ReportCapture& capture) {
     size_t n = 0;
-    for (const auto& r : capture.reports())
+    for (const auto& r : capture.All())
         if (r.file == "source\\ServiceRegistry" || r.file == "source\\ServiceDependencyList") ++n;
     return n;
 }
@@ -41,7 +41,7 @@ const std::map<std::string, std::vector<std::string>> kBaseDependencies = {
 };
 
 TEST(CoreInitTest, BaseStartsTenServicesInDependencyOrderAndKeepsStopRecords) {
-    testing_support::ReportCapture capture;
+    ReportCapture capture;
     ASSERT_EQ(InitTQCoreBase(), kErrNone);
     std::vector<TQServiceRecord> records = Records();
     ASSERT_EQ(records.size(), 10u);
@@ -80,13 +80,13 @@ TEST(CoreInitTest, BaseTwiceCountsStartsAndHostRegistryNeedsUnstartedDependencie
     EXPECT_EQ(InitTQCoreAppSupport(), kErrNone);
 
     // ThThread was started directly, so a host registry with OccurrenceManager misses it.
-    testing_support::ReportCapture capture;
+    ReportCapture capture;
     IServiceObject* host[] = {OccurrenceManagerService(), HardWaitBehaviorService(), nullptr};
     IServiceRegistry* registry = CreateServiceRegistry(host);
     ASSERT_NE(registry, nullptr);
     EXPECT_EQ(registry->InitAll(), kErrNone);
-    ASSERT_EQ(capture.reports().size(), 1u);
-    EXPECT_NE(capture.reports()[0].text.find("that does not exist!"), std::string::npos);
+    ASSERT_EQ(capture.All().size(), 1u);
+    EXPECT_NE(capture.All()[0].text.find("that does not exist!"), std::string::npos);
     registry->Release();
 
     // With the app-support services in it, the host registry starts; the shared ones only gain a count.

@@ -3,13 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "core/ReportCapture.h"
 #include "core/ServiceDependencyList.h"
 #include "core/ServiceRegistry.h"
+#include "support/ReportCapture.h"
 
 namespace {
-
-using testing_support::ReportCapture;
 
 std::vector<std::string> gLog;
 
@@ -88,10 +86,10 @@ TEST_F(ServiceRegistryTest, CycleIsReportedAndEmptiesRegistry) {
     EXPECT_TRUE(gLog.empty());
     EXPECT_EQ(registry->Size(), 0u);
     EXPECT_FALSE(registry->IsRegistered(&v.s[2]));
-    ASSERT_EQ(capture.reports().size(), 1u);
-    EXPECT_EQ(capture.reports()[0].level, kDbgFatal);
-    EXPECT_EQ(capture.reports()[0].file, "source\\ServiceRegistry");
-    EXPECT_EQ(capture.reports()[0].text, "ServiceRegistry: Service dependencies form a cycle.");
+    ASSERT_EQ(capture.All().size(), 1u);
+    EXPECT_EQ(capture.All()[0].level, kDbgFatal);
+    EXPECT_EQ(capture.All()[0].file, "source\\ServiceRegistry");
+    EXPECT_EQ(capture.All()[0].text, "ServiceRegistry: Service dependencies form a cycle.");
 }
 
 TEST_F(ServiceRegistryTest, MissingDependencyStartsNothing) {
@@ -103,9 +101,9 @@ TEST_F(ServiceRegistryTest, MissingDependencyStartsNothing) {
     EXPECT_TRUE(gLog.empty());
     EXPECT_TRUE(registry->StartOrder().empty());
     EXPECT_EQ(registry->Size(), 2u);
-    ASSERT_EQ(capture.reports().size(), 1u);
-    EXPECT_EQ(capture.reports()[0].level, kDbgFatal);
-    EXPECT_EQ(capture.reports()[0].text,
+    ASSERT_EQ(capture.All().size(), 1u);
+    EXPECT_EQ(capture.All()[0].level, kDbgFatal);
+    EXPECT_EQ(capture.All()[0].text,
               "ServiceRegistry: Service \"s1\" has a dependency \"s3\" that does not exist!");
 }
 
@@ -126,7 +124,7 @@ TEST_F(ServiceRegistryTest, DependencyStartedByAnotherRegistryIsMet) {
     gLog.clear();
     EXPECT_EQ(registry->InitAll(), kErrNone);
     EXPECT_TRUE(gLog.empty());
-    EXPECT_EQ(capture.reports().size(), 1u);
+    EXPECT_EQ(capture.All().size(), 1u);
 }
 
 TEST_F(ServiceRegistryTest, DuplicateInArrayIsReportedByNameAndRegisteredOnce) {
@@ -135,9 +133,9 @@ TEST_F(ServiceRegistryTest, DuplicateInArrayIsReportedByNameAndRegisteredOnce) {
     Make({&v.s[0], &v.s[1], &v.s[0]});
     ASSERT_NE(registry, nullptr);
     EXPECT_EQ(registry->Size(), 2u);
-    ASSERT_EQ(capture.reports().size(), 1u);
-    EXPECT_EQ(capture.reports()[0].level, kDbgFatal);
-    EXPECT_EQ(capture.reports()[0].text,
+    ASSERT_EQ(capture.All().size(), 1u);
+    EXPECT_EQ(capture.All()[0].level, kDbgFatal);
+    EXPECT_EQ(capture.All()[0].text,
               "ServiceRegistry: A service has already been registered that has the name \"s0\".");
     EXPECT_EQ(CreateServiceRegistry(nullptr), nullptr);
 }
@@ -149,7 +147,7 @@ TEST_F(ServiceRegistryTest, RegisterAndUnregisterRules) {
     EXPECT_EQ(registry->Register(nullptr), kErrArgument);
     EXPECT_EQ(registry->Register(&v.s[0]), kErrNone);
     EXPECT_EQ(registry->Register(&v.s[0]), kErrArgument);
-    EXPECT_TRUE(capture.reports().empty());
+    EXPECT_TRUE(capture.All().empty());
     EXPECT_EQ(registry->Unregister(&v.s[1]), kErrArgument);
     EXPECT_EQ(registry->Unregister(nullptr), kErrArgument);
     EXPECT_EQ(registry->Register(&v.s[1]), kErrNone);
@@ -171,9 +169,9 @@ TEST_F(ServiceRegistryTest, FailingStartStopsInitAllAndFailingStopStopsUninitAll
     EXPECT_EQ(registry->InitAll(), kErrNotFound);
     EXPECT_EQ(gLog, (std::vector<std::string>{"init s0", "init s1"}));
     EXPECT_EQ(registry->StartedCount(), 1);
-    ASSERT_EQ(capture.reports().size(), 1u);
-    EXPECT_EQ(capture.reports()[0].level, kDbgNote);
-    EXPECT_EQ(capture.reports()[0].text, "ServiceRegistry: Service s1 init failed with error 7");
+    ASSERT_EQ(capture.All().size(), 1u);
+    EXPECT_EQ(capture.All()[0].level, kDbgNote);
+    EXPECT_EQ(capture.All()[0].text, "ServiceRegistry: Service s1 init failed with error 7");
     EXPECT_EQ(registry->StartOrder()[1]->startResult, kErrNotFound);
 
     v.s[0].uninitResult = kErrIO;
@@ -181,7 +179,7 @@ TEST_F(ServiceRegistryTest, FailingStartStopsInitAllAndFailingStopStopsUninitAll
     EXPECT_EQ(registry->UninitAll(), kErrIO);
     EXPECT_EQ(registry->StartedCount(), 1);
     EXPECT_TRUE(tq::IsServiceStarted(&v.s[0]));
-    EXPECT_EQ(capture.reports().back().text, "ServiceRegistry: Service s0 uninit failed with error 6");
+    EXPECT_EQ(capture.All().back().text, "ServiceRegistry: Service s0 uninit failed with error 6");
     v.s[0].uninitResult = kErrNone;
     EXPECT_EQ(registry->UninitAll(), kErrNone);
     EXPECT_EQ(registry->StartedCount(), 0);
@@ -192,26 +190,26 @@ TEST(ServiceDependencyListTest, AddAndAtReportMisuse) {
     tq::ServiceDependencyList list;
     FakeService a;
     list.Add(nullptr);
-    ASSERT_EQ(capture.reports().size(), 1u);
-    EXPECT_EQ(capture.reports()[0].level, kDbgError);
-    EXPECT_EQ(capture.reports()[0].file, "source\\ServiceDependencyList");
-    EXPECT_EQ(capture.reports()[0].text, "Cannot add null service dependency to dependency list.");
+    ASSERT_EQ(capture.All().size(), 1u);
+    EXPECT_EQ(capture.All()[0].level, kDbgError);
+    EXPECT_EQ(capture.All()[0].file, "source\\ServiceDependencyList");
+    EXPECT_EQ(capture.All()[0].text, "Cannot add null service dependency to dependency list.");
     EXPECT_EQ(list.Count(), 0);
     list.Add(&a);
     list.Add(&a);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(list.At(1), &a);
     EXPECT_EQ(list.At(2), nullptr);
-    EXPECT_EQ(capture.reports().back().level, kDbgFatal);
-    EXPECT_EQ(capture.reports().back().text, "Service dependency index 2 not in range 0..2");
+    EXPECT_EQ(capture.All().back().level, kDbgFatal);
+    EXPECT_EQ(capture.All().back().text, "Service dependency index 2 not in range 0..2");
     EXPECT_EQ(list.At(-1), nullptr);
 
     while (list.Count() < tq::ServiceDependencyList::kMaxEntries) list.Add(&a);
-    const size_t before = capture.reports().size();
+    const size_t before = capture.All().size();
     list.Add(&a);
     EXPECT_EQ(list.Count(), 1024);
-    ASSERT_EQ(capture.reports().size(), before + 1);
-    EXPECT_EQ(capture.reports().back().text, "Too many service dependencies (1024).");
+    ASSERT_EQ(capture.All().size(), before + 1);
+    EXPECT_EQ(capture.All().back().text, "Too many service dependencies (1024).");
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
 }

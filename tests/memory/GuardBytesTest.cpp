@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "ReportCapture.h"
 #include "memory/MemoryManager.h"
 #include "memory/MemoryUtil.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 

@@ -4,9 +4,9 @@
 #include <numeric>
 #include <vector>
 
-#include "ReportCapture.h"
 #include "core/ServiceAccessors.h"
 #include "memory/MemoryManager.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 

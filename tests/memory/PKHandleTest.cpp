@@ -3,7 +3,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "ReportCapture.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 

@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "ReportCapture.h"
 #include "memory/MemoryManager.h"
 #include "memory/ThreadCache.h"
 #include "platform/PoolHeap.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "memory/ReportCapture.h"
+#include "support/ReportCapture.h"
 #include "tqcore/memory.h"
 #include "tqcore/sortsearch.h"
 

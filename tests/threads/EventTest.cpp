@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "ReportCapture.h"
+#include "support/ReportCapture.h"
 #include "threads/PlatformEventTimer.h"
 #include "threads/ThRecords.h"
 #include "tqcore/clocks.h"
@@ -129,7 +129,7 @@ TEST(ThEventTest, CustomSignalMultipleWaitAndPump) {
 }
 
 TEST(ThEventTest, BadRecordsAreReportedNotUsed) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     ThEvent ev = nullptr;
     ASSERT_EQ(ThEventCreate(&ev, 0, 1), kErrNone);
     ev->verifier = TQFourCC("Mutx");

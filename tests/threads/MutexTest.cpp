@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "ReportCapture.h"
+#include "support/ReportCapture.h"
 #include "threads/ThRecords.h"
 #include "tqcore/core.h"
 #include "tqcore/threads.h"
@@ -72,7 +72,7 @@ TEST(ThMutexTest, EachReleaseHandsOwnershipToOneWaiter) {
 }
 
 TEST(ThMutexTest, MisuseIsReportedAndLeavesTheMutexUsable) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     ThMutex m = nullptr;
     ASSERT_EQ(ThMutexCreate(&m, "misuse"), kErrNone);
     ThMutexAcquire(m);
@@ -165,7 +165,7 @@ TEST(ThReaderWriterMutexTest, ReadersShareWritersExclude) {
 }
 
 TEST(ThReaderWriterMutexTest, NullIsReported) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     EXPECT_EQ(ThReaderWriterMutexCreate(nullptr), kErrArgument);
     EXPECT_EQ(capture.Count(kDbgBroken, "Unexpected NULL pointer in ThReaderWriterMutexCreate"), 1);
     ThReaderWriterMutexAcquireReadLock(nullptr);

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ReportCapture.h"
+#include "support/ReportCapture.h"
 #include "threads/ThRecords.h"
 #include "threads/ThTmoEvent.h"
 #include "tqcore/clocks.h"
@@ -67,7 +67,7 @@ TEST(ThTmoEventTest, WaitsForTheTargetAndFollowsChanges) {
 }
 
 TEST(ThTmoEventTest, BadRecordsAreReported) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     tq::ThTmoEvent* ev = nullptr;
     ASSERT_EQ(tq::ThTmoEventCreate(&ev, false), kErrNone);
     ev->verifier = TQFourCC("Evnt");

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "ReportCapture.h"
 #include "core/ServiceAccessors.h"
+#include "support/ReportCapture.h"
 #include "threads/ThRecords.h"
 #include "threads/ThThread.h"
 #include "tqcore/core.h"
@@ -119,7 +119,7 @@ TEST_F(ThThreadTest, StartUpAndPseudoThreadsAreAdopted) {
 }
 
 TEST_F(ThThreadTest, FullTableRefusesAndFreedSlotsAreReused) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     std::vector<ThThread> pseudo;
     for (;;) {
         ThThread th = nullptr;
@@ -154,7 +154,7 @@ TEST_F(ThThreadTest, FullTableRefusesAndFreedSlotsAreReused) {
 }
 
 TEST_F(ThThreadTest, BadRecordsAreReportedNotUsed) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     ThThreadRecord fake{};
     fake.verifier = TQFourCC("Mutx");
     fake.index = 3;
@@ -183,7 +183,7 @@ void NotePriority(ThThread th, void*, uInt32, int32 level) {
 void OtherProc(ThThread, void*, uInt32, int32) {}
 
 TEST_F(ThThreadTest, PrioritiesMapThroughTheLevelTable) {
-    tqtest::ReportCapture capture;
+    ReportCapture capture;
     tq::ThThreadService()->Uninit();
     ASSERT_EQ(tq::ThThreadService()->Init(), kErrNone);
     ASSERT_EQ(capture.Count(kDbgNote, "using thread priorities:"), 1);
