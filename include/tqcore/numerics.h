@@ -41,16 +41,16 @@ typedef struct TQComplexExt {
 } TQComplexExt;
 
 // Operation lists shared by the declarations and the definitions.
-// Real, one operand: x -> r.
-// Operations that are one operator on single and double values; C++ callers get them inline (below).
+// clang-format off
+// Real, one operand: x -> r. The ARITH ones are one operator on single and double values; C++ callers
+// get those inline (below).
 #define TQ_REAL_UNARY_ARITH(M, L, T) M(Neg, L, T) M(Abs, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T)
-#define TQ_REAL_UNARY_FUNCS(M, L, T)                                                                      \
-    M(Sqrt, L, T)                                                                                         \
-    M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Asin, L, T)      \
-        M(Acos, L, T) M(Atan, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) \
-            M(Cot, L, T) M(Sec, L, T) M(Csc, L, T) M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T)            \
-                M(Atanh, L, T) M(Logn, L, T) M(Log2, L, T) M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T)   \
-                    M(Pow10, L, T)
+#define TQ_REAL_UNARY_FUNCS(M, L, T)                                                              \
+    M(Sqrt, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(Sin, L, T) M(Cos, L, T)           \
+    M(Tan, L, T) M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Sinh, L, T) M(Cosh, L, T)            \
+    M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) M(Cot, L, T) M(Sec, L, T) M(Csc, L, T)              \
+    M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Logn, L, T) M(Log2, L, T)        \
+    M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T) M(Pow10, L, T)
 #define TQ_REAL_UNARY_OPS(M, L, T) TQ_REAL_UNARY_ARITH(M, L, T) TQ_REAL_UNARY_FUNCS(M, L, T)
 // Real, two operands: a, b -> r.
 #define TQ_REAL_BINARY_ARITH(M, L, T) M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T)
@@ -60,21 +60,26 @@ typedef struct TQComplexExt {
 #define TQ_REAL_COMPARE_OPS(M, L, T) M(EQ, L, T) M(NE, L, T) M(GT, L, T) M(GE, L, T) M(LT, L, T) M(LE, L, T)
 #define TQ_REAL_ZERO_TESTS(M, L, T) \
     M(EQ0, L, T) M(NE0, L, T) M(GT0, L, T) M(GE0, L, T) M(LT0, L, T) M(LE0, L, T) M(IsNan, L, T)
+// The one-operator operations, each made by the macro family whose name starts with P (TQ_DECL, ...).
+#define TQ_REAL_OPERATORS(P, L, T)                \
+    TQ_REAL_UNARY_ARITH(P##_REAL_UNARY, L, T)     \
+    TQ_REAL_BINARY_ARITH(P##_REAL_BINARY, L, T)   \
+    TQ_REAL_COMPARE_OPS(P##_REAL_COMPARE, L, T)   \
+    TQ_REAL_ZERO_TESTS(P##_REAL_TEST, L, T)
 // Complex, one operand: z -> w.
-#define TQ_CPLX_UNARY_OPS(M, L, T)                                                                           \
-    M(Neg, L, T)                                                                                             \
-    M(Conj, L, T)                                                                                            \
-    M(Inc, L, T)                                                                                             \
-    M(Dec, L, T) M(Recip, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(RToP, L, T) M(PToR, L, T)      \
-        M(Exp, L, T) M(Expm1, L, T) M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) M(Lognp1, L, T) M(Sqrt, L, T) \
-            M(Pow2, L, T) M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Cot, L, T) M(Sec, L, T)    \
-                M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Sinc, L, T) M(Asin, L, T)           \
-                    M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Sign, L, T)
+#define TQ_CPLX_UNARY_OPS(M, L, T)                                                                \
+    M(Neg, L, T) M(Conj, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Floor, L, T)            \
+    M(Ceil, L, T) M(Round, L, T) M(RToP, L, T) M(PToR, L, T) M(Exp, L, T) M(Expm1, L, T)          \
+    M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) M(Lognp1, L, T) M(Sqrt, L, T) M(Pow2, L, T)        \
+    M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Cot, L, T) M(Sec, L, T)               \
+    M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Sinc, L, T) M(Asin, L, T)            \
+    M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Sign, L, T)
 // Complex, two operands: a, b -> w.
 #define TQ_CPLX_BINARY_OPS(M, L, T) \
     M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
 #define TQ_CPLX_TESTS(M, L, T) M(IsNan, L, T) M(EQ0, L, T) M(NE0, L, T)
 #define TQ_CPLX_COMPARE_OPS(M, L, T) M(EQ, L, T) M(NE, L, T)
+// clang-format on
 
 // The three element types: letter, real storage type, complex storage type.
 #define TQ_FOR_EACH_ELEMENT(M) M(S, float, cmplx64) M(D, double, cmplx128) M(X, float80, cmplx160)
@@ -88,11 +93,6 @@ typedef struct TQComplexExt {
 #define TQ_DECL_CPLX_TEST(op, L, C) TQ_API int32 RTc##op##L(const C* z);
 #define TQ_DECL_CPLX_COMPARE(op, L, C) TQ_API int32 RTc##op##L(const C* a, const C* b);
 
-#define TQ_DECL_OPERATORS(L, T, C)                  \
-    TQ_REAL_UNARY_ARITH(TQ_DECL_REAL_UNARY, L, T)   \
-    TQ_REAL_BINARY_ARITH(TQ_DECL_REAL_BINARY, L, T) \
-    TQ_REAL_COMPARE_OPS(TQ_DECL_REAL_COMPARE, L, T) \
-    TQ_REAL_ZERO_TESTS(TQ_DECL_REAL_TEST, L, T)
 #define TQ_DECL_CALLED(L, T, C)                                       \
     TQ_REAL_UNARY_FUNCS(TQ_DECL_REAL_UNARY, L, T)                     \
     TQ_REAL_BINARY_FUNCS(TQ_DECL_REAL_BINARY, L, T)                   \
@@ -160,11 +160,6 @@ typedef struct TQComplexExt {
     TQ_INLINE_API int32 RTf##op##L(const T* x) {    \
         return x ? int32(TQ_OPERATOR_##op(*x)) : 0; \
     }
-#define TQ_INLINE_OPERATORS(L, T, C)                  \
-    TQ_REAL_UNARY_ARITH(TQ_INLINE_REAL_UNARY, L, T)   \
-    TQ_REAL_BINARY_ARITH(TQ_INLINE_REAL_BINARY, L, T) \
-    TQ_REAL_COMPARE_OPS(TQ_INLINE_REAL_COMPARE, L, T) \
-    TQ_REAL_ZERO_TESTS(TQ_INLINE_REAL_TEST, L, T)
 
 #ifdef __cplusplus
 #include <cmath>
@@ -175,13 +170,13 @@ TQ_EXTERN_C_BEGIN
 // ---- Operation families. Two-result operations skip a null output. The extended arithmetic that this
 // platform lacks (RTfAddX, RTcMulX, ...) reports a fatal diagnostic and writes nothing.
 TQ_FOR_EACH_ELEMENT(TQ_DECL_CALLED)
-TQ_DECL_OPERATORS(X, float80, cmplx160)
+TQ_REAL_OPERATORS(TQ_DECL, X, float80)
 #ifdef __cplusplus
-TQ_INLINE_OPERATORS(S, float, cmplx64)
-TQ_INLINE_OPERATORS(D, double, cmplx128)
+TQ_REAL_OPERATORS(TQ_INLINE, S, float)
+TQ_REAL_OPERATORS(TQ_INLINE, D, double)
 #else
-TQ_DECL_OPERATORS(S, float, cmplx64)
-TQ_DECL_OPERATORS(D, double, cmplx128)
+TQ_REAL_OPERATORS(TQ_DECL, S, float)
+TQ_REAL_OPERATORS(TQ_DECL, D, double)
 #endif
 
 // Floored 64-bit division; b = 0 gives q = 0, r = a. Returns q.

@@ -31,11 +31,6 @@ bool tq::num::ReportUnavailable(const char* name) {
         TQ_UNAVAILABLE("RTf" #op #L, 0)           \
         return x ? Real<CalcT<T>>::op(Ld(x)) : 0; \
     }
-#define TQ_DEF_OPERATORS(L, T, C)                  \
-    TQ_REAL_UNARY_ARITH(TQ_DEF_REAL_UNARY, L, T)   \
-    TQ_REAL_BINARY_ARITH(TQ_DEF_REAL_BINARY, L, T) \
-    TQ_REAL_COMPARE_OPS(TQ_DEF_REAL_COMPARE, L, T) \
-    TQ_REAL_ZERO_TESTS(TQ_DEF_REAL_TEST, L, T)
 #define TQ_DEF_CALLED(L, T, C)                                         \
     TQ_REAL_UNARY_FUNCS(TQ_DEF_REAL_UNARY, L, T)                       \
     TQ_REAL_BINARY_FUNCS(TQ_DEF_REAL_BINARY, L, T)                     \
@@ -74,7 +69,7 @@ TQ_EXTERN_C_BEGIN
 
 TQ_FOR_EACH_ELEMENT(TQ_DEF_CALLED)
 // Single and double operators are defined inline by the public header.
-TQ_DEF_OPERATORS(X, float80, cmplx160)
+TQ_REAL_OPERATORS(TQ_DEF, X, float80)
 
 TQ_API int64 RTQRemiQ(int64 a, int64 b, int64* q, int64* r) {
     int64 quotient = 0, remainder = a;
