@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <barrier>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -141,9 +142,34 @@ TEST_F(DebugStreamPoolTest, FourPoolBuffersThenHeapWithFailuresCounted) {
     EXPECT_EQ(Messages().size(), 106u);
 }
 
+// A reusable meeting point for n threads. std::barrier is not used: the MinGW runtime's atomic waits can
+// miss a wake-up and leave a thread waiting for ever.
+class Rendezvous {
+  public:
+    explicit Rendezvous(int n) : n_(n) {}
+    void arrive_and_wait() {
+        std::unique_lock lock(m_);
+        const int generation = generation_;
+        if (++arrived_ == n_) {
+            arrived_ = 0;
+            ++generation_;
+            cv_.notify_all();
+            return;
+        }
+        cv_.wait(lock, [&] { return generation_ != generation; });
+    }
+
+  private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    const int n_;
+    int arrived_ = 0;
+    int generation_ = 0;
+};
+
 TEST_F(DebugStreamPoolTest, FiveStreamsAtOnceOnFiveThreads) {
     constexpr int kThreads = 5;
-    std::barrier built(kThreads);
+    Rendezvous built(kThreads);
     std::atomic<int> pooled{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
