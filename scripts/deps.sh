@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a build needs, only when something is missing. Usage: deps.sh [native|win64|bench]...
+# Installs the Debian packages a build needs, only when something is missing.
+# Usage: deps.sh [native|fuzz|bench|win64]... (every set includes the base set; the install check uses pkg-config)
 set -euo pipefail
-want=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest ccache)
+want=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest ccache pkg-config)
 for set in "$@"; do
   case "$set" in
     native) want+=(libmpfr-dev) ;;

@@ -3,8 +3,9 @@
 # runs the suite under Wine, then checks the installed tree with a Win64 consumer.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
+# The native tree below is configured with its tests, so the native set too.
+"$top/scripts/deps.sh" native win64
 source "$top/scripts/wine.sh"
-"$top/scripts/deps.sh" win64
 build="$top/build/win64"
 
 start=$SECONDS
@@ -23,8 +24,7 @@ grep -h -A1 ': Skipped$' "$build/Testing/Temporary/LastTest.log" 2>/dev/null | g
 
 # The program starts the same base services on both systems.
 native="$top/build/release/tools/tqcore"
-[ -f "$top/build/release/build.ninja" ] ||
-  cmake -S "$top" -B "$top/build/release" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+[ -f "$top/build/release/build.ninja" ] || configure_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$top/build/release" -j "$jobs" --target tqcore_tool >/dev/null
 order() { tr -d '\r' | awk '$1 ~ /^[0-9]+$/ && NF > 2 { print $2 }'; }
 linux_order=$("$native" services | order)

@@ -2,10 +2,10 @@
 # Installs a built tree into a scratch prefix and builds a tiny consumer against it twice:
 # through find_package(tqcore) and through pkg-config. Usage: check.sh BUILD_DIR [native|win64]
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/common.sh"
 build=$1
 target=${2:-native}
-here=$(cd "$(dirname "$0")" && pwd)
-top=$(cd "$here/../.." && pwd)
 prefix="$build/install-check/prefix"
 rm -rf "$build/install-check"
 cmake --install "$build" --prefix "$prefix" >/dev/null
