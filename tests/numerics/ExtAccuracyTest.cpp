@@ -119,8 +119,9 @@ TEST(ExtAccuracy, LogarithmsStayWithinBound) {
 
 TEST(ExtAccuracy, ExponentialsStayWithinBound) {
     // 2^n (1 + f2xm1(f)), |f| <= 1/2: f2xm1's ulp is at most half the result's (1/2), 1 + p rounds (1/2), and
-    // f = (y.hi - n) + y.lo rounds by 2^-66, which 2^f turns into at most 0.17 ulp; the two-part argument's
-    // own error is below 2^-100. fscale is exact. As relative error: at most 1.75 u.
+    // f = (y.hi - n) + y.lo rounds by 2^-66, which 2^f turns into at most 0.17 ulp (1.13 together: p's 1/2
+    // needs f < -0.41, where f's part is 0.13); the two-part argument's own error is below 2^-100. fscale is
+    // exact. As relative error: at most 1.75 u.
     Check("ExpX", Measure1(ExpX, Ref(mpfr_exp), Sweep(-11000.0L, 11000.0L, 10000)), 1.2);
     // n = 1 and y just above 1/2: the result, near 0.41, is formed exactly as 2p + 1 from p = f2xm1(f) near
     // -0.29, whose ulp is twice the result's (2), and f's rounding weighs 0.52; for n = 0, p's 1 ulp can
@@ -203,12 +204,13 @@ Result Measure2(ld (*fn)(ld, ld), int (*ref)(mpfr_ptr, mpfr_srcptr, mpfr_srcptr,
 TEST(ExtAccuracy, TwoOperandFunctionsStayWithinBound) {
     const auto bases = Sweep(1e-3L, 1e3L, 10000);
     const auto exps = Sweep(-60.0L, 60.0L, 7919);
-    // No transcendental instruction in the logarithm: its two-part series is within 2^-74.5 of log2 base,
-    // which the exponent e turns into ln 2 |e| 2^-74.5 of relative error (0.03 u for |e| <= 60, 0.76 u for
-    // |e| <= 1600); then as ExpX.
+    // No transcendental instruction in the logarithm: its two-part series uses only correctly rounded
+    // operations, so its error is the same on every processor, below 2^-73.9 (2^-74.0 at worst over three
+    // million mantissas, largest near sqrt 2). The exponent e turns that into ln 2 |e| 2^-73.9 of relative
+    // error: 0.05 u for |e| <= 60, 1.16 u for |e| <= 1600. Then as ExpX (1.13).
     Check("PowerX", Measure2(PowerX, mpfr_pow, bases, exps, false), 1.25);
     // Large exponents reach the ends of the range, where the logarithm needs its extra bits.
-    Check("PowerX big", Measure2(PowerX, mpfr_pow, bases, Sweep(-1600.0L, 1600.0L, 7919), false), 1.95);
+    Check("PowerX big", Measure2(PowerX, mpfr_pow, bases, Sweep(-1600.0L, 1600.0L, 7919), false), 2.3);
     const auto xs = Sweep(-100.0L, 100.0L, 10000);
     const auto ys = Sweep(-1e5L, 1e5L, 7919);
     // fpatan alone.
