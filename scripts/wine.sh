@@ -14,10 +14,11 @@ wine_server() {
 
 # wine_up BUILD_DIR: starts the server and the prefix; wine_down stops the server.
 wine_up() {
-  local server
+  local server prefix
   server=$(wine_server)
   [ -x "$wine64" ] || { echo "wine.sh: $wine64 missing: install the win64 package set (deps.sh win64)" >&2; return 1; }
-  export WINEPREFIX="$(cd "$1" && pwd)/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+  prefix="$(cd "$1" && pwd)/wineprefix"
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
   unset DISPLAY WAYLAND_DISPLAY
   mkdir -p "$WINEPREFIX"
   "$server" -p >/dev/null 2>&1 </dev/null
