@@ -276,14 +276,18 @@ int32 TerminatedLength(const C* s) {
     return n > size_t(INT32_MAX) ? -1 : int32(n);
 }
 
-// The buffer form of both directions: converted text plus a NUL, or 1.
+// The buffer form of both directions: converted text plus a NUL, or 1 and an empty text. Room for the NUL
+// alone is not handed on: the converters take capacity 0 as "measure" and would report a size never written.
 template <class From, class To, class Convert>
 int32 ConvertIntoBuffer(const From* in, int32 inLength, To* out, int32 outSize, Convert convert) {
     if (!in || !out || inLength < 0 || outSize < 1) return 1;
-    int32 written = 0;
-    if (inLength > 0) {
-        written = convert(in, inLength, out, outSize - 1);
-        if (written < 1) return 1;
+    out[0] = To(0);
+    if (inLength == 0) return 0;
+    const int32 room = outSize - 1;
+    const int32 written = room > 0 ? convert(in, inLength, out, room) : 0;
+    if (written < 1 || written > room) {
+        out[0] = To(0);
+        return 1;
     }
     out[written] = To(0);
     return 0;

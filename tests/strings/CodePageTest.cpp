@@ -66,6 +66,26 @@ TEST_F(CodePageTest, ConversionFollowsTheBufferContract) {
     EXPECT_EQ(pf::GetLastError(), pf::kWinInsufficientBuffer);
 }
 
+// A character that only partly fits fails the whole conversion: no half of a surrogate pair or of a
+// multi-byte sequence is passed off as the text.
+TEST_F(CodePageTest, CharacterCutByTheBufferEndFails) {
+    const char pair[] = "a\xF0\x9F\x98\x80";
+    TQWChar wide[3] = {0, 0, 0};
+    pf::SetLastError(0);
+    EXPECT_EQ(pf::MultiByteToWide(pf::kCodePageUtf8, 0, pair, 5, wide, 2), 0);
+    EXPECT_EQ(pf::GetLastError(), pf::kWinInsufficientBuffer);
+    EXPECT_EQ(pf::MultiByteToWide(pf::kCodePageUtf8, 0, pair, 5, wide, 3), 3);
+    const TQWChar euro[] = {TQWChar('a'), TQWChar(0x20AC)};
+    char narrow[3];
+    pf::SetLastError(0);
+    EXPECT_EQ(pf::WideToMultiByte(pf::kCodePageUtf8, 0, euro, 2, narrow, 3), 0);
+    EXPECT_EQ(pf::GetLastError(), pf::kWinInsufficientBuffer);
+    const TQWChar kanji[] = {TQWChar('a'), TQWChar(0x65E5)};
+    pf::SetLastError(0);
+    EXPECT_EQ(pf::WideToMultiByte(932, 0, kanji, 2, narrow, 2), 0);
+    EXPECT_EQ(pf::GetLastError(), pf::kWinInsufficientBuffer);
+}
+
 TEST_F(CodePageTest, DoubleBytePagesConvertAndStep) {
     ASSERT_TRUE(pf::SetAnsiCodePage(932));
     EXPECT_EQ(pf::AnsiCodePage(), 932u);

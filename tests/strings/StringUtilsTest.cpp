@@ -1,4 +1,6 @@
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "StringTestSupport.h"
 #include "core/ServiceAccessors.h"
@@ -131,6 +133,107 @@ TEST_F(StringUtilsTest, BufferAndAllocatingUtf8Forms) {
     EXPECT_EQ(walloc[0], TQWChar(0xD83D));
     delete[] walloc;
     EXPECT_EQ(ToWideStringFromUTF8(nullptr, &walloc, &n), 1);
+}
+
+// A buffer of `size` units followed by guard units that no conversion may touch.
+template <class C>
+class GuardedBuffer {
+  public:
+    static constexpr C kGuard = C(0x5A);
+    explicit GuardedBuffer(int32 size) : size_(size), units_(size_t(size) + 4, kGuard) {}
+    C* data() { return units_.data(); }
+    int32 size() const { return size_; }
+    bool GuardsIntact() const {
+        for (size_t i = size_t(size_); i < units_.size(); ++i)
+            if (units_[i] != kGuard) return false;
+        return true;
+    }
+    // Up to the first NUL, never reading past the guards.
+    std::basic_string<C> Text() const {
+        const std::basic_string<C> all(units_.begin(), units_.end());
+        return all.substr(0, all.find(C(0)));
+    }
+
+  private:
+    int32 size_;
+    std::vector<C> units_;
+};
+
+TEST_F(StringUtilsTest, Utf8BufferFormsWithRoomForTheTerminatorOnlyFail) {
+    GuardedBuffer<char> out(1);
+    EXPECT_EQ(ToUTF8FromWideString(W(u"\u00E9").data(), 1, out.data(), 1), 1);
+    EXPECT_TRUE(out.GuardsIntact());
+    EXPECT_EQ(out.Text(), "");
+    GuardedBuffer<TQWChar> wout(1);
+    EXPECT_EQ(ToWideStringFromUTF8("\xE2\x82\xAC"
+                                   "a",
+                                   4, wout.data(), 1),
+              1);
+    EXPECT_TRUE(wout.GuardsIntact());
+    EXPECT_EQ(wout.Text(), TQWString());
+    GuardedBuffer<TQWChar> terminated(1);
+    EXPECT_EQ(ToWideStringFromUTF8("a", terminated.data(), 1), 1);
+    EXPECT_TRUE(terminated.GuardsIntact());
+}
+
+// Every size from none to more than enough: success exactly when the text and its NUL fit, nothing written
+// past the size, and a failure leaves an empty text rather than a torn one.
+TEST_F(StringUtilsTest, Utf8BufferFormsStayInsideEverySize) {
+    const TQWString wide = W(u"a\u00E9\u20AC\U0001F600");
+    const std::string utf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
+    for (int32 size = 0; size <= int32(utf8.size()) + 2; ++size) {
+        SCOPED_TRACE(size);
+        GuardedBuffer<char> out(size);
+        const int32 r = ToUTF8FromWideString(wide.data(), int32(wide.size()), out.data(), size);
+        EXPECT_EQ(r, size > int32(utf8.size()) ? 0 : 1);
+        EXPECT_TRUE(out.GuardsIntact());
+        if (size > 0) {
+            EXPECT_EQ(out.Text(), r == 0 ? utf8 : "");
+        }
+    }
+    for (int32 size = 0; size <= int32(wide.size()) + 2; ++size) {
+        SCOPED_TRACE(size);
+        GuardedBuffer<TQWChar> out(size);
+        const int32 r = ToWideStringFromUTF8(utf8.data(), int32(utf8.size()), out.data(), size);
+        EXPECT_EQ(r, size > int32(wide.size()) ? 0 : 1);
+        EXPECT_TRUE(out.GuardsIntact());
+        if (size > 0) {
+            EXPECT_EQ(out.Text(), r == 0 ? wide : TQWString());
+        }
+    }
+}
+
+// The ANSI buffer forms count the NUL: units written, or 0 when the text does not fit, in a single- and a
+// double-byte page.
+TEST_F(StringUtilsTest, AnsiBufferFormsStayInsideEverySize) {
+    struct Case {
+        uInt32 codePage;
+        std::string ansi;
+        TQWString wide;
+    };
+    const Case cases[] = {{1252, "caf\xE9 \x80", W(u"caf\u00E9 \u20AC")},
+                          {932, "a\x93\xFA\x96{", W(u"a\u65E5\u672C")}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(tq::platform::SetAnsiCodePage(c.codePage));
+        const int32 wideFits = int32(c.wide.size()) + 1, ansiFits = int32(c.ansi.size()) + 1;
+        for (int32 size = 0; size <= ansiFits + 1; ++size) {
+            SCOPED_TRACE(testing::Message() << c.codePage << " size " << size);
+            GuardedBuffer<TQWChar> wout(size);
+            const int32 w = ConvertToUTF16(c.ansi.c_str(), wout.data(), size);
+            EXPECT_EQ(w, size >= wideFits ? wideFits : 0);
+            EXPECT_TRUE(wout.GuardsIntact());
+            if (w > 0) {
+                EXPECT_EQ(wout.Text(), c.wide);
+            }
+            GuardedBuffer<char> nout(size);
+            const int32 n = ConvertFromUTF16(c.wide.c_str(), nout.data(), size);
+            EXPECT_EQ(n, size >= ansiFits ? ansiFits : 0);
+            EXPECT_TRUE(nout.GuardsIntact());
+            if (n > 0) {
+                EXPECT_EQ(nout.Text(), c.ansi);
+            }
+        }
+    }
 }
 
 TEST_F(StringUtilsTest, LibraryFormsHandlesArraysAndBstrs) {

@@ -21,6 +21,15 @@ int32 Checked(int r) {
     return r;
 }
 
+// Wine can fill a buffer with the part of the text that fits and report success (a surrogate pair cut by
+// the buffer's end), so a full buffer only counts when the whole text measures that long.
+template <class Measure>
+int32 WholeTextOnly(int32 written, int32 dstCap, Measure measure) {
+    if (dstCap < 1 || written < dstCap || measure() == written) return written;
+    SetLastError(kWinInsufficientBuffer);
+    return 0;
+}
+
 }  // namespace
 
 uInt32 HostAnsiCodePage() {
@@ -36,8 +45,10 @@ uInt32 HostAnsiCodePage() {
 
 int32 MultiByteToWide(uInt32 codePage, uInt32 flags, const char* src, int32 srcLen, TQWChar* dst,
                       int32 dstCap) {
+    const UINT cp = Resolve(codePage);
     const DWORD f = (flags & kConvertStrict) ? MB_ERR_INVALID_CHARS : 0;
-    return Checked(::MultiByteToWideChar(Resolve(codePage), f, src, srcLen, dst, dstCap));
+    const int32 r = Checked(::MultiByteToWideChar(cp, f, src, srcLen, dst, dstCap));
+    return WholeTextOnly(r, dstCap, [&] { return ::MultiByteToWideChar(cp, f, src, srcLen, nullptr, 0); });
 }
 
 int32 WideToMultiByte(uInt32 codePage, uInt32 flags, const TQWChar* src, int32 srcLen, char* dst,
@@ -45,18 +56,22 @@ int32 WideToMultiByte(uInt32 codePage, uInt32 flags, const TQWChar* src, int32 s
     const UINT cp = Resolve(codePage);
     if (cp == CP_UTF8) {
         const DWORD f = (flags & kConvertStrict) ? WC_ERR_INVALID_CHARS : 0;
-        return Checked(::WideCharToMultiByte(cp, f, src, srcLen, dst, dstCap, nullptr, nullptr));
+        const int32 r = Checked(::WideCharToMultiByte(cp, f, src, srcLen, dst, dstCap, nullptr, nullptr));
+        return WholeTextOnly(r, dstCap, [&] {
+            return ::WideCharToMultiByte(cp, f, src, srcLen, nullptr, 0, nullptr, nullptr);
+        });
     }
     // No default character of our own: the code page's own one stands in unless the caller wants failure.
     BOOL usedDefault = FALSE;
     BOOL* probe = (flags & kConvertStrict) ? &usedDefault : nullptr;
-    const int r =
-        Checked(::WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, src, srcLen, dst, dstCap, nullptr, probe));
+    const DWORD f = WC_NO_BEST_FIT_CHARS;
+    const int32 r = Checked(::WideCharToMultiByte(cp, f, src, srcLen, dst, dstCap, nullptr, probe));
     if (r != 0 && usedDefault) {
         SetLastError(kWinNoUnicodeTranslation);
         return 0;
     }
-    return r;
+    return WholeTextOnly(
+        r, dstCap, [&] { return ::WideCharToMultiByte(cp, f, src, srcLen, nullptr, 0, nullptr, nullptr); });
 }
 
 TQWChar WideToUpper(TQWChar c) {

@@ -1,0 +1,278 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of every fuzz target into fuzz/corpus/<target>/.
+
+Each seed is an input laid out the way its target reads it. Run it again after changing a layout and commit
+the files; a file's name is a digest of its bytes, so unchanged seeds keep their names.
+"""
+import hashlib
+import os
+import shutil
+import struct
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def write(target, seeds):
+    folder = os.path.join(HERE, "corpus", target)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for seed in seeds:
+        name = hashlib.sha1(seed).hexdigest()[:16]
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(seed)
+
+
+# --- Formatting engine: data[0] places the split, data[1:split] feeds the arguments, the rest is the format.
+
+# Argument bytes in the order the harness takes them: long string, Pascal string, C string, substring
+# length, rectangle, typed value, then the 32/64-bit words and doubles the conversions read.
+FORMAT_ARGS = (
+    bytes([5]) + b"hello"
+    + bytes([5]) + b"world"
+    + b"CSTRING-" * 5 + b"1234567"
+    + bytes([3])
+    + struct.pack(">4h", 1, 2, 3, 4)
+    + struct.pack("<d", 1234.5678) + struct.pack("<d", -0.25) + bytes(16)
+    + struct.pack(">I", 42) + struct.pack(">I", 0xFFFFFFD6)
+    + struct.pack(">Q", 0x3FF8000000000000) + struct.pack(">Q", 1 << 40)
+)
+
+FORMATS = [
+    "%d", "%i", "%u", "%x", "%o", "%b", "%a", "%e", "%E", "%g", "%G", "%f", "%F",
+    "%c", "%2c", "%4c", "%5c", "%s", "%.3s", "%5.3s", "%-5.3s", "%p", "%lp", "%P", "%H", "%h", "%hd",
+    "%z", "%R", "%r", "%Q", "%q", "%%", "%", "%5d", "%05d", "%-5d|", "%lld", "%Id", "%ld", "%.2f", "%10.3e",
+    "%{iB}d", "%{iW}x", "%{iL}o", "%{iQ}b", "%{uB}u", "%{uW}d", "%{uL}x", "%{uQ}u",
+    "%{fS}f", "%{fD}e", "%{fX}g", "%{cS}f", "%{cD}e", "%{cX}g", "%{*}d", "%{xy}d", "%{iL}",
+    "%,;%.2f%;%.2f", "%.;%f", "%\\2C;%f",
+    "%2$s %1$s", "%1$d %2$f %3$s", "%1$d %1$x", "%10$d", "%11$d", "%1$d %s", "%1$d %1$f",
+    "a\\nb", "\\41\\q\\s\\t\\b\\f\\r\\\\\\%", "\\0A\\A\\FF\\", "%X", "%n", "%I64d", "%-08.3f|%+d",
+    "x=%d y=%5.1f name=%s rect=%R pt=%Q",
+]
+
+
+def format_engine():
+    seeds = []
+    for fmt in FORMATS:
+        text = fmt.encode("latin-1")
+        seeds.append(bytes([len(FORMAT_ARGS)]) + FORMAT_ARGS + text)
+    # A double-byte character whose second byte is '%' or '\' in the format.
+    seeds.append(bytes([len(FORMAT_ARGS)]) + FORMAT_ARGS + b"\x81\x25d\x81\x5c")
+    return seeds
+
+
+FORMAT_DICT = sorted({
+    *["%" + c for c in "diuxobaeEgGfFcspPHhzRrQq%"],
+    "{iB}", "{iW}", "{iL}", "{iQ}", "{uB}", "{uW}", "{uL}", "{uQ}", "{fS}", "{fD}", "{fX}", "{cS}", "{cD}",
+    "{cX}", "{*}", "%1$", "%2$", "%10$", "%;", "%,;", "%.;", "ll", "I", "l", ".3", "05", "-", "\\n", "\\A",
+    "\\0A", "\\s", "\\t", "\\41", "\\\\",
+})
+
+
+# --- Number text: the whole input is a real-number text; bytes 0-2 also steer the integer reader and the
+# first 36 bytes the renderer.
+
+NUMBER_TEXTS = [
+    "0", "-0", "+0", "7", "123", "-42", "+42", "00012", "1.5", ".5", "5.", "-.05", "123.45", "1,5",
+    "1e10", "1E-10", "-1.25e+300", "2.5E-320", "1e5000", "-1e-5000", "1e", "1e+", ".", "-", "+", "e5",
+    "123456789012345678901234567890", "0.000000000000000000001234567890123456789",
+    "1 000", "- 5", "+ 0.5", "Inf", "-inf", "INF", "NaN", "nan", "-NaN", "Infinity", "1.7976931348623157e308",
+    "4.9406564584124654e-324", "9007199254740993", "0x1F", "1_0", "12abc",
+]
+
+# (type byte, base byte) for the integer reader: type 1 + b % 8, base 2 + b % 35.
+INTEGER_TEXTS = [
+    (2, 8, "255"), (2, 8, "-2147483648"), (2, 8, "2147483648"), (3, 8, "-9223372036854775808"),
+    (3, 8, "99999999999999999999"), (6, 14, "FFFFFFFF"), (7, 14, "ffffffffffffffff"), (2, 0, "1011"),
+    (2, 6, "777"), (0, 8, "-129"), (4, 8, "65536"), (2, 34, "zz"), (2, 8, "  12"), (2, 8, "+7x"),
+]
+
+# Renderer: 32-byte value, 16-bit format code, type (low 4 bits; bit 4 asks for the exponent), buffer size.
+RENDER_VALUES = {
+    1: struct.pack("<b", -100), 2: struct.pack("<h", -30000), 3: struct.pack("<i", -2000000000),
+    4: struct.pack("<q", -(1 << 62)), 5: struct.pack("<B", 200), 6: struct.pack("<H", 60000),
+    7: struct.pack("<I", 4000000000), 8: struct.pack("<Q", (1 << 64) - 1), 9: struct.pack("<f", 3.25),
+    10: struct.pack("<d", -1234.5678e-3),
+    11: (0xC000000000000000).to_bytes(8, "little") + (0x4000).to_bytes(2, "little"),
+    12: struct.pack("<ff", 1.5, -2.5), 13: struct.pack("<dd", 1e300, -1e-300),
+    14: (0x8000000000000000).to_bytes(8, "little") + (0x3FFF).to_bytes(2, "little") + bytes(6)
+    + (0x8000000000000000).to_bytes(8, "little") + (0xBFFF).to_bytes(2, "little"),
+}
+RENDER_CODES = [64, 65, 66, 67, 68, 0, -6, -63, 1, 7, 17, 63, 100, 103, 131, 134, 200, 512, -97]
+
+
+def number_text():
+    seeds = [t.encode() for t in NUMBER_TEXTS]
+    seeds += [bytes([t, b, 0]) + s.encode() for t, b, s in INTEGER_TEXTS]
+    seeds += [bytes([t, b, 3]) + s.encode() for t, b, s in INTEGER_TEXTS[:4]]
+    for i, (type_code, value) in enumerate(sorted(RENDER_VALUES.items())):
+        for j, code in enumerate(RENDER_CODES):
+            if (i + j) % 3:
+                continue  # every type and every code, not every pair
+            value32 = value.ljust(32, b"\0")
+            flags = type_code | (16 if code >= 100 else 0)
+            seeds.append(value32 + struct.pack("<h", code) + bytes([flags, 40 if j % 2 else 7]))
+    seeds.append(bytes(32) + struct.pack("<h", 64) + bytes([12, 30]))  # complex type with value zero
+    return seeds
+
+
+NUMBER_DICT = ["Inf", "NaN", "e+", "E-", "e", ".", ",", "-", "+", "0x", "1e308", "1e-324", "999999999999999999"]
+
+
+# --- Command lines, GUID texts.
+
+COMMAND_LINES = [
+    "", "prog", "a b c", "  leading and trailing  ", "tab\tseparated\targs", '"quoted arg" plain',
+    '"unterminated quote', '""', '"" ""', '"a"b c', 'a"b"c', '-pref "/tmp/with space/prefs.ini" -- user args',
+    "--", "-pref", "\"\t\"", "a  \t  b", "x" * 300, "caf\xe9 \xe2\x82\xac",
+]
+
+GUIDS = [
+    "00000000-0000-0000-0000-000000000000", "ffffffff-ffff-ffff-ffff-ffffffffffff",
+    "6B29FC40-CA47-1067-B31D-00DD010662DA", "6b29fc40-ca47-1067-b31d-00dd010662da",
+    "6b29FC40-ca47-1067-B31d-00dd010662DA", "{6b29fc40-ca47-1067-b31d-00dd010662da}",
+    "6b29fc40ca471067b31d00dd010662da", "6b29fc40-ca47-1067-b31d-00dd010662d", "6b29fc40-ca47-1067-b31d-00dd010662daa",
+    "6b29fc40-ca47-1067-b31d_00dd010662da", "6b29fc4g-ca47-1067-b31d-00dd010662da", "",
+]
+
+
+# --- UTF-8 stepping: the whole input is the text; an odd first byte walks it in code page 932 too.
+
+UTF8_TEXTS = [
+    b"a", b"ascii only text", "é".encode(), "€".encode(), "😀".encode(), "aé€😀".encode(),
+    "日本語のテキスト".encode(), b"\xf8\x88\x80\x80\x80", b"\xfc\x84\x80\x80\x80\x80",  # five and six bytes
+    b"\xc0\x80", b"\xe0\x80\x80", b"\xf0\x80\x80\x80",  # overlong
+    b"\xed\xa0\x80", b"\xed\xbf\xbf", b"\xf4\x90\x80\x80", b"\xef\xbf\xbf", b"\xf4\x8f\xbf\xbf",
+    b"\xc3", b"\xe2\x82", b"\xf0\x9f\x98", b"\x80", b"\xbf\x80", b"\xfe\xff", b"a\xc3\xa9\xe2",
+]
+
+
+def sjis_lead_bytes():
+    return [b for b in range(0x81, 0xA0)] + [b for b in range(0xE0, 0xFD)]
+
+
+def utf8_stepping():
+    seeds = [(b"\x01" if i % 2 else b"") + t for i, t in enumerate(UTF8_TEXTS)]
+    seeds.append(b"\x01" + b"".join(bytes([b, 0x40]) for b in sjis_lead_bytes()))
+    seeds.append(b"\x01" + b"".join(bytes([b]) for b in sjis_lead_bytes()))  # each lead before another lead
+    seeds.append(b"\x01a\x82")  # a lead byte just before the end
+    return seeds
+
+
+# --- Numeric conversion: from-type, to-type, then 20 bytes of value (an extended value in the first ten).
+
+NUMERIC_VALUES = {
+    1: struct.pack("<b", -5), 3: struct.pack("<i", 123456), 4: struct.pack("<q", -(1 << 53) - 1),
+    7: struct.pack("<I", 0xFFFFFFFF), 8: struct.pack("<Q", 1 << 63), 9: struct.pack("<f", -1.5e-40),
+    10: struct.pack("<d", 1e308), 11: (0x8000000000000000).to_bytes(8, "little") + (0x3FFF).to_bytes(2, "little"),
+    12: struct.pack("<ff", 1.0, -1.0), 13: struct.pack("<dd", float("inf"), float("nan")),
+    14: (0xC000000000000001).to_bytes(8, "little") + (0x7FFF).to_bytes(2, "little") + bytes(10),
+}
+EXTENDED_SPECIALS = [
+    bytes(10), (1).to_bytes(8, "little") + bytes(2),  # zero, smallest subnormal
+    (0x8000000000000000).to_bytes(8, "little") + (0x7FFF).to_bytes(2, "little"),  # infinity
+    (0xC000000000000000).to_bytes(8, "little") + (0xFFFF).to_bytes(2, "little"),  # negative NaN
+    (0x4000000000000000).to_bytes(8, "little") + (0x4000).to_bytes(2, "little"),  # unnormal
+]
+
+
+def numeric_convert():
+    seeds = []
+    types = sorted(NUMERIC_VALUES)
+    for i, src in enumerate(types):
+        for dst in (types[(i + 1) % len(types)], types[(i + 5) % len(types)], 10, 11):
+            seeds.append(bytes([src, dst]) + NUMERIC_VALUES[src].ljust(20, b"\0"))
+    seeds += [bytes([11, 10]) + v.ljust(20, b"\0") for v in EXTENDED_SPECIALS]
+    seeds.append(bytes([0xFF, 0x20]) + bytes(20))  # codes outside the types
+    return seeds
+
+
+# --- String utilities: control byte, then text, pattern and replacement separated by 0xFF.
+
+def fields(control, text, pattern=b"", replacement=b""):
+    return bytes([control]) + text + b"\xff" + pattern + b"\xff" + replacement
+
+
+def string_utils():
+    return [
+        fields(3, b"a,b,,c,", b",", b";"),
+        fields(1, b"  \tpadded text\t  ", b" "),
+        fields(2, b"one two  three", b" ", b"_"),
+        fields(3, b"code /* block */ more /* open", b"/*", b"*/"),
+        fields(0, b"value = 1 // note\r\nnext ; other\n", b"//", b""),
+        fields(4, b"aaaa", b"aa", b"b"),
+        fields(5, b"find me, find me", b"find", b"lose"),
+        fields(7, "Grüße, 日本, 😀".encode(), ", ".encode(), b"|"),
+        fields(3, b'"quoted"', b'"', b"'"),
+        fields(200, b"x" * 64, b"x", b""),
+        fields(3, b"\xc3\x28 \xed\xa0\x80 \xf0\x9f", b"\xc3", b"?"),
+        fields(3, b"PStr split at char", b" ", b"PStr"),
+    ]
+
+
+# --- Buffer converters: code-page choice, output-size choice, flags, then the text (also read as UTF-16LE).
+
+CODE_PAGES = [1252, 932, 936, 949, 950, 1251, 1250, 65001]
+# Around the size that just fits: exactly, one short, three short; and small absolute sizes.
+SIZE_CHOICES = [0x80, 0x81, 0x83, 0x00, 0x01, 0x02, 0x05]
+DOUBLE_BYTE_LEADS = {932: sjis_lead_bytes(), 936: range(0x81, 0xFF), 949: range(0x81, 0xFF), 950: range(0x81, 0xFF)}
+
+
+def utf16(text):
+    return text.encode("utf-16-le", "surrogatepass")
+
+
+def text_converters():
+    seeds = []
+    texts = [
+        b"", b"a", "é".encode(), "€a".encode(), "😀".encode(), "aé€😀".encode(), b"\xc3", b"\xed\xa0\x80",
+        b"\xf4\x90\x80\x80", b"a\0b", utf16("é"), utf16("€a"), utf16("😀"), utf16("\ud800x"), utf16("\udc00"),
+        utf16("日本語"), b"caf\xe9 \x80\x81\x8d\x8f\x90\x9d", bytes(range(0x80, 0x100)),
+    ]
+    for i, text in enumerate(texts):
+        for j, size in enumerate(SIZE_CHOICES):
+            if (i + j) % 2:
+                continue
+            seeds.append(bytes([(i + j) % len(CODE_PAGES), size, i & 1]) + text)
+    # Every double-byte page's lead bytes, each with a trail byte, and one lone lead byte at the end.
+    for page, leads in DOUBLE_BYTE_LEADS.items():
+        index = CODE_PAGES.index(page)
+        pairs = b"".join(bytes([b, 0xA1 if page != 932 else 0x40]) for b in leads)
+        seeds.append(bytes([index, 0x80, 0]) + pairs)
+        seeds.append(bytes([index, 0x81, 1]) + pairs + bytes([leads[0]]))
+    return seeds
+
+
+TARGETS = {
+    "fuzz_format_engine": format_engine,
+    "fuzz_number_text": number_text,
+    "fuzz_command_line": lambda: [line.encode("latin-1") for line in COMMAND_LINES],
+    "fuzz_guid_text": lambda: [g.encode() for g in GUIDS],
+    "fuzz_utf8_stepping": utf8_stepping,
+    "fuzz_numeric_convert": numeric_convert,
+    "fuzz_string_utils": string_utils,
+    "fuzz_text_converters": text_converters,
+}
+
+DICTIONARIES = {"fuzz_format_engine": FORMAT_DICT, "fuzz_number_text": NUMBER_DICT}
+
+
+def dictionary_line(token):
+    escaped = "".join(c if 32 <= ord(c) < 127 and c not in '"\\' else "\\x%02X" % ord(c) for c in token)
+    return '"%s"\n' % escaped
+
+
+def main():
+    missing = set(os.path.splitext(f)[0] for f in os.listdir(HERE) if f.endswith(".cpp")) - set(TARGETS)
+    if missing:
+        sys.exit("no seeds for " + ", ".join(sorted(missing)))
+    for target, make in TARGETS.items():
+        write(target, make())
+    os.makedirs(os.path.join(HERE, "dict"), exist_ok=True)
+    for target, tokens in DICTIONARIES.items():
+        with open(os.path.join(HERE, "dict", target + ".dict"), "w") as f:
+            f.writelines(dictionary_line(t) for t in tokens)
+
+
+if __name__ == "__main__":
+    main()
