@@ -578,10 +578,9 @@ void RenderEngineering(const Request& r, int32 p, bool si, TextOut& out) {
 }
 
 void RenderComplex(const Request& r, TextOut& out, bool polar) {
-    static const uChar kZero[32] = {};
     const int32 partType = r.type - 3;
-    const uChar* re = r.value ? r.value : kZero;
-    const uChar* im = r.value ? r.value + PartSize(partType) : kZero;
+    const uChar* re = r.value;
+    const uChar* im = r.value + PartSize(partType);
     Request a = r, b = r;
     a.type = b.type = partType;
     a.value = re;
@@ -739,7 +738,11 @@ int32 NumToAnyString(const void* value, int32 type, const int16* code, uChar* bu
     if (!buf || size <= 0 || !code) return 0;
     Request r{static_cast<const uChar*>(value), type & 0xF, *code, decimalPoint, exponent};
     TextOut out(buf, size);
-    if (!r.value && NumClass(r.type) != kClassComplex) return out.Finish();
+    // A complex value that is not there reads as zero, in one fixed spelling whatever the code.
+    if (!r.value) {
+        if (NumClass(r.type) == kClassComplex) out.Put("0 + 0i");
+        return out.Finish();
+    }
     RenderValue(r, out);
     return out.Finish();
 }

@@ -8,12 +8,6 @@
 
 namespace {
 
-// Identifies the calling thread cheaply; only compared, never dereferenced.
-const void* SelfToken() {
-    thread_local char token;
-    return &token;
-}
-
 bool Verified(ThMutex m, const char* message) {
     if (m->verifier == tq::kMutexVerifier) return true;
     TQ_REPORT(kDbgBroken, message);
@@ -21,8 +15,9 @@ bool Verified(ThMutex m, const char* message) {
 }
 
 // A brief spin before queueing keeps short critical sections out of the kernel. Only the -1 -> 0 step is
-// tried, which is the increment from -1 that makes the caller owner; once anyone waits the counter never
-// reads -1, so a spinner cannot overtake a queued waiter.
+// tried: it is exactly the increment that finds -1 and makes the caller owner, so a spinner takes nothing
+// the plain count would not give it. Once anyone waits the counter never reads -1, so a spinner cannot
+// overtake a queued waiter.
 constexpr int kSpinTries = 256;
 
 bool SpinAcquire(ThMutex m) {
@@ -50,7 +45,7 @@ IServiceObject* tq::ThMutexService() {
 TqErr ThMutexCreate(ThMutex* mutex, const char*) {
     if (!mutex) return kErrArgument;
     *mutex = nullptr;
-    auto* rec = new (std::nothrow) ThMutexRecord{{-1}, nullptr, tq::kMutexVerifier, {nullptr}};
+    auto* rec = new (std::nothrow) ThMutexRecord{{-1}, nullptr, tq::kMutexVerifier};
     if (!rec) return kErrMemoryFull;
     if (ThEventCreate(&rec->event, 0, 0) != kErrNone) {
         delete rec;
@@ -62,23 +57,15 @@ TqErr ThMutexCreate(ThMutex* mutex, const char*) {
 
 void ThMutexAcquire(ThMutex m) {
     if (!m || !Verified(m, "bad mutex verifier in ThMutexAcquire")) return;
-    const void* self = SelfToken();
-    // Waiting here would never end: the caller is the one that must release.
-    if (m->owner.load(std::memory_order_relaxed) == self) {
-        TQ_REPORT(kDbgBroken, "ThMutexAcquire: the calling thread already holds this mutex");
-        return;
-    }
+    // Not recursive: a holder that acquires again queues behind itself and waits until some release
+    // hands the mutex on.
     if (!SpinAcquire(m) && m->counter.fetch_add(1) != -1) ThEventWait(m->event);
-    m->owner.store(self, std::memory_order_relaxed);
 }
 
 void ThMutexRelease(ThMutex m) {
     if (!m || !Verified(m, "bad mutex verifier in ThMutexRelease")) return;
-    if (m->counter.load(std::memory_order_relaxed) == -1) {
-        TQ_REPORT(kDbgBroken, "ThMutexRelease: the mutex is not held");
-        return;
-    }
-    m->owner.store(nullptr, std::memory_order_relaxed);
+    // Any release counts, whoever calls it: a new value other than -1 passes the mutex to one waiter, or
+    // leaves the event signalled for the next one to acquire.
     if (m->counter.fetch_sub(1) != 0) ThEventSignal(m->event);
 }
 

@@ -25,8 +25,6 @@ struct ThMutexRecord {
     std::atomic<int32> counter;
     ThEvent event;
     int32 verifier;
-    // The owning thread's token, kept only to report a thread acquiring a mutex it already holds.
-    std::atomic<const void*> owner;
 };
 
 namespace tq::platform {

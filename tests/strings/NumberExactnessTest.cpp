@@ -1,4 +1,4 @@
-// Digits and scanning checked against the C library over many random values of each width.
+// Digits and scanning checked by exact integer arithmetic over many random values of each width.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "strings/DecimalDigits.h"
+#include "strings/ExactDecimal.h"
 #include "tqcore/strings.h"
 
 namespace {
@@ -20,24 +21,6 @@ constexpr int kValues = 1000000;
 // a million are drawn within 2^+-1000 and a smaller sample across the full range.
 constexpr int kFullRangeExtended = 20000;
 
-bool HaveReferenceLibrary() {
-#if defined(__GLIBC__)
-    return true;
-#else
-    return false;
-#endif
-}
-
-// Splits "d.ddde+XX" / "d.dddE+X" into digits and exponent so both spellings compare.
-std::string Canonical(const char* text) {
-    std::string digits;
-    const char* p = text;
-    if (*p == '-') digits += *p++;
-    for (; *p && *p != 'e' && *p != 'E'; ++p)
-        if (*p != '.') digits += *p;
-    return digits + "e" + std::to_string(std::atoi(p + 1));
-}
-
 double RandomDouble(std::mt19937_64& rng) {
     for (;;) {
         const uInt64 bits = rng();
@@ -45,6 +28,13 @@ double RandomDouble(std::mt19937_64& rng) {
         std::memcpy(&d, &bits, 8);
         if (std::isfinite(d)) return d;
     }
+}
+
+template <class Real>
+bool ReadsAsNearest(Real ours, const exact::Decimal& text, const exact::Format& format) {
+    const exact::Binary r = exact::Decompose(ours);
+    return r.negative == text.negative &&
+           exact::NearestBinary(r, std::isinf(ours), text.digits, text.exp10, format);
 }
 
 long double RandomExtended(std::mt19937_64& rng, bool fullRange) {
@@ -59,70 +49,121 @@ long double RandomExtended(std::mt19937_64& rng, bool fullRange) {
     }
 }
 
-TEST(NumberExactness, DoubleDigitsMatchLibrary) {
-    if (!HaveReferenceLibrary()) GTEST_SKIP() << "the reference printf is glibc's";
+// Our n-digit scientific text of x is the correctly rounded one.
+::testing::AssertionResult NearestDigits(const exact::Binary& x, const std::string& ours, int n) {
+    const auto d = exact::Parse(ours);
+    if (!d) return ::testing::AssertionFailure() << "unreadable " << ours;
+    uInt64 power = 1;
+    for (int i = 1; i < n; ++i) power *= 10;
+    if (d->count != n || d->fraction != n - 1 || d->digits < power || d->negative != x.negative)
+        return ::testing::AssertionFailure() << ours << " is not a signed " << n << "-digit number";
+    if (!exact::NearestDecimal(x, d->digits, d->exp10, d->digits == power))
+        return ::testing::AssertionFailure() << ours << " is not the nearest " << n << "-digit value";
+    return ::testing::AssertionSuccess();
+}
+
+// The exact reference itself: it takes the nearest text and the even one of a tie, and refuses the
+// neighbours.
+TEST(NumberExactness, ReferenceTellsNearestFromNeighbours) {
+    EXPECT_TRUE(NearestDigits(exact::Decompose(2.5), "2E+0", 1));
+    EXPECT_FALSE(NearestDigits(exact::Decompose(2.5), "3E+0", 1));
+    EXPECT_TRUE(NearestDigits(exact::Decompose(3.5), "4E+0", 1));
+    EXPECT_TRUE(NearestDigits(exact::Decompose(9.96), "1.0E+1", 2));
+    EXPECT_FALSE(NearestDigits(exact::Decompose(9.96), "9.9E+0", 2));
+    EXPECT_FALSE(NearestDigits(exact::Decompose(9.96), "10E+0", 2));
+    EXPECT_FALSE(NearestDigits(exact::Decompose(9.7), "1E+1", 2));
+    EXPECT_TRUE(NearestDigits(exact::Decompose(-0.1), "-1.00000000000000006E-1", 18));
+    EXPECT_FALSE(NearestDigits(exact::Decompose(-0.1), "-1.00000000000000005E-1", 18));
+    EXPECT_FALSE(NearestDigits(exact::Decompose(0.1), "-1E-1", 1));
+
+    const auto reads = [](double r, const char* text) {
+        return ReadsAsNearest(r, *exact::Parse(text), exact::kDouble);
+    };
+    EXPECT_TRUE(reads(1e23, "1e23"));
+    EXPECT_FALSE(reads(std::nextafter(1e23, 2e23), "1e23"));
+    EXPECT_TRUE(reads(9007199254740992.0, "9007199254740993"));  // a tie between 2^53 and 2^53 + 2
+    EXPECT_FALSE(reads(9007199254740994.0, "9007199254740993"));
+    EXPECT_TRUE(reads(DBL_MAX, "1.7976931348623158e308"));
+    EXPECT_TRUE(reads(HUGE_VAL, "1.7976931348623159e308"));
+    EXPECT_FALSE(reads(HUGE_VAL, "1.7976931348623158e308"));
+    EXPECT_TRUE(reads(0.0, "2.4703282292062327e-324"));
+    EXPECT_TRUE(reads(4.9406564584124654e-324, "2.4703282292062328e-324"));
+    EXPECT_FALSE(reads(-0.0, "0"));
+    const auto readsL = [](long double r, const char* text) {
+        return ReadsAsNearest(r, *exact::Parse(text), exact::kExtended);
+    };
+    EXPECT_TRUE(readsL(0.1L, "0.1"));
+    EXPECT_FALSE(readsL(std::nextafter(0.1L, 1.0L), "0.1"));
+    EXPECT_FALSE(readsL(std::nextafter(0.1L, 0.0L), "0.1"));
+    EXPECT_TRUE(readsL(1.0L, "1"));
+    EXPECT_FALSE(readsL(std::nextafter(1.0L, 0.0L), "1"));
+}
+
+TEST(NumberExactness, DoubleDigitsAreCorrectlyRounded) {
     std::mt19937_64 rng(1);
-    char ours[64], ref[64];
+    char ours[64];
     for (int i = 0; i < kValues; ++i) {
         const double d = RandomDouble(rng);
         const int16 n = int16(1 + i % 17);
         NumToAnyString(&d, 10, &n, reinterpret_cast<uChar*>(ours), sizeof ours, '.', nullptr);
-        std::snprintf(ref, sizeof ref, "%.*e", n - 1, d);
         if (d == 0) continue;  // zero renders unsigned
-        ASSERT_EQ(Canonical(ours), Canonical(ref)) << "value " << ref << " digits " << n;
+        ASSERT_TRUE(NearestDigits(exact::Decompose(d), ours, n)) << std::hexfloat << d;
     }
 }
 
-TEST(NumberExactness, ExtendedDigitsMatchLibrary) {
-    if (!HaveReferenceLibrary()) GTEST_SKIP() << "the reference printf is glibc's";
+TEST(NumberExactness, ExtendedDigitsAreCorrectlyRounded) {
     std::mt19937_64 rng(2);
-    char ours[64], ref[64];
+    char ours[64];
     for (int i = 0; i < kValues + kFullRangeExtended; ++i) {
         const long double x = RandomExtended(rng, i >= kValues);
         const int16 n = int16(1 + i % 17);
         NumToAnyString(&x, 11, &n, reinterpret_cast<uChar*>(ours), sizeof ours, '.', nullptr);
-        std::snprintf(ref, sizeof ref, "%.*Le", n - 1, x);
         if (std::fabs(x) < 1e-4915L) continue;  // written as zero on purpose
-        ASSERT_EQ(Canonical(ours), Canonical(ref)) << "value " << ref << " digits " << n;
+        ASSERT_TRUE(NearestDigits(exact::Decompose(x), ours, n)) << std::hexfloat << x;
     }
 }
 
-TEST(NumberExactness, FixedDigitsMatchLibrary) {
-    if (!HaveReferenceLibrary()) GTEST_SKIP() << "the reference printf is glibc's";
+TEST(NumberExactness, FixedDigitsAreCorrectlyRounded) {
     std::mt19937_64 rng(3);
     std::uniform_real_distribution<double> mant(1.0, 10.0);
-    char ours[128], ref[128];
+    char ours[128];
     for (int i = 0; i < kValues / 4; ++i) {
         const int d = i % 8;
         const double v = std::ldexp(RandomDouble(rng) < 0 ? -mant(rng) : mant(rng), int(rng() % 40) - 20);
         const int16 code = int16(-d);
         NumToAnyString(&v, 10, &code, reinterpret_cast<uChar*>(ours), sizeof ours, '.', nullptr);
-        std::snprintf(ref, sizeof ref, "%.*f", d, v);
-        const bool rounded_to_zero = std::strspn(ref, "-0.") == std::strlen(ref);
-        ASSERT_STREQ(ours, rounded_to_zero && ref[0] == '-' ? ref + 1 : ref) << v;
+        const auto text = exact::Parse(ours);
+        ASSERT_TRUE(text && text->fraction == d && !text->padded &&
+                    (d > 0) == (std::strchr(ours, '.') != nullptr))
+            << ours << " is not a plain number with " << d << " decimals";
+        // A value that rounds to zero loses its sign.
+        ASSERT_EQ(text->negative, v < 0 && text->digits != 0) << ours << " for " << v;
+        ASSERT_TRUE(exact::NearestDecimal(exact::Decompose(v), text->digits, -d, false))
+            << ours << " for " << v;
     }
 }
 
+// The texts are every width's rounding of random values; each must read as the value nearest to it.
 TEST(NumberExactness, ScanningRoundsCorrectly) {
-    if (!HaveReferenceLibrary()) GTEST_SKIP() << "the reference strtod is glibc's";
     std::mt19937_64 rng(4);
     char text[64];
     PackedDecimalReal p;
     for (int i = 0; i < 2 * kValues + kFullRangeExtended; ++i) {
         const bool extended = i & 1 || i >= 2 * kValues;
         const int n = 1 + int(rng() % 17);
-        if (extended)
-            std::snprintf(text, sizeof text, "%.*Le", n - 1, RandomExtended(rng, i >= 2 * kValues));
-        else
-            std::snprintf(text, sizeof text, "%.*e", n - 1, RandomDouble(rng));
+        const auto written =
+            extended ? std::to_chars(text, text + sizeof text - 1, RandomExtended(rng, i >= 2 * kValues),
+                                     std::chars_format::scientific, n - 1)
+                     : std::to_chars(text, text + sizeof text - 1, RandomDouble(rng),
+                                     std::chars_format::scientific, n - 1);
+        *written.ptr = 0;
+        const auto exact = exact::Parse(text);
+        ASSERT_TRUE(exact) << text;
         ASSERT_EQ(StringToPacked(reinterpret_cast<const uChar*>(text), int32(std::strlen(text)), &p, '.'), 1);
-        if (extended) {
-            const long double ours = tq::numtext::PackedToExtended(p);
-            const long double ref = std::strtold(text, nullptr);
-            ASSERT_EQ(std::memcmp(&ours, &ref, 10), 0) << text;
-        } else {
-            ASSERT_EQ(tq::numtext::PackedToDouble(p), std::strtod(text, nullptr)) << text;
-        }
+        const bool nearest = extended
+                                 ? ReadsAsNearest(tq::numtext::PackedToExtended(p), *exact, exact::kExtended)
+                                 : ReadsAsNearest(tq::numtext::PackedToDouble(p), *exact, exact::kDouble);
+        ASSERT_TRUE(nearest) << text;
     }
 }
 

@@ -127,9 +127,17 @@ TEST_F(NumberText, ComplexAndCodesWithoutText) {
     code = -99;  // polar, parameter 1: scientific with one digit
     NumToAnyString(cp, 12, &code, buf, sizeof buf, '.', nullptr);
     EXPECT_STREQ(reinterpret_cast<char*>(buf), "5E+0 arg 9E-1");
+    // A missing complex value has one spelling, not a zero under the code.
+    for (const int16 absent : {int16(-2), int16(3), int16(64), int16(-99), int16(102)}) {
+        code = absent;
+        for (const int32 type : {12, 13, 14}) {
+            EXPECT_EQ(NumToAnyString(nullptr, type, &code, buf, sizeof buf, '.', nullptr), 6) << code;
+            EXPECT_STREQ(reinterpret_cast<char*>(buf), "0 + 0i") << code << " type " << type;
+        }
+    }
     code = -2;
-    NumToAnyString(nullptr, 13, &code, buf, sizeof buf, '.', nullptr);
-    EXPECT_STREQ(reinterpret_cast<char*>(buf), "0.00 +0.00 i");
+    EXPECT_EQ(NumToAnyString(nullptr, 10, &code, buf, sizeof buf, '.', nullptr), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(buf), "");
     EXPECT_EQ(Render<double>(1.0, 10, 250), "");
     EXPECT_EQ(Render<double>(1.0, 10, 600), "");
     EXPECT_EQ(Render<double>(1.0, 10, -80), "");
