@@ -64,6 +64,71 @@ void BM_Strcasecmp(benchmark::State& state) {
 }
 BENCHMARK(BM_Strcasecmp);
 
+// Short strings as callers mostly have them: 64 bytes differing near the end, and 64 letters that differ in
+// case at every byte.
+constexpr size_t kShort = 64;
+
+std::string Letters(size_t n, bool flip) {
+    std::string s(n, 'a');
+    for (size_t i = 0; i < n; ++i) {
+        const char c = char('a' + i % 26);
+        s[i] = (i % 2 == 0) != flip ? c : char(c - 'a' + 'A');
+    }
+    return s;
+}
+
+void BM_LStrCmp64(benchmark::State& state) {
+    const std::string a = Sentence(kShort, false);
+    std::string b = a;
+    b[60] = 'X';
+    Held ha(a), hb(b);
+    for (auto _ : state) benchmark::DoNotOptimize(LStrCmp(*ha.h, *hb.h));
+}
+BENCHMARK(BM_LStrCmp64);
+
+void BM_StdStringCompare64(benchmark::State& state) {
+    const std::string a = Sentence(kShort, false);
+    std::string b = a;
+    b[60] = 'X';
+    for (auto _ : state) benchmark::DoNotOptimize(a.compare(b));
+}
+BENCHMARK(BM_StdStringCompare64);
+
+void BM_LStrCaseCmp64(benchmark::State& state) {
+    Held ha(Letters(kShort, false)), hb(Letters(kShort, true));
+    for (auto _ : state) benchmark::DoNotOptimize(LStrCaseCmp(*ha.h, *hb.h));
+}
+BENCHMARK(BM_LStrCaseCmp64);
+
+void BM_Strcasecmp64(benchmark::State& state) {
+    const std::string a = Letters(kShort, false), b = Letters(kShort, true);
+    for (auto _ : state) benchmark::DoNotOptimize(strcasecmp(a.c_str(), b.c_str()));
+}
+BENCHMARK(BM_Strcasecmp64);
+
+// One string grown by many small appends, as a log or a report is built.
+constexpr int kSmallAppends = 100000;
+
+void BM_LStrCatEfficient8(benchmark::State& state) {
+    Held piece("8 bytes!");
+    for (auto _ : state) {
+        Held h("x");
+        for (int i = 0; i < kSmallAppends; ++i) LStrCatEfficient(h.h, *piece.h);
+        benchmark::DoNotOptimize((*h.h)->cnt);
+    }
+}
+BENCHMARK(BM_LStrCatEfficient8)->Unit(benchmark::kMicrosecond);
+
+void BM_StdStringAppend8(benchmark::State& state) {
+    const std::string piece = "8 bytes!";
+    for (auto _ : state) {
+        std::string s = "x";
+        for (int i = 0; i < kSmallAppends; ++i) s.append(piece);
+        benchmark::DoNotOptimize(s.size());
+    }
+}
+BENCHMARK(BM_StdStringAppend8)->Unit(benchmark::kMicrosecond);
+
 constexpr int kAppends = 1000000;
 const char* const kPieces[] = {"alpha", "be", "gamma-ray", "d", "epsilon", "zeta!", "eta", "theta12"};
 

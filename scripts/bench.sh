@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Builds the benchmarks against the shared library, runs every one of them in alternating rounds and prints
+# one table of ratios (ours / peer, median over the rounds; below 1 means the library is faster).
+# Usage: bench.sh [rounds]   (default 5). TQCORE_BENCH_FILTER restricts the run to benchmarks matching a
+# regular expression; TQCORE_BENCH_MIN_TIME sets each round's minimum time in seconds (default 0.2).
+source "$(dirname "$0")/common.sh"
+rounds=${1:-5}
+dir=$top/build/bench
+"$top/scripts/deps.sh" bench
+build_tree "$dir" -DCMAKE_BUILD_TYPE=Release -DTQCORE_BENCH=ON -DTQCORE_TESTS=OFF >/dev/null
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+for program in "$dir"/bench/bench_*; do
+  [ -x "$program" ] || continue
+  name=${program##*/}
+  echo "running $name" >&2
+  "$program" --benchmark_repetitions="$rounds" --benchmark_enable_random_interleaving=true \
+    --benchmark_min_time="${TQCORE_BENCH_MIN_TIME:-0.2}" --benchmark_filter="${TQCORE_BENCH_FILTER:-.}" \
+    --benchmark_out="$out/$name.json" --benchmark_out_format=json >/dev/null
+done
+
+# program | ours | peer | target ratio (- when none) | what is measured
+python3 - "$out" <<'EOF'
+import json, os, sys
+
+PAIRS = """
+bench_memory|BM_HandleNewDispose/16|BM_MallocFree/16|1.5|DSNewHandle+DSDisposeHandle 16 B vs malloc+free
+bench_memory|BM_HandleNewDispose/256|BM_MallocFree/256|1.5|DSNewHandle+DSDisposeHandle 256 B vs malloc+free
+bench_memory|BM_HandleNewDispose/4096|BM_MallocFree/4096|1.5|DSNewHandle+DSDisposeHandle 4096 B vs malloc+free
+bench_memory|BM_HandleSizeDoubling|BM_ReallocDoubling|-|DSSetHandleSize doubling to 1 MiB vs realloc
+bench_threads|BM_ThMutexAcquireRelease|BM_StdMutexLockUnlock|1.5|ThMutex acquire+release vs std::mutex
+bench_threads|BM_ThMutexAcquireRelease/real_time/threads:2|BM_StdMutexLockUnlock/real_time/threads:2|-|ThMutex, two threads vs std::mutex
+bench_threads|BM_ThReadLock|BM_StdSharedMutexReadLock|-|ThReaderWriterMutex read lock vs std::shared_mutex
+bench_strings|BM_LStrCmp64|BM_StdStringCompare64|1.2|LStrCmp 64 B differing at byte 60 vs std::string::compare
+bench_strings|BM_LStrCmp|BM_StdStringCompare|-|LStrCmp 256 B differing at the end vs std::string::compare
+bench_strings|BM_LStrCaseCmp64|BM_Strcasecmp64|1.2|LStrCaseCmp 64 B differing in case at every byte vs strcasecmp
+bench_strings|BM_LStrCaseCmp|BM_Strcasecmp|-|LStrCaseCmp 256 B of words vs strcasecmp
+bench_strings|BM_LStrCatEfficient8|BM_StdStringAppend8|1.5|LStrCatEfficient 100,000 x 8 B vs std::string::append
+bench_strings|BM_LStrCatEfficient|BM_StdStringAppend|-|LStrCatEfficient 1,000,000 x 1-9 B vs std::string::append
+bench_strings|BM_Utf8RoundTrip|BM_IconvRoundTrip|-|UTF-8 to UTF-16 and back, 1 MiB vs iconv
+bench_format|NumToAnyString_17|Snprintf_17|0.33|NumToAnyString double, 17 digits vs snprintf %.16e
+bench_format|Engine_d|Snprintf_d|1.0|SPrintf %d vs snprintf
+bench_format|Engine_x|Snprintf_x|1.0|SPrintf %x vs snprintf
+bench_format|Engine_f6|Snprintf_f6|1.0|SPrintf %.6f vs snprintf
+bench_format|Engine_e17|Snprintf_e17|1.0|SPrintf %.16e vs snprintf
+bench_format|Engine_mixed|Snprintf_mixed|-|SPrintf mixed directives vs snprintf
+bench_format|Engine_d|FmtRt_d|1.0|SPrintf %d vs fmt::format_to_n, run-time format
+bench_format|Engine_x|FmtRt_x|1.0|SPrintf %x vs fmt::format_to_n, run-time format
+bench_format|Engine_f6|FmtRt_f6|1.0|SPrintf %.6f vs fmt::format_to_n, run-time format
+bench_format|Engine_e17|FmtRt_e17|1.0|SPrintf %.16e vs fmt::format_to_n, run-time format
+bench_format|Scan_Library|Scan_Strtod|-|StringToPacked mixed texts vs strtod
+bench_format|Scan17_Library|Scan17_Strtod|-|StringToPacked 17 digits vs strtod
+bench_numerics|BM_ExpX|BM_expl|-|ExpX vs expl
+bench_numerics|BM_LogN|BM_logl|-|LogN vs logl
+bench_numerics|BM_PowerX|BM_powl|-|PowerX vs powl
+bench_numerics|BM_SinX|BM_sinl|-|SinX vs sinl
+bench_numerics|BM_RTfAddD|BM_PlainAdd|-|RTfAddD vs +
+bench_numerics|BM_RTfSqrtD|BM_PlainSqrt|-|RTfSqrtD vs std::sqrt
+bench_sortsearch|BM_QSort_Int32|BM_LibcQsort_Int32|-|QSort int32 vs qsort
+bench_sortsearch|BM_QSort_Record24|BM_LibcQsort_Record24|-|QSort 24 B records vs qsort
+bench_sortsearch|BM_BinSearch|BM_LowerBound|-|BinSearch vs std::lower_bound
+bench_cookies|BM_CookieLookup|BM_UnorderedMapFind|-|cookie lookup vs std::unordered_map::find
+bench_stackchain|BM_StackChainRecord|BM_PeerBacktrace|-|stack chain record vs backtrace
+"""
+
+def medians(path):
+    # Threaded and real-time cases are timed by the wall clock, the others by the CPU time of the thread.
+    with open(path) as f:
+        data = json.load(f)
+    got = {}
+    for b in data["benchmarks"]:
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median":
+            key = "real_time" if "real_time" in b["run_name"] else "cpu_time"
+            got[b["run_name"]] = b[key]
+    return got
+
+results = {}
+rows = []
+for line in PAIRS.strip().splitlines():
+    program, ours, peer, target, what = line.split("|")
+    path = os.path.join(sys.argv[1], program + ".json")
+    if program not in results:
+        results[program] = medians(path) if os.path.exists(path) else {}
+    r = results[program]
+    if ours not in r or peer not in r:
+        continue
+    ratio = r[ours] / r[peer]
+    verdict = "" if target == "-" else ("met" if ratio <= float(target) else "MISSED")
+    rows.append((what, ratio, target, verdict))
+
+width = max(len(w) for w, *_ in rows) if rows else 10
+print(f"{'operation':<{width}}  ours/peer  target")
+for what, ratio, target, verdict in rows:
+    shown = "" if target == "-" else f"{target:>6}  {verdict}"
+    print(f"{what:<{width}}  {ratio:9.2f}  {shown}")
+EOF
