@@ -12,6 +12,7 @@
 #include "memory/MemoryUtil.h"
 #include "memory/ThreadCache.h"
 #include "platform/PoolHeap.h"
+#include "platform/ThreadLocal.h"
 
 #define TQ_UNIT "source\\MasterPointerPool"
 
@@ -76,7 +77,7 @@ Buckets& TheBuckets() {
 }
 
 std::atomic<uInt32> gThreadNumbers{0};
-thread_local Bucket* tBucket = nullptr;
+thread_local Bucket* tBucket TQ_THREAD_LOCAL_FAST = nullptr;
 
 // Threads are numbered in order of first use, which spreads them evenly over the buckets.
 Bucket& ThreadBucket() {

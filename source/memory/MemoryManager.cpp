@@ -9,6 +9,7 @@
 #include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
 #include "memory/HandleLayout.h"
+#include "memory/HandleQuery.h"
 #include "memory/MasterPointerPool.h"
 #include "memory/MemoryManager.h"
 #include "memory/ThreadCache.h"
@@ -73,30 +74,14 @@ TqErr Failed(TqErr err, const char* name) {
     return err;
 }
 
-// Dispose and size queries validate fully only at level 2, everything else from level 1.
-enum class Use { kDisposeOrSize, kOther };
-
-bool FullValidation(Use use) {
-    const int32 level = gSettings.checkLevel.load(std::memory_order_relaxed);
-    return level >= 2 || (level == 1 && use == Use::kOther);
-}
+}  // namespace
 
 __attribute__((noinline)) void ReportFreedMaster(const uChar* v) {
     TQ_REPORT(kDbgNote,
               "Deallocated or possibly invalid pointer passed to CheckHandleInZone: ", ToHex(v).text);
 }
 
-// Inlined: it stands on the path of every operation.
-[[gnu::always_inline]] inline bool Validate(UHandle h, bool full) {
-    if (!h || (full && !IsZoneMaster(h))) return false;
-    const uChar* v = *h;
-    if (!v) return false;
-    if (IsFreeLink(v)) {
-        if (full) ReportFreedMaster(v);
-        return false;
-    }
-    return true;
-}
+namespace {
 
 GuardState HandleGuards(UHandle h) {
     if (!Has(kGuardHandles, kGuardWrite)) return GuardState::kIntact;

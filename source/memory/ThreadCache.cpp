@@ -13,7 +13,7 @@
 
 namespace tq::mem {
 
-constinit thread_local ThreadCache* tThreadCache = nullptr;
+constinit thread_local ThreadCache* tThreadCache TQ_THREAD_LOCAL_FAST = nullptr;
 std::atomic<uInt32> gCacheEpoch{1};
 
 namespace {
@@ -57,7 +57,7 @@ void Flush(ThreadCache& c) {
 }
 
 // Set once the thread's end has been reported, or when it can have no cache.
-constinit thread_local bool tNoCache = false;
+constinit thread_local bool tNoCache TQ_THREAD_LOCAL_FAST = false;
 
 void Register(ThreadCache& c) {
     c.zoneEpoch.store(gZoneEpoch.load(std::memory_order_relaxed), std::memory_order_relaxed);

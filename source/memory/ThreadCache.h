@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "platform/ThreadLocal.h"
 #include "tqcore/types.h"
 
 namespace tq::mem {
@@ -52,7 +53,7 @@ struct ThreadCache {
 };
 
 // The cache lives on the heap: thread-local storage may already be gone when the thread's end is reported.
-extern constinit thread_local ThreadCache* tThreadCache;
+extern constinit thread_local ThreadCache* tThreadCache TQ_THREAD_LOCAL_FAST;
 // Odd, and advanced whenever cached master pointers or blocks may have gone or memory checking changed.
 extern std::atomic<uInt32> gCacheEpoch;
 

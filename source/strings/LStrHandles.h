@@ -1,6 +1,7 @@
 // Long strings as memory-manager handles: the few block operations every string unit shares.
 #pragma once
 
+#include "memory/HandleQuery.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 #include "tqcore/strings.h"
@@ -26,7 +27,7 @@ inline const uChar* Bytes(const LStr* s) {
     return s ? s->str : nullptr;
 }
 inline int64 BlockSize(LStrHandle h) {
-    return DSGetHandleSize(AsHandle(h));
+    return tq::mem::HandleSize(AsHandle(h));
 }
 // Past 1 KiB one fixed layout (text 8-aligned): the size-dependent default moves every byte at each resize.
 inline TqErr Resize(LStrHandle h, int64 bytes) {

@@ -63,6 +63,23 @@ TqErr AppendBytes(LStrHandle* h, const void* src, int32 n, bool exact) {
     return kErrNone;
 }
 
+// memmove for the short runs most appends add, without a call into the C library.
+void CopyBytes(uChar* to, const uChar* from, int32 n) {
+    if (n > 16) {
+        std::memmove(to, from, size_t(n));
+    } else if (n >= 8) {
+        uInt64 head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else {
+        uChar tmp[8];
+        for (int32 i = 0; i < n; ++i) tmp[i] = from[i];
+        for (int32 i = 0; i < n; ++i) to[i] = tmp[i];
+    }
+}
+
 TqErr ReportedFromPtr(const char* what, ConstCStr text, const void* bytes, int32 length, LStrHandle* h) {
     const TqErr err = LStrFromPtr(h, length, bytes);
     if (err)
@@ -324,8 +341,18 @@ TqErr LStrAppendChar(LStrHandle h, uChar c) {
 
 TqErr LStrCatEfficient(LStrHandle h, const LStr* add) {
     if (!h) return kErrArgument;
-    if (Count(add) <= 0) return kErrNone;
-    return AppendBytes(&h, add->str, add->cnt, false);
+    const int32 n = Count(add);
+    if (n <= 0) return kErrNone;
+    // The common case, the text fits the block: one size query, and no resize can move the source.
+    LStr* s = *h;
+    const int32 count = Count(s);
+    const int64 needed = SizeFor(int64(count) + n);
+    if (s && needed >= 0 && needed <= BlockSize(h)) {
+        CopyBytes(s->str + count, add->str, n);
+        s->cnt = count + n;
+        return kErrNone;
+    }
+    return AppendBytes(&h, add->str, n, false);
 }
 
 TqErr LStrCat(LStrHandle h, const LStr* add) {

@@ -2,11 +2,12 @@
 
 #include "platform/LastError.h"
 #include "platform/posix/ErrnoMap.h"
+#include "platform/ThreadLocal.h"
 
 namespace tq::platform {
 
 namespace {
-thread_local uInt32 tLastError = kWinSuccess;
+thread_local uInt32 tLastError TQ_THREAD_LOCAL_FAST = kWinSuccess;
 
 struct ErrnoEntry {
     int err;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/ThreadLocal.h"
+
 namespace {
 
 #if TQCORE_POOL_MIMALLOC
@@ -67,7 +69,7 @@ struct alignas(64) Shard {
 
 Shard gShards[kShardCount];
 std::atomic<uInt32> gNextShard{0};
-thread_local uInt32 tShard = kShardCount;
+thread_local uInt32 tShard TQ_THREAD_LOCAL_FAST = kShardCount;
 
 uInt32 ThreadShard() {
     if (tShard == kShardCount) tShard = gNextShard.fetch_add(1, std::memory_order_relaxed) % kShardCount;
