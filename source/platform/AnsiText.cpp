@@ -17,6 +17,7 @@ struct CharTables {
     bool lead[256];
     bool doubleByte = false;
     bool asciiPlain = true;
+    AnsiLowerFold fold{lower, true};
 };
 
 // One byte mapped through Unicode case and back; unchanged when either side has no single-byte form.
@@ -42,6 +43,7 @@ std::unique_ptr<CharTables> BuildTables(uInt32 codePage) {
         t->lower[b] = single ? FoldByte(codePage, uChar(b), WideToLower) : uChar(b);
     }
     for (int b = 0; b < 0x80; ++b) t->asciiPlain &= t->lower[b] == ((b >= 'A' && b <= 'Z') ? b + 32 : b);
+    t->fold.asciiPlain = t->asciiPlain;
     return t;
 }
 
@@ -54,7 +56,7 @@ class CodePageState {
         if (!current_.load()) {
             // An unusable host choice falls back to the western page rather than leaving tables unset.
             const CharTables* chosen = TablesFor(HostAnsiCodePage());
-            current_.store(chosen ? chosen : TablesFor(kCodePageWestern), std::memory_order_release);
+            Publish(chosen ? chosen : TablesFor(kCodePageWestern));
         }
         return *current_.load();
     }
@@ -63,7 +65,7 @@ class CodePageState {
         std::lock_guard<std::mutex> lock(mutex_);
         const CharTables* t = TablesFor(codePage);
         if (!t) return false;
-        current_.store(t, std::memory_order_release);
+        Publish(t);
         return true;
     }
 
@@ -73,6 +75,11 @@ class CodePageState {
     }
 
   private:
+    void Publish(const CharTables* t) {
+        current_.store(t, std::memory_order_release);
+        gAnsiLowerFold.store(&t->fold, std::memory_order_release);
+    }
+
     // Tables are built once per code page and kept for the life of the process, so readers need no lock.
     const CharTables* TablesFor(uInt32 codePage) {
         if (codePage == kCodePageAnsi || codePage == kCodePageUtf8) return nullptr;
@@ -138,10 +145,10 @@ void AnsiCharLowerBuff(char* text, uInt32 length) {
     FoldBuffer(text, length, t.lower, t.lead);
 }
 
-const uChar* AnsiLowerTable(bool* asciiPlain) {
-    const CharTables& t = State().Current();
-    if (asciiPlain) *asciiPlain = t.asciiPlain;
-    return t.lower;
+std::atomic<const AnsiLowerFold*> gAnsiLowerFold{nullptr};
+
+AnsiLowerFold AnsiLowerTableSlow() {
+    return State().Current().fold;
 }
 
 bool AnsiIsLeadByte(uChar c) {

@@ -3,6 +3,8 @@
 // thread; selecting the ANSI code page is meant for start-up and tests.
 #pragma once
 
+#include <atomic>
+
 #include "tqcore/types.h"
 
 namespace tq::platform {
@@ -50,7 +52,17 @@ void AnsiCharLowerBuff(char* text, uInt32 length);
 bool AnsiIsLeadByte(uChar c);
 // The active lower-case table (256 entries, valid for the life of the process) and whether it folds the
 // ASCII letters exactly as ASCII does (true for every supported page; lets callers fold ASCII in bulk).
-const uChar* AnsiLowerTable(bool* asciiPlain);
+struct AnsiLowerFold {
+    const uChar* table;
+    bool asciiPlain;
+};
+// The active page's, published once the tables are chosen (null before), so comparisons read it inline.
+extern std::atomic<const AnsiLowerFold*> gAnsiLowerFold;
+AnsiLowerFold AnsiLowerTableSlow();
+inline AnsiLowerFold AnsiLowerTable() {
+    if (const AnsiLowerFold* f = gAnsiLowerFold.load(std::memory_order_acquire)) return *f;
+    return AnsiLowerTableSlow();
+}
 // The next character (a NUL does not advance) and the start of the character before `current`.
 const char* AnsiCharNext(const char* current);
 const char* AnsiCharPrev(const char* start, const char* current);

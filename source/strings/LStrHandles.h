@@ -2,6 +2,8 @@
 #pragma once
 
 #include "memory/HandleQuery.h"
+#include "platform/CodePage.h"
+#include "strings/ByteScan.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 #include "tqcore/strings.h"
@@ -47,8 +49,15 @@ inline int64 SizeFor(int64 count) {
 
 // Fold of one byte through the active ANSI code page (the platform single-character conversion).
 uChar FoldLower(uChar c);
+// The same, folding every differing pair through the table: the reference the block scan must match.
+int32 CaseCompareBytesByTable(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB);
 // Case-insensitive order of two byte runs under the comparison rule: folded difference or length difference.
-int32 CaseCompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB);
+// Before the code page's tables are first chosen, the table path chooses them.
+inline int32 CaseCompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
+    const platform::AnsiLowerFold* fold = platform::gAnsiLowerFold.load(std::memory_order_acquire);
+    if (!fold || !fold->asciiPlain) return CaseCompareBytesByTable(a, lengthA, b, lengthB);
+    return gCaseCompareAsciiPlain(fold->table, a, lengthA, b, lengthB);
+}
 // Byte order with the sign of memcmp over the prefix, then length A - length B.
 int32 CompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB);
 // UTF-8 width from the lead byte alone, 0 for a byte that cannot start a character.

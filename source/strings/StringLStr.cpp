@@ -3,6 +3,7 @@
 
 #include "diagnostics/Report.h"
 #include "platform/CodePage.h"
+#include "strings/ByteScan.h"
 #include "strings/LStrHandles.h"
 
 #define TQ_UNIT "source\\StringLStr"
@@ -89,98 +90,19 @@ TqErr ReportedFromPtr(const char* what, ConstCStr text, const void* bytes, int32
 
 }  // namespace
 
-namespace {
-
-// Skipping the leading blocks that are equal once ASCII capitals are folded. A lane matches when its bytes
-// are equal, or differ only in bit 0x20 and (bit 0x20 set) give a letter 'a'-'z': then both are ASCII
-// letters of the same kind. Letter test with one signed compare: y + (0x80 - 'a') wraps 'a'..'z' to the
-// 26 smallest signed values.
-constexpr char kLetterBias = char(0x80 - 'a');
-constexpr char kLetterLimit = char(-128 + 26);
-
-int32 SkipAsciiFoldedPortable(const uChar* a, const uChar* b, int32 n) {
-    int32 i = 0;
-    for (; i < n; ++i) {
-        const uChar x = a[i] ^ b[i];
-        if (x == 0) continue;
-        const uChar y = a[i] | 0x20;
-        if (x != 0x20 || y < 'a' || y > 'z') break;
-    }
-    return i;
-}
-
-}  // namespace
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-
-namespace {
-
-int32 SkipAsciiFolded16(const uChar* a, const uChar* b, int32 n) {
-    const __m128i zero = _mm_setzero_si128(), bit = _mm_set1_epi8(0x20);
-    const __m128i bias = _mm_set1_epi8(kLetterBias), limit = _mm_set1_epi8(kLetterLimit);
-    int32 i = 0;
-    for (; i + 16 <= n; i += 16) {
-        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const __m128i x = _mm_xor_si128(va, vb);
-        const __m128i letter = _mm_cmpgt_epi8(limit, _mm_add_epi8(_mm_or_si128(va, bit), bias));
-        const __m128i ok =
-            _mm_or_si128(_mm_cmpeq_epi8(x, zero), _mm_and_si128(_mm_cmpeq_epi8(x, bit), letter));
-        if (_mm_movemask_epi8(ok) != 0xFFFF) break;
-    }
-    return i;
-}
-
-__attribute__((target("avx2"))) int32 SkipAsciiFolded32(const uChar* a, const uChar* b, int32 n) {
-    const __m256i zero = _mm256_setzero_si256(), bit = _mm256_set1_epi8(0x20);
-    const __m256i bias = _mm256_set1_epi8(kLetterBias), limit = _mm256_set1_epi8(kLetterLimit);
-    int32 i = 0;
-    for (; i + 32 <= n; i += 32) {
-        const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i));
-        const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
-        const __m256i x = _mm256_xor_si256(va, vb);
-        const __m256i letter = _mm256_cmpgt_epi8(limit, _mm256_add_epi8(_mm256_or_si256(va, bit), bias));
-        const __m256i ok =
-            _mm256_or_si256(_mm256_cmpeq_epi8(x, zero), _mm256_and_si256(_mm256_cmpeq_epi8(x, bit), letter));
-        if (_mm256_movemask_epi8(ok) != -1) break;
-    }
-    return i;
-}
-
-const bool gHaveAvx2 = __builtin_cpu_supports("avx2");
-
-int32 SkipAsciiFolded(const uChar* a, const uChar* b, int32 n) {
-    const int32 i = gHaveAvx2 ? SkipAsciiFolded32(a, b, n) : SkipAsciiFolded16(a, b, n);
-    return i + SkipAsciiFoldedPortable(a + i, b + i, n - i);
-}
-
-}  // namespace
-#else
-namespace {
-int32 SkipAsciiFolded(const uChar* a, const uChar* b, int32 n) {
-    return SkipAsciiFoldedPortable(a, b, n);
-}
-}  // namespace
-#endif
-
 namespace tq::strings {
 
-// Out of line, so LStrCmp's equal-count path stays a bare tail call.
+// Out of line, so LStrCmp's equal-count path stays short.
 [[gnu::noinline]] int32 CompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
     const int32 common = lengthA < lengthB ? lengthA : lengthB;
     const int r = common > 0 && a != b ? std::memcmp(a, b, size_t(common)) : 0;
     return r != 0 ? r : lengthA - lengthB;
 }
 
-int32 CaseCompareBytes(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
+int32 CaseCompareBytesByTable(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
     const int32 common = lengthA < lengthB ? lengthA : lengthB;
-    bool asciiPlain = false;
-    const uChar* lower = platform::AnsiLowerTable(&asciiPlain);
-    int32 i = 0;
-    // Whole ASCII blocks that fold equal are skipped in bulk; anything else goes byte by byte.
-    if (asciiPlain) i = SkipAsciiFolded(a, b, common);
-    for (; i < common; ++i) {
+    const uChar* lower = platform::AnsiLowerTable().table;
+    for (int32 i = 0; i < common; ++i) {
         if (a[i] == b[i]) continue;
         const uChar fa = lower[a[i]], fb = lower[b[i]];
         if (fa != fb) return int32(fa) - int32(fb);
@@ -424,8 +346,12 @@ TqErr LStrRotateOneCharacter(LStrHandle h) {
 // --- Comparisons ---
 
 int32 LStrCmp(const LStr* a, const LStr* b) {
-    // Equal positive counts: the block comparison is the whole answer, reached by a tail call.
-    if (a && b && a->cnt == b->cnt && a->cnt > 0) return std::memcmp(a->str, b->str, size_t(a->cnt));
+    // Equal counts, the usual case: short strings are scanned here, without a call into the C library.
+    constexpr int32 kScanHere = 128;
+    if (a && b && a->cnt == b->cnt && a->cnt > 0 && a->cnt <= kScanHere) {
+        const int32 i = FirstDifference(a->str, b->str, 0, a->cnt);
+        return i < a->cnt ? int32(a->str[i]) - int32(b->str[i]) : 0;
+    }
     return CompareBytes(Bytes(a), Count(a), Bytes(b), Count(b));
 }
 
