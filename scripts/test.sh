@@ -6,6 +6,8 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 stages=${TQCORE_STAGES:-release asan tsan install win64 fuzz}
 "$top/scripts/deps.sh" native
+# Cheap and first: an include across the layering fails every stage's build anyway, less readably.
+"$top/scripts/check-layering.sh"
 
 # run.sh shares the release tree with tests turned off: turn them on again, and never pass with none found.
 run_ctest() { ctest --test-dir "$1" -j "$jobs" --timeout 300 --output-on-failure --no-tests=error "${@:2}"; }

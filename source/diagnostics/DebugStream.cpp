@@ -1,3 +1,4 @@
+// DebugStream: message assembly, the pooled storage behind it and its service.
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -5,8 +6,8 @@
 #include <mutex>
 #include <new>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/DebugStreamPool.h"
+#include "diagnostics/Services.h"
 #include "tqcore/diagnostics.h"
 
 namespace {

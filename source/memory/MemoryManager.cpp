@@ -6,13 +6,14 @@
 #include <bit>
 #include <cstring>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
 #include "memory/HandleLayout.h"
 #include "memory/MasterPointerPool.h"
 #include "memory/MemoryManager.h"
+#include "memory/Services.h"
 #include "memory/ThreadCache.h"
 #include "platform/PoolHeap.h"
+#include "threads/Services.h"
 
 #define TQ_UNIT "source\\MemoryManager"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/ServiceAccessors.h"
+#include "numerics/Services.h"
 #include "numerics/X87.h"
 #include "tqcore/numerics.h"
 

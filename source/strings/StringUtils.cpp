@@ -4,10 +4,10 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/ServiceAccessors.h"
 #include "platform/CodePage.h"
 #include "strings/LStrArray.h"
 #include "strings/LStrHandles.h"
+#include "strings/Services.h"
 #include "strings/TextConvert.h"
 
 using namespace tq::strings;

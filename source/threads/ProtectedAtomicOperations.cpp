@@ -1,6 +1,7 @@
+// Atomic increments, swaps and compare-and-swap, and their service.
 #include <cstring>
 
-#include "core/ServiceAccessors.h"
+#include "threads/Services.h"
 #include "tqcore/threads.h"
 
 namespace {

@@ -1,8 +1,9 @@
+// ThEvent: events with waits, timeouts and message pumping, and the event service.
 #include <cstdio>
 #include <new>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 
 #define TQ_UNIT "source\\ThEvent"

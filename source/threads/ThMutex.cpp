@@ -1,7 +1,8 @@
+// ThMutex: recursive mutexes with a short spin before queueing, and the mutex service.
 #include <new>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 
 #define TQ_UNIT "source\\ThMutex"

@@ -1,3 +1,4 @@
+// ThThread: threads, their table, priorities and the thread service.
 #include "threads/ThThread.h"
 
 #include <atomic>
@@ -6,11 +7,11 @@
 #include <new>
 #include <string>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
 #include "platform/LastError.h"
 #include "platform/Thread.h"
 #include "platform/Tls.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 #include "tqcore/numerics.h"
 #include "tqcore/sysinfo.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
+#include "assembly/PendingServices.h"
 #include "support/ReportCapture.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"

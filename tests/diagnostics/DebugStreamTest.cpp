@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Capture.h"
-#include "core/ServiceAccessors.h"
 #include "diagnostics/DebugStreamPool.h"
+#include "diagnostics/Services.h"
 #include "tqcore/diagnostics.h"
 
 namespace {

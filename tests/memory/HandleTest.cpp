@@ -4,8 +4,8 @@
 #include <numeric>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
 #include "memory/MemoryManager.h"
+#include "memory/Services.h"
 #include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"

@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "NumericsTestSupport.h"
-#include "core/ServiceAccessors.h"
+#include "numerics/Services.h"
 #include "platform/FloatingPoint.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <cstring>
 
 #include "StringTestSupport.h"
-#include "core/ServiceAccessors.h"
 #include "strings/LStrArray.h"
+#include "strings/Services.h"
 #include "support/TestHost.h"
 
 namespace {

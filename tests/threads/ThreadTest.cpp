@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
 #include "support/ReportCapture.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 #include "threads/ThThread.h"
 #include "tqcore/core.h"

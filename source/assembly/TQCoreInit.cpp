@@ -1,11 +1,16 @@
+// The library's assembly: the start-up entry points that start and stop the base and application services.
 #include <cstring>
 #include <vector>
 
-#include "core/AppSupportHooks.h"
-#include "core/ServiceAccessors.h"
+#include "assembly/AppSupportHooks.h"
+#include "assembly/PendingServices.h"
 #include "core/ServiceRegistry.h"
+#include "diagnostics/Services.h"
 #include "diagnostics/StackOverflowHandler.h"
+#include "memory/Services.h"
+#include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
+#include "strings/Services.h"
 #include "tqcore/memory.h"
 
 namespace {

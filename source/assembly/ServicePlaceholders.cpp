@@ -1,14 +1,9 @@
 // Services of managers that have no start work yet. When a manager gains start work, its service class and
 // accessor move into the manager's own unit and leave this file.
-#include "core/ServiceAccessors.h"
+#include "assembly/PendingServices.h"
+#include "memory/Services.h"
 
 namespace {
-
-class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
-  public:
-    const char* Name() override { return "TrackedMallocFree"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(MemoryManagerService()); }
-};
 
 class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
   public:
@@ -79,9 +74,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 }  // namespace
 
-IServiceObject* tq::TrackedMallocFreeService() {
-    return TrackedMallocFree_Service::Get();
-}
 IServiceObject* PathManagerService(void) {
     return PathManager_Service::Get();
 }
