@@ -1,3 +1,4 @@
+// The dependency list a service fills for its registry.
 #define TQ_UNIT "source\\ServiceDependencyList"
 
 #include "core/ServiceDependencyList.h"

@@ -1,3 +1,4 @@
+// Service registries: dependency-ordered start and stop, and the process-wide started-service set.
 #define TQ_UNIT "source\\ServiceRegistry"
 
 #include "core/ServiceRegistry.h"

@@ -1,3 +1,4 @@
+// One service's entry in a registry: its dependents, unmet dependencies and start and stop records.
 #include "core/ServiceRegistryItem.h"
 
 #include "tqcore/clocks.h"

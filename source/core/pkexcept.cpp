@@ -1,3 +1,4 @@
+// PKExcept, the library's exception, and the mapping of OS error numbers to its error codes.
 #define TQ_UNIT "source\\pkexcept"
 
 #include <cerrno>

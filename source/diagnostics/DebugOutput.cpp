@@ -1,3 +1,4 @@
+// The installable debug-output handler, its event count and the memory dumps sent through it.
 #include <atomic>
 #include <cstdint>
 

@@ -1,3 +1,4 @@
+// Ends the process quietly, with its status, when a thread overflows its stack.
 #include "diagnostics/StackOverflowHandler.h"
 
 #include "platform/ExceptionFilter.h"

@@ -1,3 +1,4 @@
+// Generic sorting and binary search over element arrays.
 #include <cstring>
 
 #include "sortsearch/QuickSort.h"

@@ -1,3 +1,4 @@
+// Decimal digits to binary floating point, correctly rounded, for double and extended.
 #include "strings/DecimalDigits.h"
 
 #include "strings/PowersOfFive.h"

@@ -1,3 +1,4 @@
+// Text rules the host chooses, such as a leading plus sign in numbers.
 #include "strings/HostRules.h"
 
 #include "tqcore/core.h"

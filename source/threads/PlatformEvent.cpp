@@ -1,3 +1,4 @@
+// Creation and destruction of platform events, the portable face of the native events.
 #include "threads/PlatformEvent.h"
 
 namespace tq {

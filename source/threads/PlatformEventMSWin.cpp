@@ -1,3 +1,4 @@
+// Portable code, despite the name: the platform event of the Windows design, over platform/Event.h.
 #include <atomic>
 #include <new>
 

@@ -1,3 +1,4 @@
+// Latency statistics of event waits.
 #include "threads/PlatformEventTimer.h"
 
 namespace tq {

@@ -1,3 +1,4 @@
+// Portable code, despite the name: the platform mutex of the Windows design, over platform/Mutex.h.
 #include <new>
 
 #include "platform/Mutex.h"

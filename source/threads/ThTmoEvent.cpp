@@ -1,3 +1,4 @@
+// ThTmoEvent: events whose timeout can be changed while a thread waits on them.
 #include "threads/ThTmoEvent.h"
 
 #include "diagnostics/Report.h"

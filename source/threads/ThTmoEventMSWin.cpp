@@ -1,3 +1,4 @@
+// Portable code, despite the name: the timeout event of the Windows design, over platform/Event.h.
 #include <new>
 
 #include "diagnostics/Report.h"
