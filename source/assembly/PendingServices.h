@@ -4,12 +4,12 @@
 
 #include "threads/Services.h"
 
-namespace tq {
-
+namespace tq::files {
 IServiceObject* FileManagerService();
+}
+namespace tq::resources {
 IServiceObject* ResourceManagerService();
-
-}  // namespace tq
+}
 
 TQ_EXTERN_C_BEGIN
 TQ_API IServiceObject* PathManagerService(void);

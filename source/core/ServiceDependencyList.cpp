@@ -5,7 +5,7 @@
 
 #include "diagnostics/Report.h"
 
-namespace tq {
+namespace tq::core {
 
 ServiceDependencyList::ServiceDependencyList() {
     services_.reserve(kInitialCapacity);
@@ -31,4 +31,4 @@ IServiceObject* ServiceDependencyList::At(int32 index) const {
     return services_[size_t(index)];
 }
 
-}  // namespace tq
+}  // namespace tq::core

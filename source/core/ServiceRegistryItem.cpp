@@ -3,7 +3,7 @@
 
 #include "tqcore/clocks.h"
 
-namespace tq {
+namespace tq::core {
 
 TqErr ServiceRegistryItem::Start() {
     startBegin = MilliSecs();
@@ -19,4 +19,4 @@ TqErr ServiceRegistryItem::Stop() {
     return stopResult;
 }
 
-}  // namespace tq
+}  // namespace tq::core

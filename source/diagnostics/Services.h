@@ -3,8 +3,8 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::diagnostics {
 
 IServiceObject* DebugStreamService();
 
-}  // namespace tq
+}  // namespace tq::diagnostics

@@ -4,7 +4,7 @@
 #include "platform/ExceptionFilter.h"
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::diagnostics {
 
 void InstallStackOverflowHandler() {
     platform::SetOutermostExceptionFilter(stack_overflow_exception_filter);
@@ -14,4 +14,4 @@ void PrepareThreadForStackOverflow() {
     platform::PrepareThreadForExceptionFilter();
 }
 
-}  // namespace tq
+}  // namespace tq::diagnostics

@@ -3,11 +3,11 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::memory {
 
 IServiceObject* TrackedMallocFreeService();
 
-}  // namespace tq
+}  // namespace tq::memory
 
 TQ_EXTERN_C_BEGIN
 TQ_API IServiceObject* MemoryManagerService(void);

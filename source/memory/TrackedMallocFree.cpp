@@ -7,7 +7,7 @@
 #include "memory/MemoryUtil.h"
 #include "memory/Services.h"
 
-using namespace tq::mem;
+using namespace tq::memory;
 
 namespace {
 
@@ -52,6 +52,6 @@ void TrackedFree(void* p) {
     std::free(data - kLead);
 }
 
-IServiceObject* tq::TrackedMallocFreeService() {
+IServiceObject* tq::memory::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
 }

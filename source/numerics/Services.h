@@ -3,8 +3,8 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::numerics {
 
 IServiceObject* FloatingPointConstantsService();
 
-}  // namespace tq
+}  // namespace tq::numerics

@@ -3,11 +3,11 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::strings {
 
 bool HostAllowsLeadingPlus() {
     TQAppInterface* app = TQApp();
     return app && app->AcceptsLeadingPlus();
 }
 
-}  // namespace tq
+}  // namespace tq::strings

@@ -3,8 +3,8 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::strings {
 
 IServiceObject* StringUtilsLocaleCacheService();
 
-}  // namespace tq
+}  // namespace tq::strings

@@ -55,7 +55,7 @@ class StringUtilsLocaleCache_Service final
 
 }  // namespace
 
-IServiceObject* tq::StringUtilsLocaleCacheService() {
+IServiceObject* tq::strings::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
 }
 

@@ -4,7 +4,7 @@
 #include "platform/Mutex.h"
 #include "threads/PlatformMutex.h"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 class PlatformMutexMSWin final : public PlatformMutex {
@@ -49,4 +49,4 @@ TqErr DestroyPlatformMutex(PlatformMutex* m) {
     return err;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

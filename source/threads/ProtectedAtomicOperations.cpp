@@ -10,7 +10,7 @@ class ProtectedAtomicOperations_Service final
     : public RefcountedServiceObject_T<ProtectedAtomicOperations_Service> {
   public:
     const char* Name() override { return "ProtectedAtomicOperations"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThMutexService()); }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::threads::ThMutexService()); }
 };
 
 }  // namespace

@@ -3,18 +3,22 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::threads {
 
 IServiceObject* ThEventService();
 IServiceObject* ThMutexService();
 IServiceObject* ThThreadService();
+
+}  // namespace tq::threads
+
+namespace tq::config {
 
 // Defined by the configuration manager's layer, which sits above threads: threads names them as dependencies
 // only and never calls into them, so the layering holds for everything but the link.
 IServiceObject* ConfigManagerService();
 IServiceObject* ConfigCoreTypesService();
 
-}  // namespace tq
+}  // namespace tq::config
 
 TQ_EXTERN_C_BEGIN
 TQ_API IServiceObject* ProtectedAtomicOperationsService(void);

@@ -6,7 +6,7 @@
 
 #define TQ_UNIT "source\\ThTmoEvent"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 bool Verified(ThTmoEvent* ev, DebugOutputLevel level, const char* message) {
@@ -39,4 +39,4 @@ void ThTmoEventDestroy(ThTmoEvent* ev) {
     delete ev;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

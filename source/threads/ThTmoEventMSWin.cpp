@@ -9,7 +9,7 @@
 
 #define TQ_UNIT "source\\ThTmoEventMSWin"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 class ThTmoEventMSWin final : public ThTmoEvent {
@@ -74,4 +74,4 @@ ThTmoEvent* NewNativeTmoEvent(bool initiallySignalled) {
     return nullptr;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

@@ -117,11 +117,11 @@ TEST(NumberExactness, ScanningRoundsCorrectly) {
             std::snprintf(text, sizeof text, "%.*e", n - 1, RandomDouble(rng));
         ASSERT_EQ(StringToPacked(reinterpret_cast<const uChar*>(text), int32(std::strlen(text)), &p, '.'), 1);
         if (extended) {
-            const long double ours = tq::numtext::PackedToExtended(p);
+            const long double ours = tq::strings::PackedToExtended(p);
             const long double ref = std::strtold(text, nullptr);
             ASSERT_EQ(std::memcmp(&ours, &ref, 10), 0) << text;
         } else {
-            ASSERT_EQ(tq::numtext::PackedToDouble(p), std::strtod(text, nullptr)) << text;
+            ASSERT_EQ(tq::strings::PackedToDouble(p), std::strtod(text, nullptr)) << text;
         }
     }
 }
@@ -161,7 +161,7 @@ struct Scanned {
 Scanned ScanText(const std::string& text, uChar point = '.') {
     Scanned s{};
     s.ok = StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(text.size()), &s.record, point);
-    s.value = tq::numtext::PackedToDouble(s.record);
+    s.value = tq::strings::PackedToDouble(s.record);
     return s;
 }
 
@@ -287,8 +287,8 @@ TEST(NumberExactness, ScanningSubnormalsZerosAndOverflow) {
 }
 
 TEST(NumberExactness, ScanningEdgesOfTheRange) {
-    using tq::numtext::DecimalToDouble;
-    using tq::numtext::DecimalToExtended;
+    using tq::strings::DecimalToDouble;
+    using tq::strings::DecimalToExtended;
     EXPECT_EQ(DecimalToDouble(17976931348623157ull, 292, false), DBL_MAX);
     EXPECT_TRUE(std::isinf(DecimalToDouble(17976931348623159ull, 292, false)));  // rounds past the largest
     EXPECT_EQ(DecimalToDouble(49406564584124654ull, -340, false), 4.9406564584124654e-324);

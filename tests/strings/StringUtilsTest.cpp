@@ -195,7 +195,7 @@ TEST_F(StringUtilsTest, LibraryFormsHandlesArraysAndBstrs) {
 }
 
 TEST_F(StringUtilsTest, CaseTablesServiceAndLanguages) {
-    IServiceObject* service = tq::StringUtilsLocaleCacheService();
+    IServiceObject* service = tq::strings::StringUtilsLocaleCacheService();
     EXPECT_STREQ(service->Name(), "StringUtilsLocaleCache");
     ASSERT_EQ(service->Init(), kErrNone);
     EXPECT_EQ(LanguageToCodePage("JAPANESE"), 932u);
