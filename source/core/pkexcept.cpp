@@ -145,8 +145,3 @@ TqErr ErrnoToPKFileErr(int err, bool enoentIsArgument) {
             return kErrIO;
     }
 }
-
-int32 stack_overflow_exception_filter(int32 code) {
-    constexpr uInt32 kStackOverflowStatus = 0xC00000FDu;
-    return uInt32(code) == kStackOverflowStatus ? 1 : 0;
-}

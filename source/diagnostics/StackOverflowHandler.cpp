@@ -4,6 +4,11 @@
 #include "platform/ExceptionFilter.h"
 #include "tqcore/core.h"
 
+int32 stack_overflow_exception_filter(int32 code) {
+    constexpr uInt32 kStackOverflowStatus = 0xC00000FDu;
+    return uInt32(code) == kStackOverflowStatus ? 1 : 0;
+}
+
 namespace tq::diagnostics {
 
 void InstallStackOverflowHandler() {
