@@ -152,7 +152,7 @@ const std::vector<std::string> kLongTexts =
 double ScanLibrary(const std::string& text) {
     PackedDecimalReal p;
     StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(text.size()), &p, '.');
-    return tq::numtext::PackedToDouble(p);
+    return tq::strings::PackedToDouble(p);
 }
 double ScanFromChars(const std::string& text) {
     double d = 0;

@@ -21,14 +21,14 @@ void BM_MallocFree(benchmark::State& state) {
 BENCHMARK(BM_MallocFree)->Arg(16)->Arg(256)->Arg(4096);
 
 void NewDispose(benchmark::State& state, uInt32 guards) {
-    if (!tq::mem::SetHandleAndPtrGuardModes(guards, guards)) state.SkipWithError("handles are live");
+    if (!tq::memory::SetHandleAndPtrGuardModes(guards, guards)) state.SkipWithError("handles are live");
     const uInt64 n = uInt64(state.range(0));
     for (auto _ : state) {
         UHandle h = DSNewHandle(n);
         benchmark::DoNotOptimize(h);
         DSDisposeHandle(h);
     }
-    tq::mem::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff);
+    tq::memory::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff);
 }
 
 void BM_HandleNewDispose(benchmark::State& state) {

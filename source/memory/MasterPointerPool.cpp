@@ -15,7 +15,7 @@
 
 #define TQ_UNIT "source\\MasterPointerPool"
 
-namespace tq::mem {
+namespace tq::memory {
 
 struct MasterBlock {
     MasterBlock* next;
@@ -322,4 +322,4 @@ UHandle FindMasterHolding(const void* data) {
     return found;
 }
 
-}  // namespace tq::mem
+}  // namespace tq::memory

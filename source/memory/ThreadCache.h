@@ -7,7 +7,7 @@
 
 #include "tqcore/types.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 // Free master pointers, each holding the next one's address with bit 0 set; 1 ends the list. Its owner's
 // lock (or thread) guards it.
@@ -172,4 +172,4 @@ inline void ReleaseBlock(ThreadCache* c, void* block, uInt64 bytes) {
 // Forgets every thread's cached blocks, which the pool is about to release.
 void ForgetCachedBlocks();
 
-}  // namespace tq::mem
+}  // namespace tq::memory

@@ -1,7 +1,7 @@
 // The exported complex operation families (RTc..., RTfc..., RTcf...) and the extended complex primitives.
 #include "numerics/ComplexMath.h"
 
-using namespace tq::num;
+using namespace tq::numerics;
 
 namespace {
 

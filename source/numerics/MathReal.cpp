@@ -4,9 +4,9 @@
 #include "diagnostics/Report.h"
 #include "numerics/ElementMath.h"
 
-using namespace tq::num;
+using namespace tq::numerics;
 
-bool tq::num::ReportUnavailable(const char* name) {
+bool tq::numerics::ReportUnavailable(const char* name) {
     TQ_REPORT(kDbgFatal, name, " not implemented on this platform");
     return false;
 }

@@ -12,11 +12,11 @@
 #include "numerics/Saturate.h"
 #include "tqcore/core.h"
 
-using tq::num::ReadAs;
-using tq::num::ReadExt;
-using tq::num::SaturateRound;
-using tq::num::WriteAs;
-using tq::num::WriteExt;
+using tq::numerics::ReadAs;
+using tq::numerics::ReadExt;
+using tq::numerics::SaturateRound;
+using tq::numerics::WriteAs;
+using tq::numerics::WriteExt;
 
 namespace {
 
@@ -44,12 +44,12 @@ ExtPair ReadNumber(int32 code, const void* p) {
         case kNumI16:
         case kNumI32:
         case kNumI64:
-            return {Ext(int64(tq::ReadWidened(code, p))), 0};
+            return {Ext(int64(tq::numerics::ReadWidened(code, p))), 0};
         case kNumU8:
         case kNumU16:
         case kNumU32:
         case kNumU64:
-            return {Ext(tq::ReadWidened(code, p)), 0};
+            return {Ext(tq::numerics::ReadWidened(code, p)), 0};
         case kNumSgl:
             return {ReadAs<float>(p), 0};
         case kNumDbl:
@@ -113,7 +113,7 @@ void StoreBigEndian(uInt8* p, uInt64 v, int n) {
 
 }  // namespace
 
-namespace tq {
+namespace tq::numerics {
 
 // Integer source widened to 64 bits with its own signedness.
 uInt64 ReadWidened(int32 code, const void* p) {
@@ -156,7 +156,7 @@ uInt64 ReadWidened(int32 code, const void* p) {
     }
 }
 
-}  // namespace tq
+}  // namespace tq::numerics
 
 TQ_EXTERN_C_BEGIN
 
@@ -221,7 +221,7 @@ TQ_API TqErr ConvertNum(int32 srcCode, const void* src, int32 dstCode, void* dst
     }
     const int32 from = srcCode & 15, to = dstCode & 15;
     if (IsInteger(from) && IsInteger(to)) {
-        const uInt64 v = tq::ReadWidened(from, src);
+        const uInt64 v = tq::numerics::ReadWidened(from, src);
         uInt8 bytes[8];
         std::memcpy(bytes, &v, 8);
         std::memcpy(dst, bytes, size_t(kSizes[to]));

@@ -18,13 +18,13 @@
 namespace {
 
 std::atomic<uChar> gDecimalPoint{'.'};
-std::atomic<const tq::PathTextHooks*> gPathHooks{nullptr};
+std::atomic<const tq::strings::PathTextHooks*> gPathHooks{nullptr};
 
 constexpr uInt32 kUnlimited = 0xFFFFFFFFu;
 constexpr int32 kMaxWidth = 4096;
 constexpr int32 kPositions = 10;
 
-using namespace tq::fmt;
+using namespace tq::strings;
 
 bool IsHexDigit(uChar c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
@@ -443,7 +443,7 @@ class Engine {
             const bool is64 = s.size == Directive::kLongLong || s.size == Directive::kI64;
             const int64 v = is64 ? NextInt64() : int64(NextInt32());
             uChar text[80];
-            return NumberField(s, text, tq::numtext::SignedIntegerCodeText(v, is64, code, text, sizeof text));
+            return NumberField(s, text, tq::strings::SignedIntegerCodeText(v, is64, code, text, sizeof text));
         }
         int32 v32;
         int64 v64;
@@ -614,7 +614,7 @@ class Engine {
     bool PathText() {
         const void* path = NextPointer(PointerKind::kPath);
         if (!path) return out_.Put("NULL");
-        const tq::PathTextHooks* hooks = gPathHooks.load();
+        const tq::strings::PathTextHooks* hooks = gPathHooks.load();
         if (!hooks || !hooks->text) return true;
         constexpr int32 kTooLong = 253;
         uChar text[kTooLong];
@@ -667,7 +667,7 @@ class Engine {
 
 int32 FormatInto(uChar* dst, uInt32 limit, const uChar* format, int32 len, va_list args) {
     VaListSource source(args);
-    return tq::fmt::Format(dst, limit, format, len, source);
+    return tq::strings::Format(dst, limit, format, len, source);
 }
 
 int32 CLength(const char* s) {
@@ -676,8 +676,8 @@ int32 CLength(const char* s) {
 
 }  // namespace
 
-namespace tq {
-int32 fmt::Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args) {
+namespace tq::strings {
+int32 Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args) {
     Engine e(dst, limit, format, len, args);
     return e.Run();
 }
@@ -688,7 +688,7 @@ void SetPathTextHooks(const PathTextHooks* hooks) {
 const PathTextHooks* GetPathTextHooks() {
     return gPathHooks.load();
 }
-}  // namespace tq
+}  // namespace tq::strings
 
 uChar StrGetDecimalPoint(void) {
     return gDecimalPoint.load(std::memory_order_relaxed);

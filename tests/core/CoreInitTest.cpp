@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
+#include "assembly/PendingServices.h"
 #include "support/ReportCapture.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"
@@ -90,8 +90,9 @@ TEST(CoreInitTest, BaseTwiceCountsStartsAndHostRegistryNeedsUnstartedDependencie
     registry->Release();
 
     // With the app-support services in it, the host registry starts; the shared ones only gain a count.
-    IServiceObject* full[] = {OccurrenceManagerService(), HardWaitBehaviorService(),    tq::ThThreadService(),
-                              tq::ConfigManagerService(), tq::ConfigCoreTypesService(), nullptr};
+    IServiceObject* full[] = {OccurrenceManagerService(),           HardWaitBehaviorService(),
+                              tq::threads::ThThreadService(),       tq::config::ConfigManagerService(),
+                              tq::config::ConfigCoreTypesService(), nullptr};
     registry = CreateServiceRegistry(full);
     EXPECT_EQ(registry->InitAll(), kErrNone);
     EXPECT_EQ(registry->UninitAll(), kErrNone);

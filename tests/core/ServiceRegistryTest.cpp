@@ -46,12 +46,12 @@ class ServiceRegistryTest : public ::testing::Test {
     void TearDown() override {
         if (registry) registry->Release();
     }
-    tq::ServiceRegistry* Make(std::vector<IServiceObject*> services) {
+    tq::core::ServiceRegistry* Make(std::vector<IServiceObject*> services) {
         services.push_back(nullptr);
-        registry = static_cast<tq::ServiceRegistry*>(CreateServiceRegistry(services.data()));
+        registry = static_cast<tq::core::ServiceRegistry*>(CreateServiceRegistry(services.data()));
         return registry;
     }
-    tq::ServiceRegistry* registry = nullptr;
+    tq::core::ServiceRegistry* registry = nullptr;
 };
 
 TEST_F(ServiceRegistryTest, StartsAfterDependenciesWithTiesByAddressAndStopsInReverse) {
@@ -63,14 +63,14 @@ TEST_F(ServiceRegistryTest, StartsAfterDependenciesWithTiesByAddressAndStopsInRe
     // s0 waits for s2; after each start the scan begins again at the lowest address.
     EXPECT_EQ(gLog, (std::vector<std::string>{"init s1", "init s2", "init s0", "init s3"}));
     EXPECT_EQ(registry->StartedCount(), 4);
-    for (auto& s : v.s) EXPECT_TRUE(tq::IsServiceStarted(&s));
+    for (auto& s : v.s) EXPECT_TRUE(tq::core::IsServiceStarted(&s));
     const auto& order = registry->StartOrder();
     EXPECT_LE(order[0]->startBegin, order[0]->startEnd);
     gLog.clear();
     ASSERT_EQ(registry->UninitAll(), kErrNone);
     EXPECT_EQ(gLog, (std::vector<std::string>{"uninit s3", "uninit s0", "uninit s2", "uninit s1"}));
     EXPECT_EQ(registry->StartedCount(), 0);
-    for (auto& s : v.s) EXPECT_FALSE(tq::IsServiceStarted(&s));
+    for (auto& s : v.s) EXPECT_FALSE(tq::core::IsServiceStarted(&s));
     gLog.clear();
     EXPECT_EQ(registry->UninitAll(), kErrNone);
     EXPECT_TRUE(gLog.empty());
@@ -178,7 +178,7 @@ TEST_F(ServiceRegistryTest, FailingStartStopsInitAllAndFailingStopStopsUninitAll
     gLog.clear();
     EXPECT_EQ(registry->UninitAll(), kErrIO);
     EXPECT_EQ(registry->StartedCount(), 1);
-    EXPECT_TRUE(tq::IsServiceStarted(&v.s[0]));
+    EXPECT_TRUE(tq::core::IsServiceStarted(&v.s[0]));
     EXPECT_EQ(capture.All().back().text, "ServiceRegistry: Service s0 uninit failed with error 6");
     v.s[0].uninitResult = kErrNone;
     EXPECT_EQ(registry->UninitAll(), kErrNone);
@@ -187,7 +187,7 @@ TEST_F(ServiceRegistryTest, FailingStartStopsInitAllAndFailingStopStopsUninitAll
 
 TEST(ServiceDependencyListTest, AddAndAtReportMisuse) {
     ReportCapture capture;
-    tq::ServiceDependencyList list;
+    tq::core::ServiceDependencyList list;
     FakeService a;
     list.Add(nullptr);
     ASSERT_EQ(capture.All().size(), 1u);
@@ -204,7 +204,7 @@ TEST(ServiceDependencyListTest, AddAndAtReportMisuse) {
     EXPECT_EQ(capture.All().back().text, "Service dependency index 2 not in range 0..2");
     EXPECT_EQ(list.At(-1), nullptr);
 
-    while (list.Count() < tq::ServiceDependencyList::kMaxEntries) list.Add(&a);
+    while (list.Count() < tq::core::ServiceDependencyList::kMaxEntries) list.Add(&a);
     const size_t before = capture.All().size();
     list.Add(&a);
     EXPECT_EQ(list.Count(), 1024);

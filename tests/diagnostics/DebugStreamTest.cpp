@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Capture.h"
-#include "core/ServiceAccessors.h"
 #include "diagnostics/DebugStreamPool.h"
+#include "diagnostics/Services.h"
 #include "tqcore/diagnostics.h"
 
 namespace {
@@ -25,10 +25,10 @@ class DebugStreamPoolTest : public CaptureTest {
   protected:
     void SetUp() override {
         CaptureTest::SetUp();
-        ASSERT_EQ(tq::DebugStreamService()->Init(), kErrNone);
+        ASSERT_EQ(tq::diagnostics::DebugStreamService()->Init(), kErrNone);
     }
     void TearDown() override {
-        tq::DebugStreamService()->Uninit();
+        tq::diagnostics::DebugStreamService()->Uninit();
         CaptureTest::TearDown();
     }
 };
@@ -111,7 +111,7 @@ TEST_F(DebugStreamTest, HandlerReplacesCountersAndDefaultOnlyCounts) {
 TEST_F(DebugStreamTest, WithoutPoolServiceBuffersComeFromTheHeap) {
     DebugStream s("unit", 1, "r", kDbgNote);
     EXPECT_FALSE(s.UsesPoolBuffer());
-    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 0);
+    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 0);
 }
 
 TEST_F(DebugStreamPoolTest, FourPoolBuffersThenHeapWithFailuresCounted) {
@@ -126,13 +126,13 @@ TEST_F(DebugStreamPoolTest, FourPoolBuffersThenHeapWithFailuresCounted) {
         extra.Append("heap");
         extra.Process();
     }
-    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 105);
-    EXPECT_EQ(tq::DebugStreamRecordedFailureStacks(), 100);
+    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 105);
+    EXPECT_EQ(tq::diagnostics::DebugStreamRecordedFailureStacks(), 100);
     StackChainFS<16> stack;
-    ASSERT_TRUE(tq::DebugStreamFailureStack(99, &stack));
+    ASSERT_TRUE(tq::diagnostics::DebugStreamFailureStack(99, &stack));
     EXPECT_GT(stack.Count(), 0);
-    EXPECT_FALSE(tq::DebugStreamFailureStack(100, &stack));
-    EXPECT_FALSE(tq::DebugStreamFailureStack(-1, &stack));
+    EXPECT_FALSE(tq::diagnostics::DebugStreamFailureStack(100, &stack));
+    EXPECT_FALSE(tq::diagnostics::DebugStreamFailureStack(-1, &stack));
     held[2]->Process();
     DebugStream reused("unit", 1, "r", kDbgNote);
     EXPECT_TRUE(reused.UsesPoolBuffer()) << "processing returns the buffer";
@@ -185,8 +185,8 @@ TEST_F(DebugStreamPoolTest, FiveStreamsAtOnceOnFiveThreads) {
     }
     for (auto& th : threads) th.join();
     EXPECT_EQ(pooled.load(), 4);
-    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 1);
-    EXPECT_EQ(tq::DebugStreamRecordedFailureStacks(), 1);
+    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 1);
+    EXPECT_EQ(tq::diagnostics::DebugStreamRecordedFailureStacks(), 1);
     ASSERT_EQ(Messages().size(), size_t(kThreads));
     for (const auto& m : Messages()) EXPECT_EQ(m.text, "thread " + std::to_string(m.line));
 }
@@ -196,13 +196,13 @@ TEST_F(DebugStreamPoolTest, RestartedServiceStartsItsCountsAfresh) {
         std::vector<std::unique_ptr<DebugStream>> held;
         for (int i = 0; i < 5; ++i) held.push_back(std::make_unique<DebugStream>("unit", i, "r", kDbgNote));
     }
-    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 1);
-    tq::DebugStreamService()->Uninit();
-    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 0);
+    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 1);
+    tq::diagnostics::DebugStreamService()->Uninit();
+    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 0);
     DebugStream stopped("unit", 1, "r", kDbgNote);
     EXPECT_FALSE(stopped.UsesPoolBuffer());
-    ASSERT_EQ(tq::DebugStreamService()->Init(), kErrNone);
-    EXPECT_EQ(tq::DebugStreamFailedCheckouts(), 0);
+    ASSERT_EQ(tq::diagnostics::DebugStreamService()->Init(), kErrNone);
+    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 0);
 }
 
 void ProcessFatal() {

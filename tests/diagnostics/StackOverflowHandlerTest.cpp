@@ -17,15 +17,15 @@ TEST(StackOverflowHandlerDeathTest, OverflowOnAnyPreparedThreadEndsWithTheOverfl
         "Wine finds no room to dispatch the stack-overflow exception and ends the process with 1");
     EXPECT_EXIT(
         {
-            tq::InstallStackOverflowHandler();
+            tq::diagnostics::InstallStackOverflowHandler();
             tq::test::gFaultSink = tq::test::RecurseForever(0);
         },
         [](int status) { return EndedWithCode(status, kOverflow); }, "");
     EXPECT_EXIT(
         {
-            tq::InstallStackOverflowHandler();
+            tq::diagnostics::InstallStackOverflowHandler();
             std::thread worker([] {
-                tq::PrepareThreadForStackOverflow();
+                tq::diagnostics::PrepareThreadForStackOverflow();
                 tq::test::gFaultSink = tq::test::RecurseForever(0);
             });
             worker.join();
@@ -36,7 +36,7 @@ TEST(StackOverflowHandlerDeathTest, OverflowOnAnyPreparedThreadEndsWithTheOverfl
 TEST(StackOverflowHandlerDeathTest, OtherFaultsAreNotSwallowed) {
     EXPECT_EXIT(
         {
-            tq::InstallStackOverflowHandler();
+            tq::diagnostics::InstallStackOverflowHandler();
             tq::test::WriteToUnmappedMemory();
         },
         [](int status) { return status != 0 && !EndedWithCode(status, kOverflow); }, "");

@@ -105,10 +105,10 @@ void Worker(int seed, Totals& t, Exchange& x) {
 
 void RunStress(bool pool) {
     SetIsMasterPointerPoolEnabled(pool ? 1 : 0);
-    tq::mem::FlushThreadCache();  // this thread's cached blocks would otherwise count as used
-    const int64 liveBefore = tq::mem::LiveHandleCount();
+    tq::memory::FlushThreadCache();  // this thread's cached blocks would otherwise count as used
+    const int64 liveBefore = tq::memory::LiveHandleCount();
     const uInt64 poolBlocksBefore = tq::platform::PoolGetTotals().usedBlocks;
-    const int32 masterBlocksBefore = tq::mem::TakeCensus().blocks;
+    const int32 masterBlocksBefore = tq::memory::TakeCensus().blocks;
     int32 before[4], after[4];
     DSReadCounters(before);
     Totals t;
@@ -126,11 +126,11 @@ void RunStress(bool pool) {
     EXPECT_EQ(after[0] - before[0], t.created.load());
     EXPECT_EQ(after[1] - before[1], 0);
     EXPECT_EQ(after[2] - before[2], t.resized.load());
-    EXPECT_EQ(tq::mem::LiveHandleCount(), liveBefore);
-    tq::mem::FlushThreadCache();
+    EXPECT_EQ(tq::memory::LiveHandleCount(), liveBefore);
+    tq::memory::FlushThreadCache();
     // The workers' caches went back when they ended. Master-pointer blocks added on the way (each with its
     // copy of the block set) stay; nothing else may.
-    const int32 added = tq::mem::TakeCensus().blocks - masterBlocksBefore;
+    const int32 added = tq::memory::TakeCensus().blocks - masterBlocksBefore;
     EXPECT_EQ(tq::platform::PoolGetTotals().usedBlocks, poolBlocksBefore + 2 * uInt64(added));
     EXPECT_TRUE(tq::platform::PoolCheck());
     EXPECT_EQ(DSHeapCheck(0), kErrNone);

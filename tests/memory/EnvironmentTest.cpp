@@ -25,25 +25,25 @@ void UnsetEnv(const char* name) {
 #endif
 }
 
-using tq::mem::GuardMode;
-using tq::mem::kGuardHandles;
-using tq::mem::kGuardNewDelete;
-using tq::mem::kGuardPtrs;
+using tq::memory::GuardMode;
+using tq::memory::kGuardHandles;
+using tq::memory::kGuardNewDelete;
+using tq::memory::kGuardPtrs;
 
 TEST(MemoryEnvironmentTest, ParsersAcceptTheDocumentedWords) {
-    EXPECT_EQ(tq::mem::ParseGuardMode("off", kGuardModeCheck), kGuardModeOff);
-    EXPECT_EQ(tq::mem::ParseGuardMode("alloc", 0), kGuardModeAlloc);
-    EXPECT_EQ(tq::mem::ParseGuardMode("check", 0), kGuardModeCheck);
-    EXPECT_EQ(tq::mem::ParseGuardMode("CHECK", 3), 3u);
-    EXPECT_EQ(tq::mem::ParseGuardMode(nullptr, 7), 7u);
-    EXPECT_EQ(tq::mem::ParseHandleCheck("all", 0), 2);
-    EXPECT_EQ(tq::mem::ParseHandleCheck("2", 0), 2);
-    EXPECT_EQ(tq::mem::ParseHandleCheck("resize", 0), 1);
-    EXPECT_EQ(tq::mem::ParseHandleCheck("1", 0), 1);
+    EXPECT_EQ(tq::memory::ParseGuardMode("off", kGuardModeCheck), kGuardModeOff);
+    EXPECT_EQ(tq::memory::ParseGuardMode("alloc", 0), kGuardModeAlloc);
+    EXPECT_EQ(tq::memory::ParseGuardMode("check", 0), kGuardModeCheck);
+    EXPECT_EQ(tq::memory::ParseGuardMode("CHECK", 3), 3u);
+    EXPECT_EQ(tq::memory::ParseGuardMode(nullptr, 7), 7u);
+    EXPECT_EQ(tq::memory::ParseHandleCheck("all", 0), 2);
+    EXPECT_EQ(tq::memory::ParseHandleCheck("2", 0), 2);
+    EXPECT_EQ(tq::memory::ParseHandleCheck("resize", 0), 1);
+    EXPECT_EQ(tq::memory::ParseHandleCheck("1", 0), 1);
     for (const char* zero : {"off", "none", "0", ""})
-        EXPECT_EQ(tq::mem::ParseHandleCheck(zero, 2), 0) << zero;
-    EXPECT_EQ(tq::mem::ParseHandleCheck("3", 2), 2);
-    EXPECT_EQ(tq::mem::ParseHandleCheck(nullptr, 1), 1);
+        EXPECT_EQ(tq::memory::ParseHandleCheck(zero, 2), 0) << zero;
+    EXPECT_EQ(tq::memory::ParseHandleCheck("3", 2), 2);
+    EXPECT_EQ(tq::memory::ParseHandleCheck(nullptr, 1), 1);
 }
 
 // The environment is read once, at the first memory operation of a process, so each case runs in a fresh

@@ -27,13 +27,13 @@ class GuardBytesTest : public ::testing::Test {
   protected:
     ReportCapture capture;
     void SetUp() override {
-        ASSERT_TRUE(tq::mem::SetHandleAndPtrGuardModes(kGuardModeCheck, kGuardModeCheck));
+        ASSERT_TRUE(tq::memory::SetHandleAndPtrGuardModes(kGuardModeCheck, kGuardModeCheck));
         gFailures.clear();
         previous_ = SetGuardByteCheckFailedProc(RecordFailure);
     }
     void TearDown() override {
         SetGuardByteCheckFailedProc(previous_);
-        EXPECT_TRUE(tq::mem::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff));
+        EXPECT_TRUE(tq::memory::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff));
     }
     GuardByteCheckFailedProc previous_ = nullptr;
 };
@@ -117,7 +117,7 @@ TEST_F(GuardBytesTest, PointerGuards) {
 }
 
 TEST_F(GuardBytesTest, AllocModeWritesButOnlyChecksWhenAsked) {
-    ASSERT_TRUE(tq::mem::SetHandleAndPtrGuardModes(kGuardModeAlloc, kGuardModeAlloc));
+    ASSERT_TRUE(tq::memory::SetHandleAndPtrGuardModes(kGuardModeAlloc, kGuardModeAlloc));
     EXPECT_EQ(ShouldCheckHandleGuardBytes(), 0);
     UHandle h = DSNewHandle(8);
     (*h)[8] = 0;
@@ -145,7 +145,7 @@ TEST_F(GuardBytesTest, WithoutAProcedureTheFailureIsReported) {
 
 TEST_F(GuardBytesTest, ModesCannotChangeUnderLiveHandles) {
     UHandle h = DSNewHandle(1);
-    EXPECT_FALSE(tq::mem::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff));
+    EXPECT_FALSE(tq::memory::SetHandleAndPtrGuardModes(kGuardModeOff, kGuardModeOff));
     EXPECT_EQ(DSDisposeHandle(h), kErrNone);
 }
 

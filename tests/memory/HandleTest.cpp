@@ -4,8 +4,8 @@
 #include <numeric>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
 #include "memory/MemoryManager.h"
+#include "memory/Services.h"
 #include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
@@ -28,8 +28,8 @@ bool Holds(UHandle h, uInt64 n, uChar seed) {
 class HandleTest : public ::testing::Test {
   protected:
     ReportCapture capture;
-    void TearDown() override { EXPECT_EQ(tq::mem::LiveHandleCount(), live_); }
-    int64 live_ = tq::mem::LiveHandleCount();
+    void TearDown() override { EXPECT_EQ(tq::memory::LiveHandleCount(), live_); }
+    int64 live_ = tq::memory::LiveHandleCount();
 };
 
 TEST_F(HandleTest, EmptyHandleIsLiveWithSizeZero) {

@@ -54,7 +54,7 @@ TEST(PoolHeapDeathTest, ReleasingThePoolLeavesAWorkingEmptyZone) {
             UPtr p = DSNewPtr(100);
             const bool had = h && p && PoolGetTotals().usedBlocks >= 2;
             FreeSmartHeapPool();
-            const bool emptied = PoolGetTotals().usedBlocks == 0 && tq::mem::LiveHandleCount() == 0;
+            const bool emptied = PoolGetTotals().usedBlocks == 0 && tq::memory::LiveHandleCount() == 0;
             UHandle again = DSNewHandle(10);
             const bool works = again && IsDSHandle(again) && DSDisposeHandle(again) == kErrNone;
             std::_Exit(had && emptied && works ? 0 : 1);

@@ -49,8 +49,8 @@ bool Aligned(UHandle h, uInt64 n) {
 TEST(ThreadCacheTest, HandlesCrossThreadsAndNothingStaysBehindWhenThreadsEnd) {
     ReportCapture capture;
     DSDisposeHandle(DSNewHandle(1));  // the zone's first master-pointer block stays; make it now
-    tq::mem::FlushThreadCache();
-    const int64 live = tq::mem::LiveHandleCount();
+    tq::memory::FlushThreadCache();
+    const int64 live = tq::memory::LiveHandleCount();
     const uInt64 poolBlocks = tq::platform::PoolGetTotals().usedBlocks;
     const Counts before;
     constexpr int kMade = 300;  // several batches of master pointers
@@ -70,7 +70,7 @@ TEST(ThreadCacheTest, HandlesCrossThreadsAndNothingStaysBehindWhenThreadsEnd) {
     madeAll.Wait();
     // The maker still runs: its share of the counters must already show.
     EXPECT_EQ(Counts().v[0] - before.v[0], kMade);
-    EXPECT_EQ(tq::mem::LiveHandleCount(), live + kMade);
+    EXPECT_EQ(tq::memory::LiveHandleCount(), live + kMade);
 
     std::atomic<int> bad{0};
     std::thread disposer([&] {
@@ -82,7 +82,7 @@ TEST(ThreadCacheTest, HandlesCrossThreadsAndNothingStaysBehindWhenThreadsEnd) {
     disposer.join();
     EXPECT_EQ(bad.load(), 0);
     // The disposer kept master pointers and blocks in its cache; its end must have given them all back.
-    EXPECT_EQ(tq::mem::LiveHandleCount(), live);
+    EXPECT_EQ(tq::memory::LiveHandleCount(), live);
     EXPECT_EQ(tq::platform::PoolGetTotals().usedBlocks, poolBlocks);
     EXPECT_EQ(DSDisposeHandle(made[7]), kErrBadHandle);  // still caught as freed
     EXPECT_EQ(ReportCapture::Count(kDbgNote, "Deallocated or possibly invalid pointer"), 1);
@@ -96,7 +96,7 @@ TEST(ThreadCacheTest, HandlesCrossThreadsAndNothingStaysBehindWhenThreadsEnd) {
     EXPECT_EQ(after.v[1], 20);
     EXPECT_EQ(after.v[2], 30);
     EXPECT_EQ(after.v[3], 40);
-    EXPECT_EQ(tq::mem::LiveHandleCount(), live);
+    EXPECT_EQ(tq::memory::LiveHandleCount(), live);
 }
 
 // Blocks handed back are reused for other sizes; each must still hold its handle with the layout intact.
@@ -159,7 +159,7 @@ int ReleaseUnderAnotherThreadsCache() {
     const bool emptied = tq::platform::PoolGetTotals().usedBlocks == 0;
     released.Open();
     user.join();
-    return emptied && works && tq::mem::LiveHandleCount() == 0 ? 0 : 1;
+    return emptied && works && tq::memory::LiveHandleCount() == 0 ? 0 : 1;
 }
 
 TEST(ThreadCacheDeathTest, ReleasedPoolIsNotServedFromStaleCaches) {

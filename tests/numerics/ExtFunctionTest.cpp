@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "NumericsTestSupport.h"
-#include "core/ServiceAccessors.h"
+#include "numerics/Services.h"
 #include "platform/FloatingPoint.h"
 
 namespace {
@@ -173,7 +173,7 @@ TEST(Constants, ValuesAndBitPatterns) {
     EXPECT_EQ(DTwoPi(), 2 * std::numbers::pi);
     EXPECT_EQ(DTwo(), 2);
     EXPECT_EQ(DRad2Deg(), 57.2957795);
-    IServiceObject* service = tq::FloatingPointConstantsService();
+    IServiceObject* service = tq::numerics::FloatingPointConstantsService();
     EXPECT_EQ(service->Init(), kErrNone);
     EXPECT_EQ(std::bit_cast<uInt64>(DInfinity()), 0x7FF0000000000000ull);
     EXPECT_EQ(std::bit_cast<uInt64>(DNegInfinity()), 0xFFF0000000000000ull);

@@ -41,12 +41,12 @@ void SortRecordsOfSize() {
 }
 
 TEST(SortSearchTest, EachSwapGranularity) {
-    EXPECT_EQ(tq::SwapUnitFor(3), 1u);
-    EXPECT_EQ(tq::SwapUnitFor(1), 1u);
-    EXPECT_EQ(tq::SwapUnitFor(6), 2u);
-    EXPECT_EQ(tq::SwapUnitFor(2), 2u);
-    EXPECT_EQ(tq::SwapUnitFor(8), 4u);
-    EXPECT_EQ(tq::SwapUnitFor(24), 4u);
+    EXPECT_EQ(tq::sortsearch::SwapUnitFor(3), 1u);
+    EXPECT_EQ(tq::sortsearch::SwapUnitFor(1), 1u);
+    EXPECT_EQ(tq::sortsearch::SwapUnitFor(6), 2u);
+    EXPECT_EQ(tq::sortsearch::SwapUnitFor(2), 2u);
+    EXPECT_EQ(tq::sortsearch::SwapUnitFor(8), 4u);
+    EXPECT_EQ(tq::sortsearch::SwapUnitFor(24), 4u);
     SortRecordsOfSize<3>();
     SortRecordsOfSize<6>();
     SortRecordsOfSize<8>();
@@ -79,7 +79,8 @@ int32 CountingCompare(const void* a, const void* b) {
 
 // Depth bound for the explicit stack: the larger side is deferred, so at most log2(n) ranges wait.
 int32 MaxDepth(std::vector<int32>& v) {
-    return tq::QuickSort(v.data(), v.size(), 4, 4, tq::SortCompare{CompareInt32s, nullptr, nullptr});
+    return tq::sortsearch::QuickSort(v.data(), v.size(), 4, 4,
+                                     tq::sortsearch::SortCompare{CompareInt32s, nullptr, nullptr});
 }
 
 TEST(SortSearchTest, OrderedReversedAndEqualInputKeepStackLogarithmic) {

@@ -161,8 +161,8 @@ TEST(NumberExactness, ScanningRoundsCorrectly) {
         ASSERT_TRUE(exact) << text;
         ASSERT_EQ(StringToPacked(reinterpret_cast<const uChar*>(text), int32(std::strlen(text)), &p, '.'), 1);
         const bool nearest = extended
-                                 ? ReadsAsNearest(tq::numtext::PackedToExtended(p), *exact, exact::kExtended)
-                                 : ReadsAsNearest(tq::numtext::PackedToDouble(p), *exact, exact::kDouble);
+                                 ? ReadsAsNearest(tq::strings::PackedToExtended(p), *exact, exact::kExtended)
+                                 : ReadsAsNearest(tq::strings::PackedToDouble(p), *exact, exact::kDouble);
         ASSERT_TRUE(nearest) << text;
     }
 }
@@ -202,7 +202,7 @@ struct Scanned {
 Scanned ScanText(const std::string& text, uChar point = '.') {
     Scanned s{};
     s.ok = StringToPacked(reinterpret_cast<const uChar*>(text.data()), int32(text.size()), &s.record, point);
-    s.value = tq::numtext::PackedToDouble(s.record);
+    s.value = tq::strings::PackedToDouble(s.record);
     return s;
 }
 
@@ -328,8 +328,8 @@ TEST(NumberExactness, ScanningSubnormalsZerosAndOverflow) {
 }
 
 TEST(NumberExactness, ScanningEdgesOfTheRange) {
-    using tq::numtext::DecimalToDouble;
-    using tq::numtext::DecimalToExtended;
+    using tq::strings::DecimalToDouble;
+    using tq::strings::DecimalToExtended;
     EXPECT_EQ(DecimalToDouble(17976931348623157ull, 292, false), DBL_MAX);
     EXPECT_TRUE(std::isinf(DecimalToDouble(17976931348623159ull, 292, false)));  // rounds past the largest
     EXPECT_EQ(DecimalToDouble(49406564584124654ull, -340, false), 4.9406564584124654e-324);

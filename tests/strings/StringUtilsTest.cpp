@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "StringTestSupport.h"
-#include "core/ServiceAccessors.h"
 #include "strings/LStrArray.h"
+#include "strings/Services.h"
 #include "support/TestHost.h"
 
 namespace {
@@ -298,7 +298,7 @@ TEST_F(StringUtilsTest, LibraryFormsHandlesArraysAndBstrs) {
 }
 
 TEST_F(StringUtilsTest, CaseTablesServiceAndLanguages) {
-    IServiceObject* service = tq::StringUtilsLocaleCacheService();
+    IServiceObject* service = tq::strings::StringUtilsLocaleCacheService();
     EXPECT_STREQ(service->Name(), "StringUtilsLocaleCache");
     ASSERT_EQ(service->Init(), kErrNone);
     EXPECT_EQ(LanguageToCodePage("JAPANESE"), 932u);

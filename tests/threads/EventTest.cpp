@@ -154,7 +154,7 @@ TEST(ThEventTest, BadRecordsAreReportedNotUsed) {
 namespace {
 
 TEST(PlatformEventTimerTest, RecordsCountTotalAndExtremes) {
-    tq::PlatformEventTimer timer;
+    tq::threads::PlatformEventTimer timer;
     uInt32 count = 99;
     _HRTime total{1, 1}, reserved{1, 1}, min{1, 1}, max{1, 1};
     timer.GetLatencyStats(&count, &total, &reserved, &min, &max);

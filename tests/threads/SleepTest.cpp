@@ -42,44 +42,44 @@ TEST(ThSleepTest, WaitTillComparesWithWrapAround) {
 }
 
 TEST(ThTmoEventTest, WaitsForTheTargetAndFollowsChanges) {
-    tq::ThTmoEvent* ev = nullptr;
-    ASSERT_EQ(tq::ThTmoEventCreate(&ev, false), kErrNone);
+    tq::threads::ThTmoEvent* ev = nullptr;
+    ASSERT_EQ(tq::threads::ThTmoEventCreate(&ev, false), kErrNone);
 
-    tq::ThTmoEventChangeTmo(ev, MilliSecs() - 5);
-    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
+    tq::threads::ThTmoEventChangeTmo(ev, MilliSecs() - 5);
+    EXPECT_EQ(tq::threads::ThTmoEventWait(ev), tq::threads::kTmoWaitTimeout);
 
     auto start = Clock::now();
-    tq::ThTmoEventChangeTmo(ev, MilliSecs() + 40);
-    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
+    tq::threads::ThTmoEventChangeTmo(ev, MilliSecs() + 40);
+    EXPECT_EQ(tq::threads::ThTmoEventWait(ev), tq::threads::kTmoWaitTimeout);
     EXPECT_GE(MsSince(start), 20);  // the target is counted on a tick that may be 16 ms coarse
 
     // Without a target the wait lasts until another thread sets one.
-    tq::ThTmoEventChangeTmo(ev, 0);
+    tq::threads::ThTmoEventChangeTmo(ev, 0);
     start = Clock::now();
     std::thread setter([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        tq::ThTmoEventChangeTmo(ev, MilliSecs() + 20);
+        tq::threads::ThTmoEventChangeTmo(ev, MilliSecs() + 20);
     });
-    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitTimeout);
+    EXPECT_EQ(tq::threads::ThTmoEventWait(ev), tq::threads::kTmoWaitTimeout);
     EXPECT_GE(MsSince(start), 30);
     setter.join();
-    tq::ThTmoEventDestroy(ev);
+    tq::threads::ThTmoEventDestroy(ev);
 }
 
 TEST(ThTmoEventTest, BadRecordsAreReported) {
     ReportCapture capture;
-    tq::ThTmoEvent* ev = nullptr;
-    ASSERT_EQ(tq::ThTmoEventCreate(&ev, false), kErrNone);
+    tq::threads::ThTmoEvent* ev = nullptr;
+    ASSERT_EQ(tq::threads::ThTmoEventCreate(&ev, false), kErrNone);
     ev->verifier = TQFourCC("Evnt");
-    tq::ThTmoEventChangeTmo(ev, 1);
-    EXPECT_EQ(tq::ThTmoEventWait(ev), tq::kTmoWaitFailed);
-    tq::ThTmoEventDestroy(ev);
+    tq::threads::ThTmoEventChangeTmo(ev, 1);
+    EXPECT_EQ(tq::threads::ThTmoEventWait(ev), tq::threads::kTmoWaitFailed);
+    tq::threads::ThTmoEventDestroy(ev);
     EXPECT_EQ(capture.Count(kDbgFatal, "Bad ThTmoEvent in ThTmoEventChangeTmo()"), 1);
     EXPECT_EQ(capture.Count(kDbgFatal, "Bad ThTmoEvent in ThTmoEventWait()"), 1);
     EXPECT_EQ(capture.Count(kDbgBroken, "Bad ThTmoEvent in ThTmoEventDestroy()"), 1);
     ev->verifier = TQFourCC("TmEv");
-    tq::ThTmoEventDestroy(ev);
-    EXPECT_EQ(tq::ThTmoEventCreate(nullptr, false), kErrArgument);
+    tq::threads::ThTmoEventDestroy(ev);
+    EXPECT_EQ(tq::threads::ThTmoEventCreate(nullptr, false), kErrArgument);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
 #include "support/ReportCapture.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 #include "threads/ThThread.h"
 #include "tqcore/core.h"
@@ -22,10 +22,10 @@ bool Eventually(Pred pred) {
 
 class ThThreadTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_EQ(tq::ThThreadService()->Init(), kErrNone); }
+    void SetUp() override { ASSERT_EQ(tq::threads::ThThreadService()->Init(), kErrNone); }
     void TearDown() override {
         DebugOutputSetHandler(nullptr);
-        tq::ThThreadService()->Uninit();
+        tq::threads::ThThreadService()->Uninit();
     }
 };
 
@@ -184,8 +184,8 @@ void OtherProc(ThThread, void*, uInt32, int32) {}
 
 TEST_F(ThThreadTest, PrioritiesMapThroughTheLevelTable) {
     ReportCapture capture;
-    tq::ThThreadService()->Uninit();
-    ASSERT_EQ(tq::ThThreadService()->Init(), kErrNone);
+    tq::threads::ThThreadService()->Uninit();
+    ASSERT_EQ(tq::threads::ThThreadService()->Init(), kErrNone);
     ASSERT_EQ(capture.Count(kDbgNote, "using thread priorities:"), 1);
     const std::string started = capture.All().front().text;
     EXPECT_NE(started.find("\n\tbackground: -15\n\tnormal: 0\n"), std::string::npos) << started;
@@ -198,12 +198,12 @@ TEST_F(ThThreadTest, PrioritiesMapThroughTheLevelTable) {
     ThThreadGetPrioInfo(distinct);
     EXPECT_EQ(std::vector<int>(distinct, distinct + 5), (std::vector<int>{1, 1, 1, 1, 1}));
 
-    EXPECT_EQ(tq::PriorityLevelForNative(-15), 0);
-    EXPECT_EQ(tq::PriorityLevelForNative(-2), 1);
-    EXPECT_EQ(tq::PriorityLevelForNative(1), 2);
-    EXPECT_EQ(tq::PriorityLevelForNative(2), 3);
-    EXPECT_EQ(tq::PriorityLevelForNative(3), 4);
-    EXPECT_EQ(tq::PriorityLevelForNative(99), 4);
+    EXPECT_EQ(tq::threads::PriorityLevelForNative(-15), 0);
+    EXPECT_EQ(tq::threads::PriorityLevelForNative(-2), 1);
+    EXPECT_EQ(tq::threads::PriorityLevelForNative(1), 2);
+    EXPECT_EQ(tq::threads::PriorityLevelForNative(2), 3);
+    EXPECT_EQ(tq::threads::PriorityLevelForNative(3), 4);
+    EXPECT_EQ(tq::threads::PriorityLevelForNative(99), 4);
 
     Job job;
     ASSERT_EQ(ThEventCreate(&job.go, 0, 0), kErrNone);

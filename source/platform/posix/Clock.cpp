@@ -1,3 +1,4 @@
+// POSIX clocks: ticks since boot, the performance counter and the system time as a FILETIME.
 #include "platform/Clock.h"
 
 #include <time.h>

@@ -1,3 +1,4 @@
+// POSIX processor counts, read from sysconf and /sys.
 #include <dirent.h>
 #include <unistd.h>
 

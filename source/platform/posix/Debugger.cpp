@@ -1,3 +1,4 @@
+// POSIX debugger support: tracer detection, breaking in, debug text and process termination.
 #include "platform/Debugger.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// POSIX dynamic library loading by name.
 #include "platform/DynamicLibrary.h"
 
 #include <dlfcn.h>

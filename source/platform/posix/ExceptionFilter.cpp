@@ -1,3 +1,4 @@
+// POSIX outermost exception filter: fatal signals on an alternate stack.
 #include "platform/ExceptionFilter.h"
 
 #include <signal.h>

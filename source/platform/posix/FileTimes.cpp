@@ -1,3 +1,4 @@
+// POSIX file modification times as FILETIME values.
 #include <sys/stat.h>
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// POSIX GUID creation from the system's random source.
 #include <sys/random.h>
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// POSIX memory probes: reading a byte that may be unmapped, and guard pages.
 #include "platform/MemoryProbe.h"
 
 #include <sys/mman.h>

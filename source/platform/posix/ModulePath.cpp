@@ -1,3 +1,4 @@
+// POSIX paths of the executable and of the module holding an address.
 #include "platform/ModulePath.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// POSIX native recursive mutex.
 #include "platform/Mutex.h"
 
 #include <pthread.h>

@@ -1,3 +1,4 @@
+// POSIX operating-system identity from uname and os-release.
 #include <sys/utsname.h>
 
 #include <cstdio>

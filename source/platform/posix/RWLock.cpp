@@ -1,3 +1,4 @@
+// POSIX native reader/writer lock.
 #include "platform/RWLock.h"
 
 #include <pthread.h>

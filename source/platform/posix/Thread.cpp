@@ -1,3 +1,4 @@
+// POSIX threads: start, join, priorities, CPU time and adoption of foreign threads.
 #include "platform/Thread.h"
 
 #include <pthread.h>

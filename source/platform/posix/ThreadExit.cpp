@@ -1,3 +1,4 @@
+// POSIX per-thread exit callbacks.
 #include "platform/ThreadExit.h"
 
 #include <pthread.h>

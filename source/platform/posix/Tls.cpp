@@ -1,3 +1,4 @@
+// POSIX thread-local storage slots.
 #include "platform/Tls.h"
 
 #include <pthread.h>

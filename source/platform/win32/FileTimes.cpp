@@ -1,3 +1,4 @@
+// Win32 file modification times.
 #include <windows.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Win32 paths of the executable and of the module holding an address.
 #include "platform/ModulePath.h"
 
 #include <windows.h>

@@ -1,20 +1,15 @@
 // Services of managers that have no start work yet. When a manager gains start work, its service class and
 // accessor move into the manager's own unit and leave this file.
-#include "core/ServiceAccessors.h"
+#include "assembly/PendingServices.h"
+#include "memory/Services.h"
 
 namespace {
-
-class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
-  public:
-    const char* Name() override { return "TrackedMallocFree"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(MemoryManagerService()); }
-};
 
 class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
   public:
     const char* Name() override { return "PathManager"; }
     void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::TrackedMallocFreeService());
+        list.Add(tq::memory::TrackedMallocFreeService());
         list.Add(MemoryManagerService());
     }
 };
@@ -32,9 +27,9 @@ class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManag
   public:
     const char* Name() override { return "ConfigManager"; }
     void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ThMutexService());
+        list.Add(tq::threads::ThMutexService());
         list.Add(PathManagerService());
-        list.Add(tq::FileManagerService());
+        list.Add(tq::files::FileManagerService());
         list.Add(MemoryManagerService());
     }
 };
@@ -44,7 +39,7 @@ class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCor
     const char* Name() override { return "ConfigCoreTypes"; }
     void Dependencies(IServiceDependencyList& list) override {
         list.Add(PathManagerService());
-        list.Add(tq::ConfigManagerService());
+        list.Add(tq::config::ConfigManagerService());
     }
 };
 
@@ -54,7 +49,7 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
     void Dependencies(IServiceDependencyList& list) override {
         list.Add(MemoryManagerService());
         list.Add(PathManagerService());
-        list.Add(tq::FileManagerService());
+        list.Add(tq::files::FileManagerService());
     }
 };
 
@@ -63,8 +58,8 @@ class OccurrenceManager_Service final : public RefcountedServiceObject_T<Occurre
     const char* Name() override { return "OccurrenceManager"; }
     void Dependencies(IServiceDependencyList& list) override {
         list.Add(HardWaitBehaviorService());
-        list.Add(tq::ThMutexService());
-        list.Add(tq::ThThreadService());
+        list.Add(tq::threads::ThMutexService());
+        list.Add(tq::threads::ThThreadService());
     }
 };
 
@@ -72,29 +67,26 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
   public:
     const char* Name() override { return "HardWaitBehavior"; }
     void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ConfigManagerService());
-        list.Add(tq::ConfigCoreTypesService());
+        list.Add(tq::config::ConfigManagerService());
+        list.Add(tq::config::ConfigCoreTypesService());
     }
 };
 
 }  // namespace
 
-IServiceObject* tq::TrackedMallocFreeService() {
-    return TrackedMallocFree_Service::Get();
-}
 IServiceObject* PathManagerService(void) {
     return PathManager_Service::Get();
 }
-IServiceObject* tq::FileManagerService() {
+IServiceObject* tq::files::FileManagerService() {
     return FileManager_Service::Get();
 }
-IServiceObject* tq::ConfigManagerService() {
+IServiceObject* tq::config::ConfigManagerService() {
     return ConfigManager_Service::Get();
 }
-IServiceObject* tq::ConfigCoreTypesService() {
+IServiceObject* tq::config::ConfigCoreTypesService() {
     return ConfigCoreTypes_Service::Get();
 }
-IServiceObject* tq::ResourceManagerService() {
+IServiceObject* tq::resources::ResourceManagerService() {
     return ResourceManager_Service::Get();
 }
 IServiceObject* OccurrenceManagerService(void) {

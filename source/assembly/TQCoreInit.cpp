@@ -1,28 +1,39 @@
+// The library's assembly: the start-up entry points that start and stop the base and application services.
 #include <cstring>
 #include <vector>
 
-#include "core/AppSupportHooks.h"
-#include "core/ServiceAccessors.h"
+#include "assembly/AppSupportHooks.h"
+#include "assembly/PendingServices.h"
 #include "core/ServiceRegistry.h"
+#include "diagnostics/Services.h"
 #include "diagnostics/StackOverflowHandler.h"
+#include "memory/Services.h"
+#include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
+#include "strings/Services.h"
 #include "tqcore/memory.h"
 
 namespace {
 
 constexpr int kBaseServiceCount = 10;
 IServiceObject* gBaseServices[kBaseServiceCount + 1];
-tq::ServiceRegistry* gBaseRegistry = nullptr;
+tq::core::ServiceRegistry* gBaseRegistry = nullptr;
 // The records of the last base registry that UninitTQCoreBase stopped.
 std::vector<TQServiceRecord> gStoppedRecords;
 bool gAppSupportStarted = false;
 
 void FillBaseServices() {
     IServiceObject* const services[kBaseServiceCount] = {
-        tq::DebugStreamService(), tq::FloatingPointConstantsService(), tq::ThEventService(),
-        tq::ThMutexService(),     tq::StringUtilsLocaleCacheService(), ProtectedAtomicOperationsService(),
-        MemoryManagerService(),   tq::TrackedMallocFreeService(),      PathManagerService(),
-        tq::FileManagerService(),
+        tq::diagnostics::DebugStreamService(),
+        tq::numerics::FloatingPointConstantsService(),
+        tq::threads::ThEventService(),
+        tq::threads::ThMutexService(),
+        tq::strings::StringUtilsLocaleCacheService(),
+        ProtectedAtomicOperationsService(),
+        MemoryManagerService(),
+        tq::memory::TrackedMallocFreeService(),
+        PathManagerService(),
+        tq::files::FileManagerService(),
     };
     for (int i = 0; i < kBaseServiceCount; ++i) gBaseServices[i] = services[i];
     gBaseServices[kBaseServiceCount] = nullptr;
@@ -34,7 +45,7 @@ void RecordName(TQServiceRecord& r, IServiceObject* service) {
     r.name[sizeof r.name - 1] = 0;
 }
 
-void RecordTimes(TQServiceRecord& r, const tq::ServiceRegistryItem& item, bool running) {
+void RecordTimes(TQServiceRecord& r, const tq::core::ServiceRegistryItem& item, bool running) {
     r.startResult = item.startResult;
     r.startBegin = item.startBegin;
     r.startEnd = item.startEnd;
@@ -45,7 +56,7 @@ void RecordTimes(TQServiceRecord& r, const tq::ServiceRegistryItem& item, bool r
 }
 
 // Names are read while the services live: the last stop destroys them.
-std::vector<TQServiceRecord> NamedRecords(const tq::ServiceRegistry& registry) {
+std::vector<TQServiceRecord> NamedRecords(const tq::core::ServiceRegistry& registry) {
     std::vector<TQServiceRecord> records(registry.StartOrder().size());
     for (size_t i = 0; i < records.size(); ++i) {
         records[i] = {};
@@ -54,14 +65,14 @@ std::vector<TQServiceRecord> NamedRecords(const tq::ServiceRegistry& registry) {
     return records;
 }
 
-void UpdateRecords(std::vector<TQServiceRecord>& records, const tq::ServiceRegistry& registry) {
+void UpdateRecords(std::vector<TQServiceRecord>& records, const tq::core::ServiceRegistry& registry) {
     for (size_t i = 0; i < records.size(); ++i)
         RecordTimes(records[i], *registry.StartOrder()[i], int32(i) < registry.StartedCount());
 }
 
 }  // namespace
 
-namespace tq {
+namespace tq::assembly {
 
 // Returns false until the configuration manager provides CfgGetDefault.
 bool PreferenceBool(const char*) {
@@ -74,15 +85,15 @@ void ApplyMemoryAppSettings() {
     if (PreferenceBool("NeverShrinkBuffers")) SetNeverShrinkBuffers(1);
 }
 
-}  // namespace tq
+}  // namespace tq::assembly
 
 TqErr InitTQCoreBase(void) {
     // A stack overflow anywhere in the host then ends the process quietly with its status.
-    tq::InstallStackOverflowHandler();
+    tq::diagnostics::InstallStackOverflowHandler();
     FillBaseServices();
     // A second call replaces the base registry; the earlier one is released without stopping its services.
     if (gBaseRegistry) gBaseRegistry->Release();
-    gBaseRegistry = static_cast<tq::ServiceRegistry*>(CreateServiceRegistry(gBaseServices));
+    gBaseRegistry = static_cast<tq::core::ServiceRegistry*>(CreateServiceRegistry(gBaseServices));
     if (!gBaseRegistry) return kErrMemoryFull;
     return gBaseRegistry->InitAll();
 }
@@ -103,22 +114,23 @@ TqErr UninitTQCoreBase(void) {
 
 TqErr InitTQCoreAppSupport(void) {
     if (gAppSupportStarted) return kErrNone;
-    (void)tq::ConfigManagerService()->Init();
-    (void)tq::ConfigCoreTypesService()->Init();
-    if (tq::PreferenceBool("LoadHeapDebugger")) (void)tq::platform::LoadLibraryByName("HeapDebugger.dll");
-    tq::ApplyMemoryAppSettings();
-    (void)tq::ThThreadService()->Init();
-    (void)tq::ResourceManagerService()->Init();
+    (void)tq::config::ConfigManagerService()->Init();
+    (void)tq::config::ConfigCoreTypesService()->Init();
+    if (tq::assembly::PreferenceBool("LoadHeapDebugger"))
+        (void)tq::platform::LoadLibraryByName("HeapDebugger.dll");
+    tq::assembly::ApplyMemoryAppSettings();
+    (void)tq::threads::ThThreadService()->Init();
+    (void)tq::resources::ResourceManagerService()->Init();
     gAppSupportStarted = true;
     return kErrNone;
 }
 
 TqErr UninitTQCoreAppSupport(void) {
     if (!gAppSupportStarted) return kErrNone;
-    (void)tq::ResourceManagerService()->Uninit();
-    (void)tq::ThThreadService()->Uninit();
-    (void)tq::ConfigCoreTypesService()->Uninit();
-    (void)tq::ConfigManagerService()->Uninit();
+    (void)tq::resources::ResourceManagerService()->Uninit();
+    (void)tq::threads::ThThreadService()->Uninit();
+    (void)tq::config::ConfigCoreTypesService()->Uninit();
+    (void)tq::config::ConfigManagerService()->Uninit();
     gAppSupportStarted = false;
     return kErrNone;
 }
