@@ -72,7 +72,7 @@ class SyscallEntry<R(A...)> {
 
   private:
     template <int Count, size_t I, class T>
-    static T Clip(T value, uInt64 limit) {
+    static T Clip(T value, [[maybe_unused]] uInt64 limit) {
         if constexpr (std::is_integral_v<T> && int(I) == Count) {
             if (uInt64(value) > limit) return T(limit);
         }
@@ -80,7 +80,7 @@ class SyscallEntry<R(A...)> {
     }
 
     template <int Count, size_t... I>
-    static R CallShortened(Fn fn, uInt64 limit, std::index_sequence<I...>, A... a) {
+    static R CallShortened(Fn fn, [[maybe_unused]] uInt64 limit, std::index_sequence<I...>, A... a) {
         return fn(Clip<Count, I>(a, limit)...);
     }
 

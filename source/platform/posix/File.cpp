@@ -40,8 +40,12 @@ auto Restarting(Call call) {
     return r;
 }
 
+// Windows says "file exists" where a file is in the way of a new one, "already exists" elsewhere.
 NativeFile FailOpen(int err) {
-    SetLastErrorFromErrno(err);
+    if (err == EEXIST)
+        SetLastError(kWinFileExists);
+    else
+        SetLastErrorFromErrno(err);
     return kNoFile;
 }
 
