@@ -15,7 +15,7 @@ struct PendingFault {
 
 constexpr int kMaxPendingFaults = 8;
 
-// Plain data only: the stand-ins read it on every call of a faulted entry, from any thread.
+// Each thread's own: a stand-in consults the calling thread's faults only, so other threads pass untouched.
 struct ThreadFaults {
     PendingFault pending[kMaxPendingFaults];
     int count = 0;

@@ -28,8 +28,8 @@ bool ReadThroughKernel(const void* address, uInt8* out, bool* unsupported) {
 bool ReadThroughPipe(const void* address, uInt8* out) {
     int fds[2];
     if (sys::pipe(fds) != 0) return false;
-    const bool ok = sys::syscall(SYS_write, fds[1], long(address), 1) == 1 &&
-                    sys::syscall(SYS_read, fds[0], long(out), 1) == 1;
+    const bool ok = sys::syscall(SYS_write, fds[1], reinterpret_cast<long>(address), 1) == 1 &&
+                    sys::syscall(SYS_read, fds[0], reinterpret_cast<long>(out), 1) == 1;
     sys::close(fds[0]);
     sys::close(fds[1]);
     return ok;
