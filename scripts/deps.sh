@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a build needs, only when something is missing. Usage: deps.sh [native|win64|bench]...
+# Installs the Debian packages a build needs, only when something is missing. Usage: deps.sh SET... (the sets below)
 set -euo pipefail
 want=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest ccache)
 for set in "$@"; do
@@ -7,6 +7,7 @@ for set in "$@"; do
     native) want+=(libmpfr-dev) ;;
     fuzz) want+=(clang libclang-rt-14-dev) ;;
     bench) want+=(libbenchmark-dev libfmt-dev) ;;
+    exports) want+=(python3-clang-14) ;;
     win64) want+=(g++-mingw-w64-x86-64-posix wine64 wine) ;;
     *) echo "deps.sh: unknown set $set" >&2; exit 2 ;;
   esac

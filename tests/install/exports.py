@@ -20,6 +20,10 @@ FUNCTIONS = {K.FUNCTION_DECL, K.CXX_METHOD, K.CONSTRUCTOR, K.DESTRUCTOR, K.CONVE
 CLASSES = {K.CLASS_DECL, K.STRUCT_DECL}
 # What the export macro becomes for the platform the headers are parsed for.
 EXPORT_ATTRS = {K.VISIBILITY_ATTR, K.DLLEXPORT_ATTR, K.DLLIMPORT_ATTR}
+# Exported service entry points that a header of include/ does not declare yet. Each leaves this list when it
+# moves to the installed headers; the check fails on a name that is declared and still listed.
+DECLARED_INTERNALLY = {"HardWaitBehaviorService", "MemoryManagerService", "OccurrenceManagerService",
+                       "PathManagerService", "ProtectedAtomicOperationsService"}
 # Compiler-made companions of an exported polymorphic class.
 CLASS_DATA = re.compile(r"^(vtable|typeinfo|typeinfo name) for (.+)$")
 
@@ -90,17 +94,25 @@ def main():
     include_dir, library = sys.argv[1], sys.argv[2]
     functions, classes = declared(include_dir.rstrip("/") + "/")
     want = demangle(functions)
-    have = demangle(exported(library))
+    symbols = exported(library)
+    have = demangle(symbols)
     class_data = {d for d in have if (m := CLASS_DATA.match(d)) and m.group(2) in classes}
     if "--list" in sys.argv:
         print("\n".join(sorted(have)))
-    missing, extra = sorted(want - have), sorted(have - want - class_data)
+    missing, extra = sorted(want - have), sorted(have - want - class_data - DECLARED_INTERNALLY)
+    for name in sorted(DECLARED_INTERNALLY & want):
+        print(f"export check: {name} is declared in include/ now: drop it from DECLARED_INTERNALLY", file=sys.stderr)
+        extra.append(name)
+    for name in sorted(DECLARED_INTERNALLY & have - want):
+        print(f"export check: note: {name} is exported but declared only in an internal header")
     for name in missing:
         print(f"export check: declared for export but not exported: {name}", file=sys.stderr)
     for name in extra:
         print(f"export check: exported but not declared for export: {name}", file=sys.stderr)
-    print(f"export check ({library.rsplit('/', 1)[-1]}): {len(want)} declared functions, {len(have)} exported "
-          f"names ({len(class_data)} tables of exported classes), {len(missing)} missing, {len(extra)} undeclared")
+    pending = DECLARED_INTERNALLY & have - want
+    print(f"export check ({library.rsplit('/', 1)[-1]}): {len(symbols)} symbols, {len(have)} names: "
+          f"{len(want & have)} declared functions, {len(class_data)} tables of exported classes, "
+          f"{len(pending)} declared internally; {len(missing)} missing, {len(extra)} undeclared")
     return 1 if missing or extra else 0
 
 
