@@ -77,7 +77,7 @@ def exported(library):
     if library.endswith(".dll"):
         dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", library], check=True, capture_output=True,
                               text=True).stdout
-        table = dump.split("[Ordinal/Name Pointer] Table", 1)[1]
+        table = dump.split("[Ordinal/Name Pointer] Table", 1)[1].strip("\n").split("\n\n", 1)[0]
         return {m.group(1) for m in re.finditer(r"^\s*\[\s*\d+\]\s+(\S+)$", table, re.M)}
     dump = subprocess.run(["nm", "-D", "--defined-only", "--format=posix", library], check=True,
                           capture_output=True, text=True).stdout
