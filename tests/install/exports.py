@@ -18,6 +18,8 @@ import clang.cindex as ci
 K = ci.CursorKind
 FUNCTIONS = {K.FUNCTION_DECL, K.CXX_METHOD, K.CONSTRUCTOR, K.DESTRUCTOR, K.CONVERSION_FUNCTION}
 CLASSES = {K.CLASS_DECL, K.STRUCT_DECL}
+# Scopes that hold declarations: namespaces and extern "C" blocks (which libclang 14 leaves unexposed).
+SCOPES = {K.NAMESPACE, K.UNEXPOSED_DECL, K.LINKAGE_SPEC}
 # What the export macro becomes for the platform the headers are parsed for.
 EXPORT_ATTRS = {K.VISIBILITY_ATTR, K.DLLEXPORT_ATTR, K.DLLIMPORT_ATTR}
 # Exported service entry points that a header of include/ does not declare yet. Each leaves this list when it
@@ -46,7 +48,8 @@ def emits_no_symbol(cursor):
 
 def declared(include_dir):
     index = ci.Index.create()
-    tu = index.parse(include_dir + "tqcore/tqcore.h", args=["-x", "c++", "-std=c++20", "-DTQCORE_BUILDING", "-I", include_dir])
+    args = ["-x", "c++", "-std=c++20", "-DTQCORE_BUILDING", "-I", include_dir]
+    tu = index.parse(include_dir + "tqcore/tqcore.h", args=args)
     errors = [d for d in tu.diagnostics if d.severity >= ci.Diagnostic.Error]
     if errors:
         sys.exit("export check: the headers do not parse:\n" + "\n".join(str(d) for d in errors))
@@ -66,7 +69,7 @@ def declared(include_dir):
                     functions.add(c.mangled_name)
             elif c.kind == K.VAR_DECL and has_export_macro(c):
                 functions.add(c.mangled_name)
-            elif c.kind in (K.NAMESPACE, K.UNEXPOSED_DECL, K.LINKAGE_SPEC if hasattr(K, "LINKAGE_SPEC") else None):
+            elif c.kind in SCOPES:
                 visit(c, False)
 
     visit(tu.cursor, False)
