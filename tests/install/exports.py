@@ -6,8 +6,8 @@ Usage: exports.py INCLUDE_DIR LIBRARY [--list]
 The declared set comes from clang's own parse of tqcore/tqcore.h as the library's units see it (libclang), not
 from reading the text: every function, member function and variable that carries the export macro, or belongs to
 a class that does, less the members a caller compiles itself (defined in the class, pure, deleted). Both sides
-are compared demangled, so a constructor's or destructor's several symbols count once; "long long" reads as "long"
-because the headers are parsed for the host while a Win64 library's 64-bit types mangle as long long.
+are compared demangled, so a constructor's or destructor's several symbols count once. A DLL's headers are parsed
+for Win64, with the cross compiler's library headers, so its types (wchar_t, long long) mangle as the DLL's do.
 """
 import re
 import subprocess
@@ -26,6 +26,7 @@ EXPORT_ATTRS = {K.VISIBILITY_ATTR, K.DLLEXPORT_ATTR, K.DLLIMPORT_ATTR}
 # moves to the installed headers; the check fails on a name that is declared and still listed.
 DECLARED_INTERNALLY = {"HardWaitBehaviorService", "MemoryManagerService", "OccurrenceManagerService",
                        "PathManagerService", "ProtectedAtomicOperationsService"}
+WIN64_CXX = "x86_64-w64-mingw32-g++-posix"
 # Compiler-made companions of an exported polymorphic class.
 CLASS_DATA = re.compile(r"^(vtable|typeinfo|typeinfo name) for (.+)$")
 
@@ -46,9 +47,25 @@ def emits_no_symbol(cursor):
     return cursor.is_definition() and not has_export_macro(cursor)
 
 
-def declared(include_dir):
+def target_args(library):
+    """A DLL's headers are parsed for Win64 with the cross compiler's own C and C++ library headers."""
+    if not library.endswith(".dll"):
+        return []
+    verbose = subprocess.run([WIN64_CXX, "-x", "c++", "-E", "-v", "-"], input="", check=True, capture_output=True,
+                             text=True).stderr
+    search = verbose.split("#include <...> search starts here:\n", 1)[1].split("End of search list.", 1)[0]
+    dirs = [d.strip() for d in search.splitlines() if d.strip()]
+    return ["--target=x86_64-w64-mingw32", "-nostdinc++"] + [f"-isystem{d}" for d in dirs]
+
+
+def is_constant(cursor):
+    """A constexpr variable is inline: every user compiles its own."""
+    return "constexpr" in (t.spelling for t in cursor.get_tokens())
+
+
+def declared(include_dir, library):
     index = ci.Index.create()
-    args = ["-x", "c++", "-std=c++20", "-DTQCORE_BUILDING", "-I", include_dir]
+    args = ["-x", "c++", "-std=c++20", "-DTQCORE_BUILDING", "-I", include_dir] + target_args(library)
     tu = index.parse(include_dir + "tqcore/tqcore.h", args=args)
     errors = [d for d in tu.diagnostics if d.severity >= ci.Diagnostic.Error]
     if errors:
@@ -67,7 +84,7 @@ def declared(include_dir):
             elif c.kind in FUNCTIONS:
                 if (exported_class or has_export_macro(c)) and not emits_no_symbol(c):
                     functions.add(c.mangled_name)
-            elif c.kind == K.VAR_DECL and has_export_macro(c):
+            elif c.kind == K.VAR_DECL and has_export_macro(c) and not is_constant(c):
                 functions.add(c.mangled_name)
             elif c.kind in SCOPES:
                 visit(c, False)
@@ -90,12 +107,12 @@ def exported(library):
 def demangle(names):
     names = sorted(names)
     out = subprocess.run(["c++filt"], input="\n".join(names), check=True, capture_output=True, text=True).stdout
-    return {re.sub(r"\blong long\b", "long", d) for d in out.splitlines()}
+    return set(out.splitlines())
 
 
 def main():
     include_dir, library = sys.argv[1], sys.argv[2]
-    functions, classes = declared(include_dir.rstrip("/") + "/")
+    functions, classes = declared(include_dir.rstrip("/") + "/", library)
     want = demangle(functions)
     symbols = exported(library)
     have = demangle(symbols)
