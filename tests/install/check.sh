@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs a built tree into a scratch prefix and builds a tiny consumer against it twice:
-# through find_package(tqcore) and through pkg-config. Usage: check.sh BUILD_DIR [native|win64]
+# Installs a built tree into a scratch prefix, compares its exports with its headers (exports.py), and builds a
+# tiny consumer against it twice: through find_package(tqcore) and through pkg-config. Usage: check.sh BUILD_DIR [native|win64]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/common.sh"
@@ -27,16 +27,14 @@ else
   run() { LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$1"; }
 fi
 
-# Operations a C++ caller gets inline must still be exported for callers that bind by name.
-inline_ops="RTfAddD RTfMulS RTfRecipD RTfLTD RTfEQ0S RTfIsNanD"
+# Exactly what the headers declare for export is exported (the inline operations included).
+"$top/scripts/deps.sh" exports
 if [ "$target" = win64 ]; then
-  exports=$(x86_64-w64-mingw32-objdump -p "$prefix/bin/tqcore.dll")
+  library="$prefix/bin/tqcore.dll"
 else
-  exports=$(nm -D --defined-only "$(find "$prefix" -name 'libtqcore.so' | head -n1)")
+  library=$(find "$prefix" -name 'libtqcore.so' | head -n1)
 fi
-for op in $inline_ops; do
-  grep -qw "$op" <<<"$exports" || { echo "install check: $op is not exported" >&2; exit 1; }
-done
+/usr/bin/python3 "$here/exports.py" "$prefix/include" "$library"
 
 cmake -S "$here/consumer" -B "$build/install-check/cmake" -G Ninja "${cmake_args[@]}" >/dev/null
 cmake --build "$build/install-check/cmake" >/dev/null

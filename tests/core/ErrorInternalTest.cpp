@@ -8,17 +8,10 @@
 #include <typeinfo>
 
 #include "platform/LastError.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 
 namespace {
-
-std::string gReport;
-DebugOutputLevel gReportLevel = -1;
-
-void Capture(const char*, int32, const char*, DebugOutputLevel level, uInt32, const char* message) {
-    gReport = message;
-    gReportLevel = level;
-}
 
 template <class E>
 PKExcept Convert(const E& thrown) {
@@ -91,9 +84,8 @@ TEST(ExceptionConversionTest, PKExceptKeepsItsOwnFields) {
 }
 
 TEST(ExceptionConversionTest, ForeignExceptionIsReportedAndRethrown) {
-    DebugOutputSetHandler(Capture);
-    gReport.clear();
     int caught = 0;
+    ReportCapture capture;
     try {
         try {
             throw 17;
@@ -103,10 +95,12 @@ TEST(ExceptionConversionTest, ForeignExceptionIsReportedAndRethrown) {
     } catch (int v) {
         caught = v;
     }
-    DebugOutputSetHandler(nullptr);
     EXPECT_EQ(caught, 17);
-    EXPECT_EQ(gReportLevel, kDbgBroken);
-    EXPECT_EQ(gReport, "GetExceptionInCatch() called from inside catch(...) -- source\\Boundary Line 9");
+    const auto reports = ReportCapture::All();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].level, kDbgBroken);
+    EXPECT_EQ(reports[0].text,
+              "GetExceptionInCatch() called from inside catch(...) -- source\\Boundary Line 9");
 }
 
 TEST(ErrorMappingTest, Win32ErrorsMapByTable) {

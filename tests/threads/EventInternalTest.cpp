@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/Eventually.h"
 #include "support/ReportCapture.h"
 #include "threads/PlatformEventTimer.h"
 #include "threads/ThRecords.h"
@@ -21,11 +22,7 @@ int64_t MsSince(Clock::time_point start) {
 }
 
 // Spins (sleeping) until pred holds or two seconds pass.
-template <class Pred>
-bool Eventually(Pred pred) {
-    for (int i = 0; i < 2000 && !pred(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return pred();
-}
+using tq::test::Eventually;
 
 TEST(ThEventTest, FlagStateTimedWaitsAndReset) {
     ThEvent ev = nullptr;

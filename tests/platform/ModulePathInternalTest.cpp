@@ -15,7 +15,7 @@ std::string BaseName(const std::string& path) {
 TEST(ModulePathTest, ExecutableAndLibraryPathsNameThisProgram) {
     const std::string exe = tq::platform::ModuleFilePath(nullptr);
     ASSERT_FALSE(exe.empty());
-    EXPECT_EQ(BaseName(exe).rfind("tqcore_platform_tests", 0), 0u) << exe;
+    EXPECT_EQ(BaseName(exe).rfind("tqcore_platform_internal_tests", 0), 0u) << exe;
     EXPECT_NE(exe.find_first_of("/\\"), std::string::npos) << "not a full path: " << exe;
     // The tests link the library's objects statically: its code lives in this program.
     EXPECT_EQ(tq::platform::LibraryPath(), exe);

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/Eventually.h"
 #include "support/ReportCapture.h"
 #include "threads/ThRecords.h"
 #include "tqcore/core.h"
@@ -12,11 +13,7 @@
 
 namespace {
 
-template <class Pred>
-bool Eventually(Pred pred) {
-    for (int i = 0; i < 2000 && !pred(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return pred();
-}
+using tq::test::Eventually;
 
 TEST(ThMutexTest, ExcludesUnderContention) {
     ThMutex m = nullptr;

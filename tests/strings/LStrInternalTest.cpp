@@ -61,7 +61,7 @@ TEST_F(LStrTest, LongToPascalReportsTruncation) {
     EXPECT_EQ(Reports()[0].level, kDbgError);
     EXPECT_EQ(Reports()[0].text, "LStr truncated when converting to PStr. Original LStr length=300");
     EXPECT_NE(Reports()[0].file.find("StringLStr"), std::string::npos);
-    Reports().clear();
+    ReportCapture::Clear();
     EXPECT_EQ(LToPStr(nullptr, p), 0);
     EXPECT_EQ(LToPStr(*Make("exact"), p), 5);
     EXPECT_TRUE(Reports().empty());

@@ -5,16 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "Capture.h"
 #include "platform/MemoryProbe.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/diagnostics.h"
 
 namespace {
 
-using tq::test::CaptureTest;
-
-class DebugOutputTest : public CaptureTest {};
+class DebugOutputTest : public ReportCaptureTest {};
 
 std::string AddressColumn(const void* p) {
     char buf[16];

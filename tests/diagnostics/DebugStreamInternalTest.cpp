@@ -9,27 +9,25 @@
 #include <thread>
 #include <vector>
 
-#include "Capture.h"
 #include "diagnostics/DebugStreamPool.h"
 #include "diagnostics/Services.h"
+#include "support/ReportCapture.h"
 #include "tqcore/diagnostics.h"
 
 namespace {
 
-using tq::test::CaptureTest;
-
-class DebugStreamTest : public CaptureTest {};
+class DebugStreamTest : public ReportCaptureTest {};
 
 // Runs the pool service for one test.
-class DebugStreamPoolTest : public CaptureTest {
+class DebugStreamPoolTest : public ReportCaptureTest {
   protected:
     void SetUp() override {
-        CaptureTest::SetUp();
+        ReportCaptureTest::SetUp();
         ASSERT_EQ(tq::diagnostics::DebugStreamService()->Init(), kErrNone);
     }
     void TearDown() override {
         tq::diagnostics::DebugStreamService()->Uninit();
-        CaptureTest::TearDown();
+        ReportCaptureTest::TearDown();
     }
 };
 
@@ -86,7 +84,7 @@ TEST_F(DebugStreamTest, HandlerReplacesCountersAndDefaultOnlyCounts) {
     EXPECT_EQ(Messages().size(), 5u);
     for (DebugOutputLevel level = kDbgNote; level <= kDbgFatal; ++level)
         EXPECT_EQ(DebugOutputGetNumEvents(level), 0);
-    EXPECT_EQ(DebugOutputGetHandler(), &tq::test::CaptureHandler);
+    EXPECT_EQ(DebugOutputGetHandler(), &ReportCapture::Handle);
 
     DebugOutputSetHandler(nullptr);
     DebugStream warn("unit", 1, "r", kDbgError);

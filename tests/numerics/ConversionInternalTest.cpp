@@ -6,10 +6,10 @@
 
 #include "NumericsTestSupport.h"
 #include "platform/FloatingPoint.h"
+#include "support/ReportCapture.h"
 
 namespace {
 
-using numtest::CaptureReports;
 using numtest::Pack;
 using numtest::Unpack;
 using tq::platform::RoundingMode;
@@ -112,14 +112,14 @@ TEST(ConvertNum, ComplexAndRealExchangeParts) {
 }
 
 TEST(ConvertNum, BadCodesAndNullDataReportAndWriteNothing) {
-    CaptureReports capture;
+    ReportCapture capture;
     double src = 1, dst = 5;
     EXPECT_EQ(ConvertNum(0, &src, kNumDbl, &dst), kErrArgument);
     EXPECT_EQ(ConvertNum(kNumDbl, &src, 31, &dst), kErrArgument);
     EXPECT_EQ(ConvertNum(kNumDbl, &src, 15, &dst), kErrArgument);
     EXPECT_EQ(ConvertNum(kNumDbl, nullptr, kNumDbl, &dst), kErrArgument);
     EXPECT_EQ(dst, 5);
-    const auto& m = CaptureReports::Messages();
+    const auto m = ReportCapture::Texts();
     ASSERT_EQ(m.size(), 4u);
     EXPECT_EQ(m[0], "ConvertNum called with non-numeric");
     EXPECT_EQ(m[3], "ConvertNum called with Empty Data");
