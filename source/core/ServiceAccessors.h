@@ -4,6 +4,11 @@
 #pragma once
 
 #include "tqcore/core.h"
+// The exported accessors are public: MemoryManagerService (memory.h), PathManagerService (paths.h) and the
+// thread services' (threads.h).
+#include "tqcore/memory.h"
+#include "tqcore/paths.h"
+#include "tqcore/threads.h"
 
 namespace tq {
 
@@ -20,12 +25,3 @@ IServiceObject* ThThreadService();
 IServiceObject* ResourceManagerService();
 
 }  // namespace tq
-
-// Exported accessors (C linkage).
-TQ_EXTERN_C_BEGIN
-TQ_API IServiceObject* ProtectedAtomicOperationsService(void);
-TQ_API IServiceObject* MemoryManagerService(void);
-TQ_API IServiceObject* PathManagerService(void);
-TQ_API IServiceObject* OccurrenceManagerService(void);
-TQ_API IServiceObject* HardWaitBehaviorService(void);
-TQ_EXTERN_C_END
