@@ -5,6 +5,7 @@
 // (StrSetDecimalPoint), read once at the start of each formatting-engine call.
 #pragma once
 
+#include <assert.h>
 #include <stdarg.h>
 
 #include "tqcore/types.h"
@@ -38,6 +39,7 @@ typedef struct PackedDecimalReal {
     int16 exponent;
     int16 count;
 } PackedDecimalReal;
+static_assert(sizeof(PackedDecimalReal) == 14, "packed decimal record is 14 bytes");
 
 // Format-code kinds as used by SetFormat; a code's parameter is its offset within its kind's range.
 enum {
@@ -228,8 +230,6 @@ TQ_EXTERN_C_END
 #ifdef __cplusplus
 #include <string>
 #include <vector>
-
-static_assert(sizeof(PackedDecimalReal) == 14, "packed decimal record is 14 bytes");
 
 // A caller-supplied source of bytes for StringToNumL/StringToNumQ.
 class TextCursor {
