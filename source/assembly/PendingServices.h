@@ -3,6 +3,7 @@
 #pragma once
 
 #include "threads/Services.h"
+#include "tqcore/paths.h"
 
 namespace tq::files {
 IServiceObject* FileManagerService();
@@ -10,9 +11,3 @@ IServiceObject* FileManagerService();
 namespace tq::resources {
 IServiceObject* ResourceManagerService();
 }
-
-TQ_EXTERN_C_BEGIN
-TQ_API IServiceObject* PathManagerService(void);
-TQ_API IServiceObject* OccurrenceManagerService(void);
-TQ_API IServiceObject* HardWaitBehaviorService(void);
-TQ_EXTERN_C_END

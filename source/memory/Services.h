@@ -2,13 +2,10 @@
 #pragma once
 
 #include "tqcore/core.h"
+#include "tqcore/memory.h"  // the exported accessors
 
 namespace tq::memory {
 
 IServiceObject* TrackedMallocFreeService();
 
 }  // namespace tq::memory
-
-TQ_EXTERN_C_BEGIN
-TQ_API IServiceObject* MemoryManagerService(void);
-TQ_EXTERN_C_END

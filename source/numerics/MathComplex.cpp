@@ -1,5 +1,6 @@
 // The exported complex operation families (RTc..., RTfc..., RTcf...) and the extended complex primitives.
 #include "numerics/ComplexMath.h"
+#include "tqcore/detail/numeric_ops.inc"
 
 using namespace tq::numerics;
 
@@ -204,3 +205,5 @@ TQ_API void FComplexPToRExt(TQExtended r, TQExtended theta, TQExtended* re, TQEx
 }
 
 TQ_EXTERN_C_END
+
+#include "tqcore/detail/numeric_ops_end.inc"

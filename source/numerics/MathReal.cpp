@@ -3,6 +3,7 @@
 
 #include "diagnostics/Report.h"
 #include "numerics/ElementMath.h"
+#include "tqcore/detail/numeric_ops.inc"
 
 using namespace tq::numerics;
 
@@ -119,3 +120,5 @@ TQ_API uInt32 RTuMul(uInt32 a, uInt32 b) {
 }
 
 TQ_EXTERN_C_END
+
+#include "tqcore/detail/numeric_ops_end.inc"

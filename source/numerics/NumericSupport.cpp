@@ -20,16 +20,15 @@ using tq::numerics::WriteExt;
 
 namespace {
 
-constexpr int32 kClassSigned = 0, kClassUnsigned = 1, kClassFloat = 2, kClassComplex = 3, kClassNone = 64;
-constexpr int32 kClasses[16] = {kClassNone,     kClassSigned,   kClassSigned,   kClassSigned,
-                                kClassSigned,   kClassUnsigned, kClassUnsigned, kClassUnsigned,
-                                kClassUnsigned, kClassFloat,    kClassFloat,    kClassFloat,
-                                kClassComplex,  kClassComplex,  kClassComplex,  kClassNone};
+constexpr int32 kClasses[16] = {kNumClassNone,     kNumClassSigned,   kNumClassSigned,   kNumClassSigned,
+                                kNumClassSigned,   kNumClassUnsigned, kNumClassUnsigned, kNumClassUnsigned,
+                                kNumClassUnsigned, kNumClassFloat,    kNumClassFloat,    kNumClassFloat,
+                                kNumClassComplex,  kNumClassComplex,  kNumClassComplex,  kNumClassNone};
 constexpr int32 kSizes[16] = {0, 1, 2, 4, 8, 1, 2, 4, 8, 4, 8, 0, 8, 16, 0, 0};
 std::atomic<int32> gExtSize{10};
 
 bool IsInteger(int32 code) {
-    return kClasses[code] == kClassSigned || kClasses[code] == kClassUnsigned;
+    return kClasses[code] == kNumClassSigned || kClasses[code] == kNumClassUnsigned;
 }
 
 using Ext = long double;
@@ -210,8 +209,8 @@ TQ_API int32 ClassifyFloatNumber(const void* value, int32 code) {
 }
 
 TQ_API TqErr ConvertNum(int32 srcCode, const void* src, int32 dstCode, void* dst) {
-    if (srcCode < 1 || srcCode > 30 || dstCode < 1 || dstCode > 30 || NumClass(srcCode) == kClassNone ||
-        NumClass(dstCode) == kClassNone) {
+    if (srcCode < 1 || srcCode > 30 || dstCode < 1 || dstCode > 30 || NumClass(srcCode) == kNumClassNone ||
+        NumClass(dstCode) == kNumClassNone) {
         TQ_REPORT(kDbgFatal, "ConvertNum called with non-numeric");
         return kErrArgument;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tqcore/core.h"
+#include "tqcore/threads.h"  // the exported accessors
 
 namespace tq::threads {
 
@@ -19,7 +20,3 @@ IServiceObject* ConfigManagerService();
 IServiceObject* ConfigCoreTypesService();
 
 }  // namespace tq::config
-
-TQ_EXTERN_C_BEGIN
-TQ_API IServiceObject* ProtectedAtomicOperationsService(void);
-TQ_EXTERN_C_END
