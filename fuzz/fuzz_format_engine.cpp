@@ -12,7 +12,7 @@ namespace {
 
 void Quiet(const char*, int32, const char*, DebugOutputLevel, uInt32, const char*) {}
 
-class FuzzArgs final : public tq::fmt::ArgSource {
+class FuzzArgs final : public tq::strings::ArgSource {
   public:
     FuzzArgs(const uint8_t* data, size_t size) : data_(data), size_(size) {
         std::memset(lstr_, 0, sizeof lstr_);
@@ -39,8 +39,8 @@ class FuzzArgs final : public tq::fmt::ArgSource {
         std::memcpy(&d, &bits, 8);
         return d;
     }
-    const void* Pointer(int32, tq::fmt::PointerKind kind, int32) override {
-        using K = tq::fmt::PointerKind;
+    const void* Pointer(int32, tq::strings::PointerKind kind, int32) override {
+        using K = tq::strings::PointerKind;
         if (Byte() == 0xFF) return nullptr;  // null is legal for some kinds and must not crash the others
         switch (kind) {
             case K::kCString:
@@ -95,16 +95,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uInt32 limit = data[1] % 64;
 
     FuzzArgs measureArgs(data + 1, split - 1);
-    const int32 measured = tq::fmt::Format(nullptr, 0xFFFFFFFFu, format, formatLen, measureArgs);
+    const int32 measured = tq::strings::Format(nullptr, 0xFFFFFFFFu, format, formatLen, measureArgs);
 
     std::vector<uChar> full(size_t(measured > 0 ? measured : 0) + 1);
     FuzzArgs writeArgs(data + 1, split - 1);
-    const int32 written = tq::fmt::Format(full.data(), uInt32(full.size() - 1), format, formatLen, writeArgs);
+    const int32 written =
+        tq::strings::Format(full.data(), uInt32(full.size() - 1), format, formatLen, writeArgs);
     if (written != measured) __builtin_trap();
 
     std::vector<uChar> cut(limit ? limit : 1);  // exactly `limit` bytes: ASan catches a write past them
     FuzzArgs cutArgs(data + 1, split - 1);
-    const int32 n = tq::fmt::Format(cut.data(), limit, format, formatLen, cutArgs);
+    const int32 n = tq::strings::Format(cut.data(), limit, format, formatLen, cutArgs);
     if (uInt32(n) > limit) __builtin_trap();
     // A cut run can stop before a bad positional list is found (which makes the full result 0); otherwise it
     // wrote a prefix of the full text.

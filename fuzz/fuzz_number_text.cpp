@@ -60,7 +60,7 @@ void CheckPackedPaths(const uint8_t* data, size_t size) {
     for (int32 i = p.count - 1; i >= 0; --i)
         decimal += char('0' + ((p.digits[i / 2] >> (i % 2 ? 4 : 0)) & 15));
     decimal += "e" + std::to_string(p.exponent);
-    const double ours = tq::numtext::PackedToDouble(p), ref = std::strtod(decimal.c_str(), nullptr);
+    const double ours = tq::strings::PackedToDouble(p), ref = std::strtod(decimal.c_str(), nullptr);
     if (std::memcmp(&ours, &ref, sizeof ours) != 0) __builtin_trap();
 }
 

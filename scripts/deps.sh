@@ -8,6 +8,7 @@ for set in "$@"; do
     native) want+=(libmpfr-dev) ;;
     fuzz) want+=(clang libclang-rt-14-dev) ;;
     bench) want+=(libbenchmark-dev libfmt-dev) ;;
+    exports) want+=(python3-clang-14) ;;
     win64) want+=(g++-mingw-w64-x86-64-posix wine64 wine) ;;
     *) echo "deps.sh: unknown set $set" >&2; exit 2 ;;
   esac

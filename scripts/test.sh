@@ -51,6 +51,9 @@ if [ "${1:-}" = --stage ]; then
   exit 0
 fi
 
+# Cheap and first: an include across the layering fails every stage's build anyway, less readably.
+"$top/scripts/check-layering.sh"
+
 read -r -a pending <<<"$stages"
 while [ ${#pending[@]} -gt 0 ]; do
   stage=${pending[0]}

@@ -2,9 +2,11 @@
 // Start-up and shut-down run on one thread; everything else here may be called from any thread.
 #pragma once
 
+// PKExcept records a StackChain; TQUnknown objects describe themselves to a DebugStream.
+#include "tqcore/diagnostics.h"
 #include "tqcore/types.h"
 
-enum : TqErr {
+enum TQ_ENUM_TYPE(TqErr) {
     kErrNone = 0,
     kErrArgument = 1,
     kErrMemoryFull = 2,
@@ -41,8 +43,72 @@ enum : TqErr {
     kErrBadCharEncoding = 1675,
 };
 
+// One service of the base registry as a host may show it: start and stop results and MilliSecs readings.
+typedef struct TQServiceRecord {
+    char name[64];
+    TqErr startResult;
+    uInt32 startBegin;
+    uInt32 startEnd;
+    TqErr stopResult;
+    uInt32 stopBegin;
+    uInt32 stopEnd;
+    Bool32 running;
+} TQServiceRecord;
+
+TQ_EXTERN_C_BEGIN
+// Maps the calling thread's last Win32 error to a code (unknown values give kErrIO).
+TQ_API TqErr Win32ToPKFileErr(void);
+// Maps a run-time library errno value to a code; enoentIsArgument makes ENOENT kErrArgument instead of
+// kErrNotFound. Unknown values give kErrIO.
+TQ_API TqErr ErrnoToPKFileErr(int err, bool enoentIsArgument);
+// Structured-exception filter: 1 (handle) for the stack-overflow status 0xC00000FD, else 0 (keep searching).
+TQ_API int32 stack_overflow_exception_filter(int32 code);
+
+// A new, unstarted registry holding the services of a null-terminated array (a duplicate is reported by name
+// and registered once). Null for a null array or when memory runs out. The caller calls Release().
+TQ_API IServiceRegistry* CreateServiceRegistry(IServiceObject* const* services);
+// Starts the ten base services through a new process-wide base registry: kErrMemoryFull when it cannot be
+// made, else the result of its InitAll().
+TQ_API TqErr InitTQCoreBase(void);
+// Stops and releases the base registry if there is one. Always 0.
+TQ_API TqErr UninitTQCoreBase(void);
+// Starts configuration, threads and resources once (later calls do nothing). Always 0.
+TQ_API TqErr InitTQCoreAppSupport(void);
+// Stops what InitTQCoreAppSupport started, if it did. Always 0.
+TQ_API TqErr UninitTQCoreAppSupport(void);
+
+// Copies up to capacity records of the base registry in start order and returns how many it holds; after
+// UninitTQCoreBase, the records of the registry it stopped (with their stop readings). A diagnostic for
+// hosts.
+TQ_API int32 TQCoreBaseServiceRecords(TQServiceRecord* records, int32 capacity);
+
+// Stores the host's interface (not owned; null removes it). Set during start-up.
+TQ_API void TQAppInterfaceSet(TQAppInterface* app);
+TQ_API TQAppInterface* TQApp(void);
+// Each asks the given interface, or the installed one when app is null; 0 when there is neither.
+TQ_API int32 TQGetAppAPIVersion(TQAppInterface* app);
+TQ_API int32 TQGetAppEditorVersion(TQAppInterface* app);
+TQ_API int32 TQGetIsTopLevel(TQAppInterface* app);
+TQ_API int32 TQGetIsBoundApp(TQAppInterface* app);
+TQ_API int32 TQGetIsRunTime(TQAppInterface* app);
+TQ_API int32 TQGetIsFullFeatureRunTime(TQAppInterface* app);
+
+// The host application's instance handle and this library's module handle (HINSTANCE/HMODULE values on
+// Windows); both null until the host sets them.
+TQ_API void TQModuleSetInstance(void* instance);
+TQ_API void* TQModuleGetInstance(void);
+TQ_API void TQModuleSetModule(void* module);
+TQ_API void* TQModuleGetModule(void);
+
+// Takes ownership of a heap-allocated deletor and puts it first in the process-wide list (no lock; start-up).
+TQ_API void TQPlacementNewRegisterDeletor(TQPlacementDeletor* deletor);
+// Empties the list, then deletes its deletors, the last registered first.
+TQ_API void TQPlacementNewRunCleanup(void);
+TQ_EXTERN_C_END
+
 #ifdef __cplusplus
 #include <atomic>
+#include <exception>
 
 class IServiceDependencyList;
 
@@ -118,12 +184,6 @@ class RefcountedServiceObject_T : public IServiceObject {
     std::atomic<TqErr> result_{kErrGeneric};
     static inline T* sInstance = nullptr;
 };
-#endif
-
-#ifdef __cplusplus
-#include <exception>
-
-#include "tqcore/diagnostics.h"
 
 // The library's exception: a code with its source location, a detail text and the stack at construction.
 // Copies keep every field, the stack included.
@@ -160,51 +220,7 @@ class TQ_API PKExcept : public std::exception {
 // PKExcept
 // -> a copy, other std::exception -> 42). Anything else is reported at level 3 and rethrown unchanged.
 TQ_API PKExcept GetExceptionInCatch_FileAndLine(const char* file, int32 line);
-#endif
 
-TQ_EXTERN_C_BEGIN
-// Maps the calling thread's last Win32 error to a code (unknown values give kErrIO).
-TQ_API TqErr Win32ToPKFileErr(void);
-// Maps a run-time library errno value to a code; enoentIsArgument makes ENOENT kErrArgument instead of
-// kErrNotFound. Unknown values give kErrIO.
-TQ_API TqErr ErrnoToPKFileErr(int err, bool enoentIsArgument);
-// Structured-exception filter: 1 (handle) for the stack-overflow status 0xC00000FD, else 0 (keep searching).
-TQ_API int32 stack_overflow_exception_filter(int32 code);
-TQ_EXTERN_C_END
-
-TQ_EXTERN_C_BEGIN
-// A new, unstarted registry holding the services of a null-terminated array (a duplicate is reported by name
-// and registered once). Null for a null array or when memory runs out. The caller calls Release().
-TQ_API IServiceRegistry* CreateServiceRegistry(IServiceObject* const* services);
-// Starts the ten base services through a new process-wide base registry: kErrMemoryFull when it cannot be
-// made, else the result of its InitAll().
-TQ_API TqErr InitTQCoreBase(void);
-// Stops and releases the base registry if there is one. Always 0.
-TQ_API TqErr UninitTQCoreBase(void);
-// Starts configuration, threads and resources once (later calls do nothing). Always 0.
-TQ_API TqErr InitTQCoreAppSupport(void);
-// Stops what InitTQCoreAppSupport started, if it did. Always 0.
-TQ_API TqErr UninitTQCoreAppSupport(void);
-
-// One service of the base registry as a host may show it: start and stop results and MilliSecs readings.
-typedef struct TQServiceRecord {
-    char name[64];
-    TqErr startResult;
-    uInt32 startBegin;
-    uInt32 startEnd;
-    TqErr stopResult;
-    uInt32 stopBegin;
-    uInt32 stopEnd;
-    Bool32 running;
-} TQServiceRecord;
-
-// Copies up to capacity records of the base registry in start order and returns how many it holds; after
-// UninitTQCoreBase, the records of the registry it stopped (with their stop readings). A diagnostic for
-// hosts.
-TQ_API int32 TQCoreBaseServiceRecords(TQServiceRecord* records, int32 capacity);
-TQ_EXTERN_C_END
-
-#ifdef __cplusplus
 // The host application's answers to the library's questions, installed with TQAppInterfaceSet and owned by
 // the host. Operations stand in a fixed order; the Reserved ones hold places the library does not call.
 class TQAppInterface {
@@ -248,31 +264,7 @@ class TQAppInterface {
     // The open resource file holding string lists for callers that pass refnum 0.
     virtual int32 StringResourceRefNum() = 0;
 };
-#else
-typedef struct TQAppInterface TQAppInterface;
-#endif
 
-TQ_EXTERN_C_BEGIN
-// Stores the host's interface (not owned; null removes it). Set during start-up.
-TQ_API void TQAppInterfaceSet(TQAppInterface* app);
-TQ_API TQAppInterface* TQApp(void);
-// Each asks the given interface, or the installed one when app is null; 0 when there is neither.
-TQ_API int32 TQGetAppAPIVersion(TQAppInterface* app);
-TQ_API int32 TQGetAppEditorVersion(TQAppInterface* app);
-TQ_API int32 TQGetIsTopLevel(TQAppInterface* app);
-TQ_API int32 TQGetIsBoundApp(TQAppInterface* app);
-TQ_API int32 TQGetIsRunTime(TQAppInterface* app);
-TQ_API int32 TQGetIsFullFeatureRunTime(TQAppInterface* app);
-
-// The host application's instance handle and this library's module handle (HINSTANCE/HMODULE values on
-// Windows); both null until the host sets them.
-TQ_API void TQModuleSetInstance(void* instance);
-TQ_API void* TQModuleGetInstance(void);
-TQ_API void TQModuleSetModule(void* module);
-TQ_API void* TQModuleGetModule(void);
-TQ_EXTERN_C_END
-
-#ifdef __cplusplus
 // A clean-up step for a singleton built in static storage; registered deletors run at
 // TQPlacementNewRunCleanup.
 class TQ_API TQPlacementDeletor {
@@ -296,18 +288,7 @@ class TQPlacementDelete final : public TQPlacementDeletor {
   private:
     T* object_;
 };
-#else
-typedef struct TQPlacementDeletor TQPlacementDeletor;
-#endif
 
-TQ_EXTERN_C_BEGIN
-// Takes ownership of a heap-allocated deletor and puts it first in the process-wide list (no lock; start-up).
-TQ_API void TQPlacementNewRegisterDeletor(TQPlacementDeletor* deletor);
-// Empties the list, then deletes its deletors, the last registered first.
-TQ_API void TQPlacementNewRunCleanup(void);
-TQ_EXTERN_C_END
-
-#ifdef __cplusplus
 // Base of reference-counted objects with a class identity (events, event targets and the like).
 class TQ_API TQUnknown {
   public:

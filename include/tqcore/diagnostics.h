@@ -7,7 +7,7 @@
 // 0 (note) to 4 (fatal). Level 3 and above break into an attached debugger.
 typedef int32 DebugOutputLevel;
 
-enum : DebugOutputLevel {
+enum TQ_ENUM_TYPE(DebugOutputLevel) {
     kDbgNote = 0,
     kDbgWarn = 1,
     kDbgError = 2,
@@ -218,10 +218,6 @@ template <class R, class... A>
 void ToDebugStream(DebugStream& s, R (*fn)(A...)) {
     ToDebugStream(s, reinterpret_cast<void (*)(void)>(fn));
 }
-
-#endif
-
-#ifdef __cplusplus
 
 class StackDecoder;
 

@@ -6,7 +6,7 @@
 #include "tqcore/types.h"
 
 // Guard-byte mode bits, per kind (handles, pointers, new/delete blocks).
-enum : uInt32 {
+enum TQ_ENUM_TYPE(uInt32) {
     kGuardReserve = 1,
     kGuardWrite = 2,
     kGuardVerify = 4,
@@ -16,7 +16,7 @@ enum : uInt32 {
 };
 
 // Events passed to the memory event trace procedure.
-enum : int32 { kMemEventNewHandle = 0, kMemEventResizeHandle = 1, kMemEventDisposeHandle = 2 };
+enum TQ_ENUM_TYPE(int32) { kMemEventNewHandle = 0, kMemEventResizeHandle = 1, kMemEventDisposeHandle = 2 };
 
 typedef void (*MemFullProc)(uInt64 size);
 typedef void (*MemEventTraceProc)(int32 event, TqErr err, UHandle h, uInt64 size, uInt64 oldSize);
@@ -160,6 +160,9 @@ TQ_API void ToggleMemoryDebugging(void);
 TQ_API void SetIsMasterPointerPoolEnabled(Bool32 on);
 TQ_API Bool32 IsMasterPointerPoolEnabled(void);
 TQ_API Bool32 GetMemoryManagerInitialized(void);
+// The memory manager's service (one of the base services), for hosts that build a registry of their own;
+// created on first call, no lock taken.
+TQ_API IServiceObject* MemoryManagerService(void);
 
 // Tracked allocation behind the library's operator new/delete. Null when memory is exhausted.
 TQ_API void* TrackedMalloc(uInt64 size);

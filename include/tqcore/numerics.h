@@ -5,17 +5,14 @@
 // state. Values are passed by address, results written through the trailing pointers; nothing here allocates.
 #pragma once
 
+#include <assert.h>
 #include <float.h>
 
 #include "tqcore/types.h"
 
 // The extended type is the 80-bit x87 format; a platform whose long double is narrower must not build.
 typedef long double TQExtended;
-#ifdef __cplusplus
 static_assert(LDBL_MANT_DIG == 64, "TQExtended needs the 80-bit extended format");
-#else
-_Static_assert(LDBL_MANT_DIG == 64, "TQExtended needs the 80-bit extended format");
-#endif
 
 // An extended value in memory: 10 bytes, no padding.
 typedef struct float80 {
@@ -40,49 +37,8 @@ typedef struct TQComplexExt {
     TQExtended re, im;
 } TQComplexExt;
 
-// Operation lists shared by the declarations and the definitions.
-// clang-format off
-// Real, one operand: x -> r. The ARITH ones are one operator on single and double values; C++ callers
-// get those inline (below).
-#define TQ_REAL_UNARY_ARITH(M, L, T) M(Neg, L, T) M(Abs, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T)
-#define TQ_REAL_UNARY_FUNCS(M, L, T)                                                              \
-    M(Sqrt, L, T) M(Floor, L, T) M(Ceil, L, T) M(Round, L, T) M(Sin, L, T) M(Cos, L, T)           \
-    M(Tan, L, T) M(Asin, L, T) M(Acos, L, T) M(Atan, L, T) M(Sinh, L, T) M(Cosh, L, T)            \
-    M(Tanh, L, T) M(Exp, L, T) M(Log10, L, T) M(Cot, L, T) M(Sec, L, T) M(Csc, L, T)              \
-    M(Sinc, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Logn, L, T) M(Log2, L, T)        \
-    M(Lognp1, L, T) M(Expm1, L, T) M(Pow2, L, T) M(Pow10, L, T)
-#define TQ_REAL_UNARY_OPS(M, L, T) TQ_REAL_UNARY_ARITH(M, L, T) TQ_REAL_UNARY_FUNCS(M, L, T)
-// Real, two operands: a, b -> r.
-#define TQ_REAL_BINARY_ARITH(M, L, T) M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T)
-#define TQ_REAL_BINARY_FUNCS(M, L, T) M(Mod, L, T) M(Rem, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
-#define TQ_REAL_BINARY_OPS(M, L, T) TQ_REAL_BINARY_ARITH(M, L, T) TQ_REAL_BINARY_FUNCS(M, L, T)
-// Real predicates on two operands and against zero.
-#define TQ_REAL_COMPARE_OPS(M, L, T) M(EQ, L, T) M(NE, L, T) M(GT, L, T) M(GE, L, T) M(LT, L, T) M(LE, L, T)
-#define TQ_REAL_ZERO_TESTS(M, L, T) \
-    M(EQ0, L, T) M(NE0, L, T) M(GT0, L, T) M(GE0, L, T) M(LT0, L, T) M(LE0, L, T) M(IsNan, L, T)
-// The one-operator operations, each made by the macro family whose name starts with P (TQ_DECL, ...).
-#define TQ_REAL_OPERATORS(P, L, T)                \
-    TQ_REAL_UNARY_ARITH(P##_REAL_UNARY, L, T)     \
-    TQ_REAL_BINARY_ARITH(P##_REAL_BINARY, L, T)   \
-    TQ_REAL_COMPARE_OPS(P##_REAL_COMPARE, L, T)   \
-    TQ_REAL_ZERO_TESTS(P##_REAL_TEST, L, T)
-// Complex, one operand: z -> w.
-#define TQ_CPLX_UNARY_OPS(M, L, T)                                                                \
-    M(Neg, L, T) M(Conj, L, T) M(Inc, L, T) M(Dec, L, T) M(Recip, L, T) M(Floor, L, T)            \
-    M(Ceil, L, T) M(Round, L, T) M(RToP, L, T) M(PToR, L, T) M(Exp, L, T) M(Expm1, L, T)          \
-    M(Logn, L, T) M(Log10, L, T) M(Log2, L, T) M(Lognp1, L, T) M(Sqrt, L, T) M(Pow2, L, T)        \
-    M(Pow10, L, T) M(Sin, L, T) M(Cos, L, T) M(Tan, L, T) M(Cot, L, T) M(Sec, L, T)               \
-    M(Csc, L, T) M(Sinh, L, T) M(Cosh, L, T) M(Tanh, L, T) M(Sinc, L, T) M(Asin, L, T)            \
-    M(Acos, L, T) M(Atan, L, T) M(Asinh, L, T) M(Acosh, L, T) M(Atanh, L, T) M(Sign, L, T)
-// Complex, two operands: a, b -> w.
-#define TQ_CPLX_BINARY_OPS(M, L, T) \
-    M(Add, L, T) M(Sub, L, T) M(Mul, L, T) M(Div, L, T) M(Powx, L, T) M(Logx, L, T) M(Atan2, L, T)
-#define TQ_CPLX_TESTS(M, L, T) M(IsNan, L, T) M(EQ0, L, T) M(NE0, L, T)
-#define TQ_CPLX_COMPARE_OPS(M, L, T) M(EQ, L, T) M(NE, L, T)
-// clang-format on
-
-// The three element types: letter, real storage type, complex storage type.
-#define TQ_FOR_EACH_ELEMENT(M) M(S, float, cmplx64) M(D, double, cmplx128) M(X, float80, cmplx160)
+// The operation lists; this header undefines them again at its end, and so every macro it makes.
+#include "tqcore/detail/numeric_ops.inc"
 
 #define TQ_DECL_REAL_UNARY(op, L, T) TQ_API void RTf##op##L(const T* x, T* r);
 #define TQ_DECL_REAL_BINARY(op, L, T) TQ_API void RTf##op##L(const T* a, const T* b, T* r);
@@ -114,56 +70,20 @@ typedef struct TQComplexExt {
     TQ_API void RTcfCToReIm##L(const C* z, T* re, T* im);             \
     TQ_API void RTcfCToRTh##L(const C* z, T* r, T* theta);
 
-// The one-operator operations on single and double values are defined here so that a C++ compiler inlines
-// them like the operators themselves; the library still emits and exports each one for callers that bind
-// by name.
-#if defined(TQCORE_BUILDING)
-#define TQ_INLINE_API TQ_API __attribute__((used)) inline
+// The one-operator operations on single and double values are defined in the C++ section below so that a
+// C++ compiler inlines them like the operators themselves; the library still emits and exports each one
+// for callers that bind by name, and C callers call those.
+#if !defined(__cplusplus)
+#define TQ_OPERATOR_API TQ_API
+#elif defined(TQCORE_BUILDING)
+#define TQ_OPERATOR_API TQ_API __attribute__((used)) inline
 #else
-#define TQ_INLINE_API inline
+#define TQ_OPERATOR_API inline
 #endif
-#define TQ_OPERATOR_Neg(x) (-(x))
-#define TQ_OPERATOR_Abs(x) (std::fabs(x))
-#define TQ_OPERATOR_Inc(x) ((x) + 1)
-#define TQ_OPERATOR_Dec(x) ((x)-1)
-#define TQ_OPERATOR_Recip(x) (1 / (x))
-#define TQ_OPERATOR_Add(a, b) ((a) + (b))
-#define TQ_OPERATOR_Sub(a, b) ((a) - (b))
-#define TQ_OPERATOR_Mul(a, b) ((a) * (b))
-#define TQ_OPERATOR_Div(a, b) ((a) / (b))
-#define TQ_OPERATOR_EQ(a, b) ((a) == (b))
-#define TQ_OPERATOR_NE(a, b) ((a) != (b))
-#define TQ_OPERATOR_GT(a, b) ((a) > (b))
-#define TQ_OPERATOR_GE(a, b) ((a) >= (b))
-#define TQ_OPERATOR_LT(a, b) ((a) < (b))
-#define TQ_OPERATOR_LE(a, b) ((a) <= (b))
-#define TQ_OPERATOR_EQ0(x) ((x) == 0)
-#define TQ_OPERATOR_NE0(x) ((x) != 0)
-#define TQ_OPERATOR_GT0(x) ((x) > 0)
-#define TQ_OPERATOR_GE0(x) ((x) >= 0)
-#define TQ_OPERATOR_LT0(x) ((x) < 0)
-#define TQ_OPERATOR_LE0(x) ((x) <= 0)
-#define TQ_OPERATOR_IsNan(x) ((x) != (x))
-#define TQ_INLINE_REAL_UNARY(op, L, T)                \
-    TQ_INLINE_API void RTf##op##L(const T* x, T* r) { \
-        if (x && r) *r = TQ_OPERATOR_##op(*x);        \
-    }
-#define TQ_INLINE_REAL_BINARY(op, L, T)                           \
-    TQ_INLINE_API void RTf##op##L(const T* a, const T* b, T* r) { \
-        if (a && b && r) *r = TQ_OPERATOR_##op(*a, *b);           \
-    }
-#define TQ_INLINE_REAL_COMPARE(op, L, T)                     \
-    TQ_INLINE_API int32 RTf##op##L(const T* a, const T* b) { \
-        return a && b ? int32(TQ_OPERATOR_##op(*a, *b)) : 0; \
-    }
-#define TQ_INLINE_REAL_TEST(op, L, T)               \
-    TQ_INLINE_API int32 RTf##op##L(const T* x) {    \
-        return x ? int32(TQ_OPERATOR_##op(*x)) : 0; \
-    }
-
-#ifdef __cplusplus
-#include <cmath>
-#endif
+#define TQ_OPDECL_REAL_UNARY(op, L, T) TQ_OPERATOR_API void RTf##op##L(const T* x, T* r);
+#define TQ_OPDECL_REAL_BINARY(op, L, T) TQ_OPERATOR_API void RTf##op##L(const T* a, const T* b, T* r);
+#define TQ_OPDECL_REAL_COMPARE(op, L, T) TQ_OPERATOR_API int32 RTf##op##L(const T* a, const T* b);
+#define TQ_OPDECL_REAL_TEST(op, L, T) TQ_OPERATOR_API int32 RTf##op##L(const T* x);
 
 TQ_EXTERN_C_BEGIN
 
@@ -171,13 +91,8 @@ TQ_EXTERN_C_BEGIN
 // platform lacks (RTfAddX, RTcMulX, ...) reports a fatal diagnostic and writes nothing.
 TQ_FOR_EACH_ELEMENT(TQ_DECL_CALLED)
 TQ_REAL_OPERATORS(TQ_DECL, X, float80)
-#ifdef __cplusplus
-TQ_REAL_OPERATORS(TQ_INLINE, S, float)
-TQ_REAL_OPERATORS(TQ_INLINE, D, double)
-#else
-TQ_REAL_OPERATORS(TQ_DECL, S, float)
-TQ_REAL_OPERATORS(TQ_DECL, D, double)
-#endif
+TQ_REAL_OPERATORS(TQ_OPDECL, S, float)
+TQ_REAL_OPERATORS(TQ_OPDECL, D, double)
 
 // Floored 64-bit division; b = 0 gives q = 0, r = a. Returns q.
 TQ_API int64 RTQRemiQ(int64 a, int64 b, int64* q, int64* r);
@@ -207,7 +122,14 @@ enum {
     kNumCDbl = 13,
     kNumCExt = 14,
 };
-// Classes: 0 signed, 1 unsigned, 2 float, 3 complex, 64 not numeric.
+// The classes NumClass answers.
+enum {
+    kNumClassSigned = 0,
+    kNumClassUnsigned = 1,
+    kNumClassFloat = 2,
+    kNumClassComplex = 3,
+    kNumClassNone = 64,
+};
 TQ_API int32 NumSize(int32 code);
 TQ_API int32 NumClass(int32 code);
 // Sets the size of the extended codes (11 gets n, 14 gets 2n); returns the previous size of 11.
@@ -405,10 +327,100 @@ TQ_API void RandomGenWithState(double* out, uInt32* state);
 TQ_EXTERN_C_END
 
 #ifdef __cplusplus
+#include <cmath>
+
 // C++ linkage so the C library's functions of the same names are never interposed.
 namespace tq {
 TQ_API int32 isinf(double x);
 TQ_API int32 isnan(double x);
 TQ_API void sincos(double x, double* s, double* c);
 }  // namespace tq
+
+#define TQ_OPERATOR_Neg(x) (-(x))
+#define TQ_OPERATOR_Abs(x) (std::fabs(x))
+#define TQ_OPERATOR_Inc(x) ((x) + 1)
+#define TQ_OPERATOR_Dec(x) ((x)-1)
+#define TQ_OPERATOR_Recip(x) (1 / (x))
+#define TQ_OPERATOR_Add(a, b) ((a) + (b))
+#define TQ_OPERATOR_Sub(a, b) ((a) - (b))
+#define TQ_OPERATOR_Mul(a, b) ((a) * (b))
+#define TQ_OPERATOR_Div(a, b) ((a) / (b))
+#define TQ_OPERATOR_EQ(a, b) ((a) == (b))
+#define TQ_OPERATOR_NE(a, b) ((a) != (b))
+#define TQ_OPERATOR_GT(a, b) ((a) > (b))
+#define TQ_OPERATOR_GE(a, b) ((a) >= (b))
+#define TQ_OPERATOR_LT(a, b) ((a) < (b))
+#define TQ_OPERATOR_LE(a, b) ((a) <= (b))
+#define TQ_OPERATOR_EQ0(x) ((x) == 0)
+#define TQ_OPERATOR_NE0(x) ((x) != 0)
+#define TQ_OPERATOR_GT0(x) ((x) > 0)
+#define TQ_OPERATOR_GE0(x) ((x) >= 0)
+#define TQ_OPERATOR_LT0(x) ((x) < 0)
+#define TQ_OPERATOR_LE0(x) ((x) <= 0)
+#define TQ_OPERATOR_IsNan(x) ((x) != (x))
+#define TQ_INLINE_REAL_UNARY(op, L, T)                  \
+    TQ_OPERATOR_API void RTf##op##L(const T* x, T* r) { \
+        if (x && r) *r = TQ_OPERATOR_##op(*x);          \
+    }
+#define TQ_INLINE_REAL_BINARY(op, L, T)                             \
+    TQ_OPERATOR_API void RTf##op##L(const T* a, const T* b, T* r) { \
+        if (a && b && r) *r = TQ_OPERATOR_##op(*a, *b);             \
+    }
+#define TQ_INLINE_REAL_COMPARE(op, L, T)                       \
+    TQ_OPERATOR_API int32 RTf##op##L(const T* a, const T* b) { \
+        return a && b ? int32(TQ_OPERATOR_##op(*a, *b)) : 0;   \
+    }
+#define TQ_INLINE_REAL_TEST(op, L, T)               \
+    TQ_OPERATOR_API int32 RTf##op##L(const T* x) {  \
+        return x ? int32(TQ_OPERATOR_##op(*x)) : 0; \
+    }
+
+TQ_EXTERN_C_BEGIN
+TQ_REAL_OPERATORS(TQ_INLINE, S, float)
+TQ_REAL_OPERATORS(TQ_INLINE, D, double)
+TQ_EXTERN_C_END
 #endif
+
+#include "tqcore/detail/numeric_ops_end.inc"
+#undef TQ_DECL_REAL_UNARY
+#undef TQ_DECL_REAL_BINARY
+#undef TQ_DECL_REAL_COMPARE
+#undef TQ_DECL_REAL_TEST
+#undef TQ_DECL_CPLX_UNARY
+#undef TQ_DECL_CPLX_BINARY
+#undef TQ_DECL_CPLX_TEST
+#undef TQ_DECL_CPLX_COMPARE
+#undef TQ_DECL_CALLED
+#undef TQ_OPERATOR_API
+#undef TQ_OPDECL_REAL_UNARY
+#undef TQ_OPDECL_REAL_BINARY
+#undef TQ_OPDECL_REAL_COMPARE
+#undef TQ_OPDECL_REAL_TEST
+#undef TQ_DECL_WRAP1
+#undef TQ_DECL_WRAP2
+#undef TQ_OPERATOR_Neg
+#undef TQ_OPERATOR_Abs
+#undef TQ_OPERATOR_Inc
+#undef TQ_OPERATOR_Dec
+#undef TQ_OPERATOR_Recip
+#undef TQ_OPERATOR_Add
+#undef TQ_OPERATOR_Sub
+#undef TQ_OPERATOR_Mul
+#undef TQ_OPERATOR_Div
+#undef TQ_OPERATOR_EQ
+#undef TQ_OPERATOR_NE
+#undef TQ_OPERATOR_GT
+#undef TQ_OPERATOR_GE
+#undef TQ_OPERATOR_LT
+#undef TQ_OPERATOR_LE
+#undef TQ_OPERATOR_EQ0
+#undef TQ_OPERATOR_NE0
+#undef TQ_OPERATOR_GT0
+#undef TQ_OPERATOR_GE0
+#undef TQ_OPERATOR_LT0
+#undef TQ_OPERATOR_LE0
+#undef TQ_OPERATOR_IsNan
+#undef TQ_INLINE_REAL_UNARY
+#undef TQ_INLINE_REAL_BINARY
+#undef TQ_INLINE_REAL_COMPARE
+#undef TQ_INLINE_REAL_TEST

@@ -10,7 +10,7 @@ typedef int32 (*QSortCompareProc)(const void* a, const void* b);
 typedef int32 (*QSortCompareExProc)(const void* a, const void* b, void* context);
 
 // Position that means "at the end" for the object-list functions.
-enum : int32 { kHObjListEnd = 0x7FFFFFFF };
+enum TQ_ENUM_TYPE(int32) { kHObjListEnd = 0x7FFFFFFF };
 
 TQ_EXTERN_C_BEGIN
 // Ascending in-place sort, not stable. A null base, null compare or zero element size sorts nothing.

@@ -11,7 +11,7 @@ enum { kPKGuidTextSize = 37 };
 
 // Detail of a packed version's text: 0 default, 1 major.minor, 2 major.minor.fix, 3 everything.
 typedef int32 VersionStringDetailLevel;
-enum : VersionStringDetailLevel {
+enum TQ_ENUM_TYPE(VersionStringDetailLevel) {
     kVersionDefault = 0,
     kVersionMajorMinor = 1,
     kVersionMajorMinorFix = 2,
@@ -20,6 +20,22 @@ enum : VersionStringDetailLevel {
 
 // Buffer size of the fixed-buffer module path functions.
 enum { kModulePathBufferSize = 260 };
+
+// CPU architecture codes (GetCPUArchName, CPUInformation::Architecture).
+enum TQ_ENUM_TYPE(int32) {
+    kCPUInvalid = 0,
+    kCPUX86 = 3,
+    kCPUArm = 8,
+    kCPUX64 = 9,
+};
+
+// Operating-system target codes (GetOSNameFromID, OpSystemInfo::TargetCode).
+enum TQ_ENUM_TYPE(int32) {
+    kOSInvalid = 0,
+    kOSLinux = 8,
+    kOSWindowsX64 = 18,
+    kOSLinuxX64 = 19,
+};
 
 TQ_EXTERN_C_BEGIN
 
@@ -109,20 +125,6 @@ TQ_API std::string BuildVersStdStr(uInt32 version, VersionStringDetailLevel leve
 TQ_API std::string MSWinGetModuleLongFileName(const void* module);
 TQ_API std::string MSWinGetModuleLongLocation(const void* module);
 TQ_API std::string MSWinGetModuleLongPath(const void* module);
-
-enum : int32 {
-    kCPUInvalid = 0,
-    kCPUX86 = 3,
-    kCPUArm = 8,
-    kCPUX64 = 9,
-};
-
-enum : int32 {
-    kOSInvalid = 0,
-    kOSLinux = 8,
-    kOSWindowsX64 = 18,
-    kOSLinuxX64 = 19,
-};
 
 // The running machine, read once from the CPU-information layer.
 class TQ_API CPUInformation {

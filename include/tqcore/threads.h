@@ -20,7 +20,7 @@ typedef int32 (*ThThreadProc)(void* arg);
 typedef void (*ThThreadPrioritySetProc)(ThThread th, void* nativeHandle, uInt32 threadId, int32 level);
 
 // Priority levels.
-enum : int32 {
+enum TQ_ENUM_TYPE(int32) {
     kThPriorityBackground = 0,
     kThPriorityNormal = 1,
     kThPriorityHigh = 2,
@@ -30,11 +30,11 @@ enum : int32 {
 };
 
 // Slots in the process-wide thread table; ThThreadGetIndex answers this for a bad record.
-enum : uInt32 { kThMaxThreads = 6120 };
-// A timeout with the top bit set waits for ever.
-enum : uInt32 { kThWaitForever = 0xFFFFFFFF };
+enum TQ_ENUM_TYPE(uInt32) { kThMaxThreads = 6120 };
+// A timeout with the top bit set waits for ever. (Constants, not enumerators: a C enumerator is an int.)
+static const uInt32 kThWaitForever = 0xFFFFFFFFu;
 // ThLocalStorageAllocateKey's failure value.
-enum : uInt32 { kThNoLocalStorageKey = 0xFFFFFFFF };
+static const uInt32 kThNoLocalStorageKey = 0xFFFFFFFFu;
 
 TQ_EXTERN_C_BEGIN
 
@@ -127,5 +127,13 @@ TQ_API void ThThreadGetPrioInfo(uInt8 out[5]);
 TQ_API int32 ThSetThreadPrioritySetProc(ThThreadPrioritySetProc proc);
 // 0 when proc was the installed one (now cleared), else 1.
 TQ_API int32 ThClearThreadPrioritySetProc(ThThreadPrioritySetProc proc);
+
+// Service accessors for a host that starts these services itself (Init/Uninit, or a registry of its own).
+// Each creates its service on first call and takes no lock. ProtectedAtomicOperations is a base service.
+TQ_API IServiceObject* ProtectedAtomicOperationsService(void);
+// Occurrences; depends on HardWaitBehavior, ThMutex and ThThread.
+TQ_API IServiceObject* OccurrenceManagerService(void);
+// The hard-wait behaviour; depends on ConfigManager and ConfigCoreTypes.
+TQ_API IServiceObject* HardWaitBehaviorService(void);
 
 TQ_EXTERN_C_END

@@ -1,9 +1,14 @@
 // tqcore/types.h - shared types, the export macro and the four-character-code helper.
 // Every other public header includes this one; it pulls in no operating-system header.
+// Each public header keeps one promise: everything before its closing C++ section compiles as C11, so any
+// language's foreign-function interface can bind the plain functions; C++ classes stand in that one section.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
 
 #if defined(TQCORE_STATIC)
 #define TQ_API
@@ -23,6 +28,14 @@
 #else
 #define TQ_EXTERN_C_BEGIN
 #define TQ_EXTERN_C_END
+#endif
+
+// `enum TQ_ENUM_TYPE(int32) {...}`: constants with a fixed underlying type in C++; C, which has no such
+// enums, sees int constants.
+#ifdef __cplusplus
+#define TQ_ENUM_TYPE(type) : type
+#else
+#define TQ_ENUM_TYPE(type)
 #endif
 
 typedef int8_t int8;
@@ -71,8 +84,18 @@ typedef struct PKGuidType {
 typedef uintptr_t File;
 
 #ifdef __cplusplus
+#if __cplusplus < 202002L
+#error "the C++ interface of tqcore needs C++20; C callers include these headers as C"
+#endif
 #include <bit>
 #include <string>
+
+// C++ objects that plain functions take or return by pointer; a C caller holds them as opaque pointers.
+class IServiceObject;
+class IServiceRegistry;
+class TQAppInterface;
+class TQPlacementDeletor;
+class TextCursor;
 
 // Wide text is UTF-16 on every OS.
 #if defined(_WIN32)
@@ -90,4 +113,10 @@ constexpr int32 TQFourCC(const char (&s)[5]) {
                                                                 : (b3 | b2 << 8 | b1 << 16 | b0 << 24);
     return static_cast<int32>(v);
 }
+#else
+typedef struct IServiceObject IServiceObject;
+typedef struct IServiceRegistry IServiceRegistry;
+typedef struct TQAppInterface TQAppInterface;
+typedef struct TQPlacementDeletor TQPlacementDeletor;
+typedef struct TextCursor TextCursor;
 #endif

@@ -1,3 +1,4 @@
+// High-resolution time: the HRTime values, their arithmetic and the wall clock behind them.
 #include <atomic>
 
 #include "platform/Clock.h"

@@ -1,3 +1,4 @@
+// 128-bit absolute time (ATime128): the current time and conversions to FILETIME, split and double forms.
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -1,3 +1,4 @@
+// The millisecond tick clock and its wrap-around comparison.
 #include <atomic>
 
 #include "platform/Clock.h"

@@ -1,3 +1,4 @@
+// Cookie jars: checked 32-bit identifiers for records, with their optional reference-counted rights.
 #define TQ_UNIT "source\\CookieManager"
 
 #include <atomic>

@@ -1,10 +1,11 @@
+// The dependency list a service fills for its registry.
 #define TQ_UNIT "source\\ServiceDependencyList"
 
 #include "core/ServiceDependencyList.h"
 
 #include "diagnostics/Report.h"
 
-namespace tq {
+namespace tq::core {
 
 ServiceDependencyList::ServiceDependencyList() {
     services_.reserve(kInitialCapacity);
@@ -30,4 +31,4 @@ IServiceObject* ServiceDependencyList::At(int32 index) const {
     return services_[size_t(index)];
 }
 
-}  // namespace tq
+}  // namespace tq::core

@@ -5,7 +5,7 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::core {
 
 class ServiceDependencyList final : public IServiceDependencyList {
   public:
@@ -24,4 +24,4 @@ class ServiceDependencyList final : public IServiceDependencyList {
     std::vector<IServiceObject*> services_;
 };
 
-}  // namespace tq
+}  // namespace tq::core

@@ -1,3 +1,4 @@
+// Service registries: dependency-ordered start and stop, and the process-wide started-service set.
 #define TQ_UNIT "source\\ServiceRegistry"
 
 #include "core/ServiceRegistry.h"
@@ -8,7 +9,7 @@
 
 #include "diagnostics/Report.h"
 
-namespace tq {
+namespace tq::core {
 
 namespace {
 // Shared by every registry; start-up runs on one thread, so it takes no lock.
@@ -140,13 +141,13 @@ TqErr ServiceRegistry::UninitAll() {
     return kErrNone;
 }
 
-}  // namespace tq
+}  // namespace tq::core
 
 IServiceRegistry* CreateServiceRegistry(IServiceObject* const* services) {
     if (!services) return nullptr;
-    tq::ServiceRegistry* registry = nullptr;
+    tq::core::ServiceRegistry* registry = nullptr;
     try {
-        registry = new tq::ServiceRegistry();
+        registry = new tq::core::ServiceRegistry();
         for (IServiceObject* const* s = services; *s; ++s) registry->RegisterReportingDuplicates(*s);
     } catch (const std::bad_alloc&) {
         if (registry) registry->Release();

@@ -7,7 +7,7 @@
 
 #include "core/ServiceRegistryItem.h"
 
-namespace tq {
+namespace tq::core {
 
 class ServiceRegistry final : public IServiceRegistry {
   public:
@@ -39,4 +39,4 @@ class ServiceRegistry final : public IServiceRegistry {
 // Whether some registry has started the service and not stopped it yet.
 bool IsServiceStarted(IServiceObject* service);
 
-}  // namespace tq
+}  // namespace tq::core

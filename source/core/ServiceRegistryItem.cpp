@@ -1,8 +1,9 @@
+// One service's entry in a registry: its dependents, unmet dependencies and start and stop records.
 #include "core/ServiceRegistryItem.h"
 
 #include "tqcore/clocks.h"
 
-namespace tq {
+namespace tq::core {
 
 TqErr ServiceRegistryItem::Start() {
     startBegin = MilliSecs();
@@ -18,4 +19,4 @@ TqErr ServiceRegistryItem::Stop() {
     return stopResult;
 }
 
-}  // namespace tq
+}  // namespace tq::core

@@ -3,7 +3,7 @@
 
 #include "core/ServiceDependencyList.h"
 
-namespace tq {
+namespace tq::core {
 
 struct ServiceRegistryItem {
     explicit ServiceRegistryItem(IServiceObject* s) : service(s) {}
@@ -23,4 +23,4 @@ struct ServiceRegistryItem {
     uInt32 stopEnd = 0;
 };
 
-}  // namespace tq
+}  // namespace tq::core

@@ -1,3 +1,4 @@
+// The installable host application interface and the plain functions that ask it.
 #include "tqcore/core.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The host's module and instance handles.
 #include "tqcore/core.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Clean-up callbacks registered for objects built by placement new, run at shutdown.
 #include "tqcore/core.h"
 
 namespace {

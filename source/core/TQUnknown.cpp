@@ -1,3 +1,4 @@
+// TQUnknown, the root of the library's reference-counted classes, and its debug-stream form.
 #include "tqcore/core.h"
 
 TQUnknown::~TQUnknown() = default;

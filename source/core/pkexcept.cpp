@@ -1,3 +1,4 @@
+// PKExcept, the library's exception, and the mapping of OS error numbers to its error codes.
 #define TQ_UNIT "source\\pkexcept"
 
 #include <cerrno>
@@ -143,9 +144,4 @@ TqErr ErrnoToPKFileErr(int err, bool enoentIsArgument) {
         default:
             return kErrIO;
     }
-}
-
-int32 stack_overflow_exception_filter(int32 code) {
-    constexpr uInt32 kStackOverflowStatus = 0xC00000FDu;
-    return uInt32(code) == kStackOverflowStatus ? 1 : 0;
 }

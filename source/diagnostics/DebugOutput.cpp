@@ -1,3 +1,4 @@
+// The installable debug-output handler, its event count and the memory dumps sent through it.
 #include <atomic>
 #include <cstdint>
 
@@ -59,7 +60,7 @@ namespace {
 constexpr int32 kDumpBytesPerLine = 16;
 
 void DumpLine(uintptr_t address, int32 count) {
-    DebugStream s(TQ_UNIT, __LINE__, tq::kRevision, kDbgNote);
+    DebugStream s(TQ_UNIT, __LINE__, tq::diagnostics::kRevision, kDbgNote);
     // The address column shows the low 32 bits, as "%08X" of a 64-bit address does on Windows.
     DbgFmtAppend(s, "%08X  ", uInt64(address));
     char shown[kDumpBytesPerLine];

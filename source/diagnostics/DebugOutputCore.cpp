@@ -1,3 +1,4 @@
+// The last resorts of debug output: break into the debugger or end the process.
 #include "platform/Debugger.h"
 #include "tqcore/diagnostics.h"
 

@@ -1,3 +1,4 @@
+// DebugStream: message assembly, the pooled storage behind it and its service.
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -5,8 +6,8 @@
 #include <mutex>
 #include <new>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/DebugStreamPool.h"
+#include "diagnostics/Services.h"
 #include "tqcore/diagnostics.h"
 
 namespace {
@@ -103,21 +104,21 @@ class DebugStream_Service final : public RefcountedServiceObject_T<DebugStream_S
 
 }  // namespace
 
-IServiceObject* tq::DebugStreamService() {
+IServiceObject* tq::diagnostics::DebugStreamService() {
     return DebugStream_Service::Get();
 }
 
-int32 tq::DebugStreamFailedCheckouts() {
+int32 tq::diagnostics::DebugStreamFailedCheckouts() {
     BufferPool* pool = gActivePool.load(std::memory_order_acquire);
     return pool ? pool->FailedCheckouts() : 0;
 }
 
-bool tq::DebugStreamFailureStack(int32 index, StackChainFS<16>* out) {
+bool tq::diagnostics::DebugStreamFailureStack(int32 index, StackChainFS<16>* out) {
     BufferPool* pool = gActivePool.load(std::memory_order_acquire);
     return pool && out && pool->CopyFailure(index, out);
 }
 
-int32 tq::DebugStreamRecordedFailureStacks() {
+int32 tq::diagnostics::DebugStreamRecordedFailureStacks() {
     BufferPool* pool = gActivePool.load(std::memory_order_acquire);
     return pool ? pool->RecordedFailures() : 0;
 }

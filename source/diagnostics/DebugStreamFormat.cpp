@@ -1,3 +1,4 @@
+// Printf-style formatting into a debug stream, with its checks of conversion specifiers.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 
 #include "tqcore/diagnostics.h"
 
-namespace tq {
+namespace tq::diagnostics {
 
 inline constexpr const char* kRevision = "tqcore-1";
 
@@ -15,7 +15,7 @@ void Report(const char* unit, int32 line, DebugOutputLevel level, uInt32 site, c
     s.Process();
 }
 
-}  // namespace tq
+}  // namespace tq::diagnostics
 
 // Each unit defines TQ_UNIT as its source unit name, e.g. "source\\ServiceRegistry".
-#define TQ_REPORT(level, ...) ::tq::Report(TQ_UNIT, __LINE__, (level), 0, __VA_ARGS__)
+#define TQ_REPORT(level, ...) ::tq::diagnostics::Report(TQ_UNIT, __LINE__, (level), 0, __VA_ARGS__)

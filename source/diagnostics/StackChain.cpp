@@ -1,3 +1,4 @@
+// StackChain: recording a call stack and rendering its frames.
 #include <cstring>
 #include <new>
 

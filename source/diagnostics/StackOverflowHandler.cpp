@@ -1,9 +1,15 @@
+// Ends the process quietly, with its status, when a thread overflows its stack.
 #include "diagnostics/StackOverflowHandler.h"
 
 #include "platform/ExceptionFilter.h"
 #include "tqcore/core.h"
 
-namespace tq {
+int32 stack_overflow_exception_filter(int32 code) {
+    constexpr uInt32 kStackOverflowStatus = 0xC00000FDu;
+    return uInt32(code) == kStackOverflowStatus ? 1 : 0;
+}
+
+namespace tq::diagnostics {
 
 void InstallStackOverflowHandler() {
     platform::SetOutermostExceptionFilter(stack_overflow_exception_filter);
@@ -13,4 +19,4 @@ void PrepareThreadForStackOverflow() {
     platform::PrepareThreadForExceptionFilter();
 }
 
-}  // namespace tq
+}  // namespace tq::diagnostics

@@ -2,11 +2,11 @@
 // quietly with the overflow status; every other fault keeps its usual course.
 #pragma once
 
-namespace tq {
+namespace tq::diagnostics {
 
 // Process-wide; further calls change nothing. Also prepares the calling thread.
 void InstallStackOverflowHandler();
 // For each thread the library starts: lets the handler run once the thread's own stack is exhausted.
 void PrepareThreadForStackOverflow();
 
-}  // namespace tq
+}  // namespace tq::diagnostics

@@ -1,3 +1,4 @@
+// The event-log calls, kept for their callers: no event log exists here, so they record nothing.
 #include "tqcore/core.h"
 #include "tqcore/diagnostics.h"
 

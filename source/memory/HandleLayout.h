@@ -7,7 +7,7 @@
 
 #include "memory/MemoryUtil.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 // Data address D satisfies (D + offset) mod align = 0.
 struct Layout {
@@ -104,4 +104,4 @@ inline void StampBlock(uChar* block, uInt64 blockBytes, uChar* data, Layout l, u
 uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom);
 Layout LayoutOf(const HandleHeader& h);
 
-}  // namespace tq::mem
+}  // namespace tq::memory

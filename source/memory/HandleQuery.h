@@ -6,7 +6,7 @@
 #include "memory/MasterPointerPool.h"
 #include "memory/MemoryUtil.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 // Dispose and size queries validate fully only at level 2, everything else from level 1.
 enum class Use { kDisposeOrSize, kOther };
@@ -43,4 +43,4 @@ inline int64 HandleSize(UHandle h) {
     return DSGetHandleSize(h);
 }
 
-}  // namespace tq::mem
+}  // namespace tq::memory

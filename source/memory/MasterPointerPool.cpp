@@ -16,7 +16,7 @@
 
 #define TQ_UNIT "source\\MasterPointerPool"
 
-namespace tq::mem {
+namespace tq::memory {
 
 struct MasterBlock {
     MasterBlock* next;
@@ -323,4 +323,4 @@ UHandle FindMasterHolding(const void* data) {
     return found;
 }
 
-}  // namespace tq::mem
+}  // namespace tq::memory

@@ -7,7 +7,7 @@
 #include "memory/ThreadCache.h"
 #include "tqcore/types.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 inline constexpr int32 kMastersPerBlock = 10000;
 inline constexpr uInt64 kMasterBlockBytes = 8 + kMastersPerBlock * 8;
@@ -102,4 +102,4 @@ bool ForEachLiveHandle(void (*visit)(void* context, UHandle h), void* context);
 // The handle whose master pointer holds data, or null.
 UHandle FindMasterHolding(const void* data);
 
-}  // namespace tq::mem
+}  // namespace tq::memory

@@ -6,18 +6,19 @@
 #include <bit>
 #include <cstring>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
 #include "memory/HandleLayout.h"
 #include "memory/HandleQuery.h"
 #include "memory/MasterPointerPool.h"
 #include "memory/MemoryManager.h"
+#include "memory/Services.h"
 #include "memory/ThreadCache.h"
 #include "platform/PoolHeap.h"
+#include "threads/Services.h"
 
 #define TQ_UNIT "source\\MemoryManager"
 
-namespace tq::mem {
+namespace tq::memory {
 
 Layout DefaultLayout(uInt64 size) {
     const uInt32 align = size < 1024 ? 8 : size < 0x100000 ? 64 : 4096;
@@ -358,9 +359,9 @@ bool SetHandleAndPtrGuardModes(uInt32 handles, uInt32 ptrs) {
     return true;
 }
 
-}  // namespace tq::mem
+}  // namespace tq::memory
 
-using namespace tq::mem;
+using namespace tq::memory;
 
 UHandle DSNewHandle(uInt64 size) {
     return NewHandleCore(size, DefaultLayout(size), false);
@@ -821,7 +822,7 @@ class MemoryManager_Service final : public RefcountedServiceObject_T<MemoryManag
   public:
     const char* Name() override { return "MemoryManager"; }
     void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ThMutexService());
+        list.Add(tq::threads::ThMutexService());
         list.Add(ProtectedAtomicOperationsService());
     }
 

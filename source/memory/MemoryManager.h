@@ -3,7 +3,7 @@
 
 #include "tqcore/memory.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 // Handles currently live in the zone.
 int64 LiveHandleCount();
@@ -11,4 +11,4 @@ int64 LiveHandleCount();
 // of existing blocks must not change under them. Pointers are the caller's to have disposed.
 bool SetHandleAndPtrGuardModes(uInt32 handles, uInt32 ptrs);
 
-}  // namespace tq::mem
+}  // namespace tq::memory

@@ -9,7 +9,7 @@
 
 #define TQ_UNIT "source\\MemoryUtil"
 
-namespace tq::mem {
+namespace tq::memory {
 
 Settings gSettings;
 
@@ -140,9 +140,9 @@ HexText ToHex(const void* p) {
     return h;
 }
 
-}  // namespace tq::mem
+}  // namespace tq::memory
 
-using namespace tq::mem;
+using namespace tq::memory;
 
 MemoryCheckCallback SetMemoryCheckCallback(MemoryCheckCallback cb) {
     return gCheckCallback.exchange(cb);

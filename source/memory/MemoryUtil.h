@@ -7,7 +7,7 @@
 
 #include "tqcore/memory.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 enum GuardKind : int32 { kGuardHandles = 0, kGuardPtrs = 1, kGuardNewDelete = 2, kGuardKinds = 3 };
 inline constexpr uInt64 kGuardSize = 8;
@@ -85,4 +85,4 @@ struct HexText {
 };
 HexText ToHex(const void* p);
 
-}  // namespace tq::mem
+}  // namespace tq::memory

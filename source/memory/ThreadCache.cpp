@@ -11,7 +11,7 @@
 #include "platform/PoolHeap.h"
 #include "platform/ThreadExit.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 constinit thread_local ThreadCache* tThreadCache TQ_THREAD_LOCAL_FAST = nullptr;
 std::atomic<uInt32> gCacheEpoch{1};
@@ -189,4 +189,4 @@ void ForgetCachedBlocks() {
     InvalidateThreadCaches();
 }
 
-}  // namespace tq::mem
+}  // namespace tq::memory

@@ -8,7 +8,7 @@
 #include "platform/ThreadLocal.h"
 #include "tqcore/types.h"
 
-namespace tq::mem {
+namespace tq::memory {
 
 // Free master pointers, each holding the next one's address with bit 0 set; 1 ends the list. Its owner's
 // lock (or thread) guards it.
@@ -173,4 +173,4 @@ inline void ReleaseBlock(ThreadCache* c, void* block, uInt64 bytes) {
 // Forgets every thread's cached blocks, which the pool is about to release.
 void ForgetCachedBlocks();
 
-}  // namespace tq::mem
+}  // namespace tq::memory

@@ -5,10 +5,18 @@
 #include <cstring>
 
 #include "memory/MemoryUtil.h"
+#include "memory/Services.h"
 
-using namespace tq::mem;
+using namespace tq::memory;
 
 namespace {
+
+// No start work: the service orders the tracked heap after the memory manager in a registry.
+class TrackedMallocFree_Service final : public RefcountedServiceObject_T<TrackedMallocFree_Service> {
+  public:
+    const char* Name() override { return "TrackedMallocFree"; }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(MemoryManagerService()); }
+};
 
 // [size, 8 bytes][front guard][data][rear guard]
 constexpr uInt64 kLead = 2 * kGuardSize;
@@ -42,4 +50,8 @@ void TrackedFree(void* p) {
     if (Has(kGuardNewDelete, kGuardWrite | kGuardVerify))
         ReportGuardFailure(p, InspectGuards(data, StoredSize(data)));
     std::free(data - kLead);
+}
+
+IServiceObject* tq::memory::TrackedMallocFreeService() {
+    return TrackedMallocFree_Service::Get();
 }

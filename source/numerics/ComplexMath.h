@@ -3,7 +3,7 @@
 
 #include "numerics/ElementMath.h"
 
-namespace tq::num {
+namespace tq::numerics {
 
 template <class T>
 struct Cx {
@@ -146,4 +146,4 @@ struct CplxViaExt {
     static Cx<T> Powx(Cx<T> a, Cx<T> b) { return Narrow(W::Powx(Widen(a), Widen(b))); }
 };
 
-}  // namespace tq::num
+}  // namespace tq::numerics

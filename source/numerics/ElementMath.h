@@ -10,7 +10,7 @@
 
 #include "tqcore/numerics.h"
 
-namespace tq::num {
+namespace tq::numerics {
 
 template <class T>
 struct Fn {
@@ -239,11 +239,11 @@ constexpr bool IsUnavailable(const char* name) {
     return false;
 }
 
-}  // namespace tq::num
+}  // namespace tq::numerics
 
 // Leaves the enclosing exported function early, after the report, when its extended variant is missing.
-#define TQ_UNAVAILABLE(name, ...)                   \
-    if constexpr (::tq::num::IsUnavailable(name)) { \
-        ::tq::num::ReportUnavailable(name);         \
-        return __VA_ARGS__;                         \
+#define TQ_UNAVAILABLE(name, ...)                        \
+    if constexpr (::tq::numerics::IsUnavailable(name)) { \
+        ::tq::numerics::ReportUnavailable(name);         \
+        return __VA_ARGS__;                              \
     }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/ServiceAccessors.h"
+#include "numerics/Services.h"
 #include "numerics/X87.h"
 #include "tqcore/numerics.h"
 
@@ -54,7 +54,7 @@ long double ExtNaN() {
 
 }  // namespace
 
-IServiceObject* tq::FloatingPointConstantsService() {
+IServiceObject* tq::numerics::FloatingPointConstantsService() {
     return FloatingPointConstants::Get();
 }
 
@@ -96,13 +96,13 @@ TQ_API float SNegInfinity(void) {
 }
 
 TQ_API TQExtended EPi(void) {
-    return tq::x87::kPi;
+    return tq::numerics::x87::kPi;
 }
 TQ_API TQExtended EHalfPi(void) {
-    return tq::x87::kHalfPi;
+    return tq::numerics::x87::kHalfPi;
 }
 TQ_API TQExtended ETwoPi(void) {
-    return tq::x87::kTwoPi;
+    return tq::numerics::x87::kTwoPi;
 }
 TQ_API TQExtended ERecipPi(void) {
     return 0xa.2f9836e4e44152ap-5L;
@@ -120,7 +120,7 @@ TQ_API TQExtended Eln10(void) {
     return 0x9.35d8dddaaa8ac17p-2L;
 }
 TQ_API TQExtended ELnOfTwo(void) {
-    return tq::x87::kLn2.hi;
+    return tq::numerics::x87::kLn2.hi;
 }
 TQ_API TQExtended ELogOfE(void) {
     return 0xd.e5bd8a937287195p-5L;

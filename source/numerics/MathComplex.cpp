@@ -1,7 +1,8 @@
 // The exported complex operation families (RTc..., RTfc..., RTcf...) and the extended complex primitives.
 #include "numerics/ComplexMath.h"
+#include "tqcore/detail/numeric_ops.inc"
 
-using namespace tq::num;
+using namespace tq::numerics;
 
 namespace {
 
@@ -204,3 +205,5 @@ TQ_API void FComplexPToRExt(TQExtended r, TQExtended theta, TQExtended* re, TQEx
 }
 
 TQ_EXTERN_C_END
+
+#include "tqcore/detail/numeric_ops_end.inc"

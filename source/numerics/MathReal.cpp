@@ -3,10 +3,11 @@
 
 #include "diagnostics/Report.h"
 #include "numerics/ElementMath.h"
+#include "tqcore/detail/numeric_ops.inc"
 
-using namespace tq::num;
+using namespace tq::numerics;
 
-bool tq::num::ReportUnavailable(const char* name) {
+bool tq::numerics::ReportUnavailable(const char* name) {
     TQ_REPORT(kDbgFatal, name, " not implemented on this platform");
     return false;
 }
@@ -119,3 +120,5 @@ TQ_API uInt32 RTuMul(uInt32 a, uInt32 b) {
 }
 
 TQ_EXTERN_C_END
+
+#include "tqcore/detail/numeric_ops_end.inc"

@@ -3,9 +3,9 @@
 
 #include "tqcore/types.h"
 
-namespace tq {
+namespace tq::numerics {
 
 // The integer at p (type code 1..8) widened to 64 bits with its own signedness.
 uInt64 ReadWidened(int32 code, const void* p);
 
-}  // namespace tq
+}  // namespace tq::numerics

@@ -12,24 +12,23 @@
 #include "numerics/Saturate.h"
 #include "tqcore/core.h"
 
-using tq::num::ReadAs;
-using tq::num::ReadExt;
-using tq::num::SaturateRound;
-using tq::num::WriteAs;
-using tq::num::WriteExt;
+using tq::numerics::ReadAs;
+using tq::numerics::ReadExt;
+using tq::numerics::SaturateRound;
+using tq::numerics::WriteAs;
+using tq::numerics::WriteExt;
 
 namespace {
 
-constexpr int32 kClassSigned = 0, kClassUnsigned = 1, kClassFloat = 2, kClassComplex = 3, kClassNone = 64;
-constexpr int32 kClasses[16] = {kClassNone,     kClassSigned,   kClassSigned,   kClassSigned,
-                                kClassSigned,   kClassUnsigned, kClassUnsigned, kClassUnsigned,
-                                kClassUnsigned, kClassFloat,    kClassFloat,    kClassFloat,
-                                kClassComplex,  kClassComplex,  kClassComplex,  kClassNone};
+constexpr int32 kClasses[16] = {kNumClassNone,     kNumClassSigned,   kNumClassSigned,   kNumClassSigned,
+                                kNumClassSigned,   kNumClassUnsigned, kNumClassUnsigned, kNumClassUnsigned,
+                                kNumClassUnsigned, kNumClassFloat,    kNumClassFloat,    kNumClassFloat,
+                                kNumClassComplex,  kNumClassComplex,  kNumClassComplex,  kNumClassNone};
 constexpr int32 kSizes[16] = {0, 1, 2, 4, 8, 1, 2, 4, 8, 4, 8, 0, 8, 16, 0, 0};
 std::atomic<int32> gExtSize{10};
 
 bool IsInteger(int32 code) {
-    return kClasses[code] == kClassSigned || kClasses[code] == kClassUnsigned;
+    return kClasses[code] == kNumClassSigned || kClasses[code] == kNumClassUnsigned;
 }
 
 using Ext = long double;
@@ -44,12 +43,12 @@ ExtPair ReadNumber(int32 code, const void* p) {
         case kNumI16:
         case kNumI32:
         case kNumI64:
-            return {Ext(int64(tq::ReadWidened(code, p))), 0};
+            return {Ext(int64(tq::numerics::ReadWidened(code, p))), 0};
         case kNumU8:
         case kNumU16:
         case kNumU32:
         case kNumU64:
-            return {Ext(tq::ReadWidened(code, p)), 0};
+            return {Ext(tq::numerics::ReadWidened(code, p)), 0};
         case kNumSgl:
             return {ReadAs<float>(p), 0};
         case kNumDbl:
@@ -113,7 +112,7 @@ void StoreBigEndian(uInt8* p, uInt64 v, int n) {
 
 }  // namespace
 
-namespace tq {
+namespace tq::numerics {
 
 // Integer source widened to 64 bits with its own signedness.
 uInt64 ReadWidened(int32 code, const void* p) {
@@ -156,7 +155,7 @@ uInt64 ReadWidened(int32 code, const void* p) {
     }
 }
 
-}  // namespace tq
+}  // namespace tq::numerics
 
 TQ_EXTERN_C_BEGIN
 
@@ -210,8 +209,8 @@ TQ_API int32 ClassifyFloatNumber(const void* value, int32 code) {
 }
 
 TQ_API TqErr ConvertNum(int32 srcCode, const void* src, int32 dstCode, void* dst) {
-    if (srcCode < 1 || srcCode > 30 || dstCode < 1 || dstCode > 30 || NumClass(srcCode) == kClassNone ||
-        NumClass(dstCode) == kClassNone) {
+    if (srcCode < 1 || srcCode > 30 || dstCode < 1 || dstCode > 30 || NumClass(srcCode) == kNumClassNone ||
+        NumClass(dstCode) == kNumClassNone) {
         TQ_REPORT(kDbgFatal, "ConvertNum called with non-numeric");
         return kErrArgument;
     }
@@ -221,7 +220,7 @@ TQ_API TqErr ConvertNum(int32 srcCode, const void* src, int32 dstCode, void* dst
     }
     const int32 from = srcCode & 15, to = dstCode & 15;
     if (IsInteger(from) && IsInteger(to)) {
-        const uInt64 v = tq::ReadWidened(from, src);
+        const uInt64 v = tq::numerics::ReadWidened(from, src);
         uInt8 bytes[8];
         std::memcpy(bytes, &v, 8);
         std::memcpy(dst, bytes, size_t(kSizes[to]));

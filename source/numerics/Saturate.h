@@ -6,7 +6,7 @@
 
 #include "numerics/ElementMath.h"
 
-namespace tq::num {
+namespace tq::numerics {
 
 // The limits compare as doubles: signed 64-bit tops out at the largest double below 2^63.
 template <class I>
@@ -27,4 +27,4 @@ I SaturateRound(long double x) {
     return I(r);
 }
 
-}  // namespace tq::num
+}  // namespace tq::numerics

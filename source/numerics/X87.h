@@ -1,7 +1,7 @@
 // The x87 instructions the extended functions are built on, and exact two-part extended arithmetic.
 #pragma once
 
-namespace tq::x87 {
+namespace tq::numerics::x87 {
 
 using ld = long double;
 
@@ -103,4 +103,4 @@ inline constexpr ld kTwoOverPi = 0xa.2f9836e4e44152ap-4L;
 inline constexpr ld kPiO2[4] = {0xc.90fdaa2p-3L, 0x8.5a308d3p-37L, 0x9.8cc517p-72L,
                                 0xd.c1cd129024e088ap-107L};
 
-}  // namespace tq::x87
+}  // namespace tq::numerics::x87

@@ -7,7 +7,7 @@
 #include "numerics/X87.h"
 #include "tqcore/numerics.h"
 
-using namespace tq::x87;
+using namespace tq::numerics::x87;
 
 namespace {
 
@@ -380,15 +380,15 @@ ld SumStrided(const void* base, int32 strideBytes, int32 count, Load load) {
 TQ_EXTERN_C_BEGIN
 
 TQ_API void Sum1DDoubleArray(const void* base, int32 strideBytes, int32 count, double* result) {
-    if (result) *result = double(SumStrided(base, strideBytes, count, tq::num::ReadAs<double>));
+    if (result) *result = double(SumStrided(base, strideBytes, count, tq::numerics::ReadAs<double>));
 }
 TQ_API void Sum1DSingleArray(const void* base, int32 strideBytes, int32 count, float* result) {
-    if (result) *result = float(SumStrided(base, strideBytes, count, tq::num::ReadAs<float>));
+    if (result) *result = float(SumStrided(base, strideBytes, count, tq::numerics::ReadAs<float>));
 }
 TQ_API void Sum1DExtendedArray(const void* base, int32 strideBytes, int32 count, float80* result) {
     if (!result) return;
-    const ld sum = SumStrided(base, strideBytes, count, tq::num::ReadExt);
-    tq::num::WriteExt(result, sum);
+    const ld sum = SumStrided(base, strideBytes, count, tq::numerics::ReadExt);
+    tq::numerics::WriteExt(result, sum);
 }
 
 // Typed wrappers: compute in extended precision, round once when returning.

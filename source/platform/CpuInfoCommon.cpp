@@ -1,3 +1,4 @@
+// CPU identification through CPUID, shared by both OS implementations.
 #include <atomic>
 #include <new>
 

@@ -1,3 +1,4 @@
+// GUID text form: formatting and parsing, shared by both OS implementations.
 #include <cstring>
 
 #include "platform/Guid.h"

@@ -1,3 +1,4 @@
+// UTF-8 and UTF-16 conversion, the text form handed to the operating system.
 #include "platform/Utf8Codec.h"
 
 #include <cstring>

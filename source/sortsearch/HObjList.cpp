@@ -1,3 +1,4 @@
+// Handle object lists: insertion, search, deletion and compaction of object pointers in a handle.
 #define TQ_UNIT "source\\HObjList"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 
 #include "tqcore/sortsearch.h"
 
-namespace tq {
+namespace tq::sortsearch {
 
 // Bytes per swap unit for a swap granularity: 1, 2 or 4.
 size_t SwapUnitFor(size_t swapGrain);
@@ -17,4 +17,4 @@ struct SortCompare {
 // Sorts and returns the deepest the explicit range stack grew.
 int32 QuickSort(void* base, size_t count, size_t swapGrain, size_t elementSize, const SortCompare& compare);
 
-}  // namespace tq
+}  // namespace tq::sortsearch

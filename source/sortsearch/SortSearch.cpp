@@ -1,8 +1,9 @@
+// Generic sorting and binary search over element arrays.
 #include <cstring>
 
 #include "sortsearch/QuickSort.h"
 
-namespace tq {
+namespace tq::sortsearch {
 
 size_t SwapUnitFor(size_t swapGrain) {
     if (swapGrain & 1) return 1;
@@ -173,35 +174,39 @@ int32 Search(const void* base, int32 count, size_t elementSize, const void* key,
 
 }  // namespace
 
-}  // namespace tq
+}  // namespace tq::sortsearch
 
 void QSort(void* base, size_t count, size_t elementSize, QSortCompareProc compare) {
-    tq::QuickSort(base, count, elementSize, elementSize, tq::SortCompare{compare, nullptr, nullptr});
+    tq::sortsearch::QuickSort(base, count, elementSize, elementSize,
+                              tq::sortsearch::SortCompare{compare, nullptr, nullptr});
 }
 
 void QSortEx(void* base, size_t count, size_t elementSize, QSortCompareExProc compare, void* context) {
-    tq::QuickSort(base, count, elementSize, elementSize, tq::SortCompare{nullptr, compare, context});
+    tq::sortsearch::QuickSort(base, count, elementSize, elementSize,
+                              tq::sortsearch::SortCompare{nullptr, compare, context});
 }
 
 void QSort2(void* base, size_t count, size_t swapGrain, size_t elementSize, QSortCompareProc compare) {
-    tq::QuickSort(base, count, swapGrain, elementSize, tq::SortCompare{compare, nullptr, nullptr});
+    tq::sortsearch::QuickSort(base, count, swapGrain, elementSize,
+                              tq::sortsearch::SortCompare{compare, nullptr, nullptr});
 }
 
 void QSort2Ex(void* base, size_t count, size_t swapGrain, size_t elementSize, QSortCompareExProc compare,
               void* context) {
-    tq::QuickSort(base, count, swapGrain, elementSize, tq::SortCompare{nullptr, compare, context});
+    tq::sortsearch::QuickSort(base, count, swapGrain, elementSize,
+                              tq::sortsearch::SortCompare{nullptr, compare, context});
 }
 
 int32 BinSearch(const void* base, int32 count, size_t elementSize, const void* key,
                 QSortCompareProc compare) {
     if (!compare) return -1;
-    return tq::Search(base, count, elementSize, key, tq::PlainCompare{compare});
+    return tq::sortsearch::Search(base, count, elementSize, key, tq::sortsearch::PlainCompare{compare});
 }
 
 int32 BinSearchEx(const void* base, int32 count, size_t elementSize, const void* key,
                   QSortCompareExProc compare, void* context) {
     if (!compare) return -1;
-    return tq::Search(base, count, elementSize, key, tq::ExCompare{compare, context});
+    return tq::sortsearch::Search(base, count, elementSize, key, tq::sortsearch::ExCompare{compare, context});
 }
 
 int32 CompareInt16s(const void* a, const void* b) {

@@ -1,3 +1,4 @@
+// Decimal digits to binary floating point, correctly rounded, for double and extended.
 #include "strings/DecimalDigits.h"
 
 #include "strings/PowersOfFive.h"
@@ -8,7 +9,7 @@
 #include <cstring>
 #include <limits>
 
-namespace tq::numtext {
+namespace tq::strings {
 
 namespace {
 
@@ -379,9 +380,9 @@ long double DecimalToExtended(uInt64 digits, int32 exp10, bool negative) {
     return negative ? -v : v;
 }
 
-}  // namespace tq::numtext
+}  // namespace tq::strings
 
-namespace tq::numtext {
+namespace tq::strings {
 
 namespace {
 // Sixteen BCD digits folded in lanes of doubling width; no lane overflows even for nibbles above 9.
@@ -419,4 +420,4 @@ long double PackedToExtended(const PackedDecimalReal& p) {
     return PackedSpecial(p, v) ? v : DecimalToExtended(PackedDigits(p), p.exponent, p.sign != 0);
 }
 
-}  // namespace tq::numtext
+}  // namespace tq::strings

@@ -5,7 +5,7 @@
 #include "tqcore/strings.h"
 #include "tqcore/types.h"
 
-namespace tq::numtext {
+namespace tq::strings {
 
 // value = (digits read as an integer) x 10^exp10, sign apart.
 struct Decimal {
@@ -40,4 +40,4 @@ long double DecimalToExtended(uInt64 digits, int32 exp10, bool negative);
 double PackedToDouble(const PackedDecimalReal& p);
 long double PackedToExtended(const PackedDecimalReal& p);
 
-}  // namespace tq::numtext
+}  // namespace tq::strings

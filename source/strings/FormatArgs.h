@@ -4,7 +4,7 @@
 
 #include "tqcore/types.h"
 
-namespace tq::fmt {
+namespace tq::strings {
 
 // Type tags of the positional-argument table.
 enum : int32 {
@@ -36,4 +36,4 @@ class ArgSource {
 // The engine behind SPrintfv: null dst measures; returns the bytes produced.
 int32 Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args);
 
-}  // namespace tq::fmt
+}  // namespace tq::strings

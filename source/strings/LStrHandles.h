@@ -29,7 +29,7 @@ inline const uChar* Bytes(const LStr* s) {
     return s ? s->str : nullptr;
 }
 inline int64 BlockSize(LStrHandle h) {
-    return tq::mem::HandleSize(AsHandle(h));
+    return tq::memory::HandleSize(AsHandle(h));
 }
 // Past 1 KiB one fixed layout (text 8-aligned): the size-dependent default moves every byte at each resize.
 inline TqErr Resize(LStrHandle h, int64 bytes) {

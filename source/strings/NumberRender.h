@@ -3,9 +3,9 @@
 
 #include "tqcore/types.h"
 
-namespace tq::numtext {
+namespace tq::strings {
 
 // The text NumToAnyString gives a signed 32-bit (is64 false) or 64-bit value under an integer code (64..68).
 int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 size);
 
-}  // namespace tq::numtext
+}  // namespace tq::strings

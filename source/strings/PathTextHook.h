@@ -3,7 +3,7 @@
 
 #include "tqcore/types.h"
 
-namespace tq {
+namespace tq::strings {
 
 struct PathTextHooks {
     // Writes the display text of path into buf (size bytes, no terminator needed); returns its full length.
@@ -15,4 +15,4 @@ struct PathTextHooks {
 void SetPathTextHooks(const PathTextHooks* hooks);
 const PathTextHooks* GetPathTextHooks();
 
-}  // namespace tq
+}  // namespace tq::strings

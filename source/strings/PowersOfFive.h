@@ -3,7 +3,7 @@
 
 #include "tqcore/types.h"
 
-namespace tq::numtext {
+namespace tq::strings {
 
 inline constexpr int32 kMinPowerOfFive = -342;
 inline constexpr int32 kMaxPowerOfFive = 308;
@@ -12,4 +12,4 @@ inline constexpr int32 kPowersOfFiveCount = kMaxPowerOfFive - kMinPowerOfFive + 
 // Row q - kMinPowerOfFive: high and low 64 bits of 5^q x 2^k with the top bit set (see the generator).
 extern const uInt64 kPowersOfFive[kPowersOfFiveCount][2];
 
-}  // namespace tq::numtext
+}  // namespace tq::strings

@@ -15,7 +15,7 @@
 
 namespace {
 
-using tq::numtext::Decimal;
+using tq::strings::Decimal;
 
 enum : int32 {
     kIB = 1,
@@ -185,11 +185,11 @@ RealValue ReadReal(const uChar* p, int32 type) {
 }
 
 int64 ReadSigned(const uChar* p, int32 type) {
-    return int64(tq::ReadWidened(type, p));
+    return int64(tq::numerics::ReadWidened(type, p));
 }
 
 uInt64 ReadUnsigned(const uChar* p, int32 type) {
-    return tq::ReadWidened(type, p);
+    return tq::numerics::ReadWidened(type, p);
 }
 
 // ----- decimal layouts -----
@@ -298,12 +298,12 @@ class RealDigits final : public DigitSource {
   public:
     explicit RealDigits(RealValue v) : v_(v) {}
     Decimal Significant(int32 n) const override {
-        return v_.extended ? tq::numtext::RoundSignificant(v_.v, n)
-                           : tq::numtext::RoundSignificant(double(v_.v), n);
+        return v_.extended ? tq::strings::RoundSignificant(v_.v, n)
+                           : tq::strings::RoundSignificant(double(v_.v), n);
     }
     Decimal Fixed(int32 digits) const override {
-        return v_.extended ? tq::numtext::RoundFixed(v_.v, digits)
-                           : tq::numtext::RoundFixed(double(v_.v), digits);
+        return v_.extended ? tq::strings::RoundFixed(v_.v, digits)
+                           : tq::strings::RoundFixed(double(v_.v), digits);
     }
     bool Huge() const override { return std::fabs(v_.v) >= 1e307L; }
 
@@ -429,7 +429,7 @@ void RenderIntegerKind(const Request& r, TextOut& out) {
             len = IntegerText(u, false, true, base, buf, sizeof text, nullptr);
         }
     } else if (cls == kClassSigned && (NumSize(r.type) >= 4 || r.code <= 65)) {
-        len = tq::numtext::SignedIntegerCodeText(ReadSigned(r.value, r.type), r.type == kIQ, r.code, buf,
+        len = tq::strings::SignedIntegerCodeText(ReadSigned(r.value, r.type), r.type == kIQ, r.code, buf,
                                                  sizeof text);
     } else {
         const bool is64 = r.type == kIQ || r.type == kUQ;
@@ -449,7 +449,7 @@ void RenderScientificOf(const Request& r, int32 n, TextOut& out) {
         RenderScientific(StringDigits(IntegerValueDecimal(r)), n, r.point, out, 63);
         return;
     }
-    RenderScientific(RealDigits(ReadReal(r.value, r.type)), n, r.point, out, tq::numtext::kMaxSignificant);
+    RenderScientific(RealDigits(ReadReal(r.value, r.type)), n, r.point, out, tq::strings::kMaxSignificant);
 }
 
 struct SIPrefix {
@@ -614,7 +614,7 @@ void RenderComplex(const Request& r, TextOut& out, bool polar) {
 // Scientific text of a finite, non-zero double straight from the digit generator, respelled ("E", the given
 // point, no leading exponent zeros). Other values take the general path, which gives the same text.
 bool ScientificDirect(double v, int32 code, uChar point, TextOut& out) {
-    const int32 n = code > tq::numtext::kMaxSignificant ? tq::numtext::kMaxSignificant : code;
+    const int32 n = code > tq::strings::kMaxSignificant ? tq::strings::kMaxSignificant : code;
     if (v == 0 || !std::isfinite(v) || out.Size() - out.Length() < n + 16 || n > out.Size() - 8) return false;
     char text[48];
     const char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, n - 1).ptr;
@@ -669,9 +669,9 @@ void RenderValue(const Request& r, TextOut& out) {
         return;
     const RealDigits src(v);
     if (kind == Kind::kFixed)
-        RenderFixed(src, -r.code, r.point, out, tq::numtext::kMaxSignificant);
+        RenderFixed(src, -r.code, r.point, out, tq::strings::kMaxSignificant);
     else
-        RenderScientific(src, r.code, r.point, out, tq::numtext::kMaxSignificant);
+        RenderScientific(src, r.code, r.point, out, tq::strings::kMaxSignificant);
 }
 
 bool DecodePacked(const PackedDecimalReal& p, Decimal& d) {
@@ -701,7 +701,7 @@ bool DecodePacked(const PackedDecimalReal& p, Decimal& d) {
 
 }  // namespace
 
-namespace tq::numtext {
+namespace tq::strings {
 
 int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 size) {
     const int32 base = kBaseOfCode[code - 64];
@@ -709,7 +709,7 @@ int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 si
     return IntegerText(is64 ? uInt64(v) : uInt64(uInt32(v)), false, is64, base, buf, size, nullptr);
 }
 
-}  // namespace tq::numtext
+}  // namespace tq::strings
 
 int32 NumToIntString(const void* value, uChar* buf, int32 size, int32 base, Bool32 isSigned, int32 type) {
     if (!value || !buf || size <= 0) return 0;
@@ -758,9 +758,9 @@ int32 PackedToString(const PackedDecimalReal* pdr, int16 code, uChar* buf, int32
     const StringDigits src(d);
     if (code < -63) code = -63;
     if (code <= 0)
-        RenderFixed(src, -code, decimalPoint, out, tq::numtext::kMaxSignificant);
+        RenderFixed(src, -code, decimalPoint, out, tq::strings::kMaxSignificant);
     else if (code <= 63)
-        RenderScientific(src, code, decimalPoint, out, tq::numtext::kMaxSignificant);
+        RenderScientific(src, code, decimalPoint, out, tq::strings::kMaxSignificant);
     else
         TQ_REPORT(kDbgError, "Bad k_code: ", int32(code));
     return out.Finish();

@@ -18,13 +18,13 @@
 namespace {
 
 std::atomic<uChar> gDecimalPoint{'.'};
-std::atomic<const tq::PathTextHooks*> gPathHooks{nullptr};
+std::atomic<const tq::strings::PathTextHooks*> gPathHooks{nullptr};
 
 constexpr uInt32 kUnlimited = 0xFFFFFFFFu;
 constexpr int32 kMaxWidth = 4096;
 constexpr int32 kPositions = 10;
 
-using namespace tq::fmt;
+using namespace tq::strings;
 
 bool IsHexDigit(uChar c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
@@ -375,16 +375,16 @@ class Engine {
         switch (kind) {
             case 'i':
                 found = std::strchr(kInt, size);
-                return size && found ? 1 + int32(found - kInt) : 0;
+                return size && found ? kNumI8 + int32(found - kInt) : 0;
             case 'u':
                 found = std::strchr(kInt, size);
-                return size && found ? 5 + int32(found - kInt) : 0;
+                return size && found ? kNumU8 + int32(found - kInt) : 0;
             case 'f':
                 found = std::strchr(kReal, size);
-                return size && found ? 9 + int32(found - kReal) : 0;
+                return size && found ? kNumSgl + int32(found - kReal) : 0;
             case 'c':
                 found = std::strchr(kReal, size);
-                return size && found ? 12 + int32(found - kReal) : 0;
+                return size && found ? kNumCSgl + int32(found - kReal) : 0;
             default:
                 return 0;
         }
@@ -395,15 +395,15 @@ class Engine {
         switch (s.conv) {
             case 'd':
             case 'i':
-                return Integer(s, 64);
+                return Integer(s, kFmtSignedDecimal);
             case 'u':
-                return Integer(s, 65);
+                return Integer(s, kFmtUnsignedDecimal);
             case 'x':
-                return Integer(s, 66);
+                return Integer(s, kFmtHexadecimal);
             case 'o':
-                return Integer(s, 67);
+                return Integer(s, kFmtOctal);
             case 'b':
-                return Integer(s, 68);
+                return Integer(s, kFmtBinary);
             case 'a':
                 return Address();
             case 'e':
@@ -443,23 +443,9 @@ class Engine {
             const bool is64 = s.size == Directive::kLongLong || s.size == Directive::kI64;
             const int64 v = is64 ? NextInt64() : int64(NextInt32());
             uChar text[80];
-            return NumberField(s, text, tq::numtext::SignedIntegerCodeText(v, is64, code, text, sizeof text));
+            return NumberField(s, text, tq::strings::SignedIntegerCodeText(v, is64, code, text, sizeof text));
         }
-        int32 v32;
-        int64 v64;
-        const void* value;
-        int32 type;
-        if (s.typeCode >= 0) {
-            value = NextPointer(PointerKind::kTyped, s.typeCode);
-            type = s.typeCode;
-        } else if (s.size == Directive::kLongLong || s.size == Directive::kI64) {
-            v64 = NextInt64();
-            value = &v64, type = 4;
-        } else {
-            v32 = NextInt32();
-            value = &v32, type = 3;
-        }
-        return Number(s, value, type, code);
+        return Number(s, NextPointer(PointerKind::kTyped, s.typeCode), s.typeCode, code);
     }
 
     bool Number(const Directive& s, const void* value, int32 type, int16 code) {
@@ -499,7 +485,7 @@ class Engine {
             type = s.typeCode;
         } else {
             d = NextDouble();
-            value = &d, type = 10;
+            value = &d, type = kNumDbl;
         }
         const bool fixed = s.conv == 'f' || s.conv == 'F';
         if (fixed && value && FixedFits(value, type, s)) {
@@ -531,7 +517,7 @@ class Engine {
 
     static long double PartValue(const void* p, int32 type) {
         long double x = 0;
-        ConvertNum(type, p, 11, &x);
+        ConvertNum(type, p, kNumExt, &x);
         return x;
     }
 
@@ -539,16 +525,16 @@ class Engine {
         const int32 limit = s.widthGiven && s.width > 0 ? s.width - 1 : 18;
         type &= 0xF;
         const int32 cls = NumClass(type);
-        if (cls > 3) return true;
-        if (cls < 3)
-            return WithinDigits(type == 10 ? *static_cast<const double*>(value) : PartValue(value, type),
-                                type == 11, limit);
+        if (cls == kNumClassNone) return true;
+        if (cls != kNumClassComplex)
+            return WithinDigits(type == kNumDbl ? *static_cast<const double*>(value) : PartValue(value, type),
+                                type == kNumExt, limit);
         // Complex: both parts and " +" " i" between and after them share the limit.
-        const int32 part = type - 3, size = NumSize(part);
+        const int32 part = type - (kNumCSgl - kNumSgl), size = NumSize(part);
         const uChar* p = static_cast<const uChar*>(value);
         for (int32 used = 0; used <= limit; ++used)
-            if (WithinDigits(PartValue(p, part), part == 11, used) &&
-                WithinDigits(PartValue(p + size, part), part == 11, limit - 4 - used))
+            if (WithinDigits(PartValue(p, part), part == kNumExt, used) &&
+                WithinDigits(PartValue(p + size, part), part == kNumExt, limit - 4 - used))
                 return true;
         return false;
     }
@@ -614,7 +600,7 @@ class Engine {
     bool PathText() {
         const void* path = NextPointer(PointerKind::kPath);
         if (!path) return out_.Put("NULL");
-        const tq::PathTextHooks* hooks = gPathHooks.load();
+        const tq::strings::PathTextHooks* hooks = gPathHooks.load();
         if (!hooks || !hooks->text) return true;
         constexpr int32 kTooLong = 253;
         uChar text[kTooLong];
@@ -667,7 +653,7 @@ class Engine {
 
 int32 FormatInto(uChar* dst, uInt32 limit, const uChar* format, int32 len, va_list args) {
     VaListSource source(args);
-    return tq::fmt::Format(dst, limit, format, len, source);
+    return tq::strings::Format(dst, limit, format, len, source);
 }
 
 int32 CLength(const char* s) {
@@ -676,8 +662,8 @@ int32 CLength(const char* s) {
 
 }  // namespace
 
-namespace tq {
-int32 fmt::Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args) {
+namespace tq::strings {
+int32 Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args) {
     Engine e(dst, limit, format, len, args);
     return e.Run();
 }
@@ -688,7 +674,7 @@ void SetPathTextHooks(const PathTextHooks* hooks) {
 const PathTextHooks* GetPathTextHooks() {
     return gPathHooks.load();
 }
-}  // namespace tq
+}  // namespace tq::strings
 
 uChar StrGetDecimalPoint(void) {
     return gDecimalPoint.load(std::memory_order_relaxed);

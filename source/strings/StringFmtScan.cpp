@@ -139,7 +139,8 @@ int64 ParseInteger(Src& s, int32 len, int32 type, int32 base, bool unsignedOnly,
     bool negative = false;
     if (used < len) {
         const uChar c = s.Current();
-        const bool sign = unsignedOnly ? c == '+' && tq::HostAllowsLeadingPlus() : c == '-' || c == '+';
+        const bool sign =
+            unsignedOnly ? c == '+' && tq::strings::HostAllowsLeadingPlus() : c == '-' || c == '+';
         if (sign) {
             negative = c == '-';
             ++used, s.Advance();

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <mutex>
 
-#include "core/ServiceAccessors.h"
 #include "platform/CodePage.h"
 #include "strings/LStrArray.h"
 #include "strings/LStrHandles.h"
+#include "strings/Services.h"
 #include "strings/TextConvert.h"
 
 using namespace tq::strings;
@@ -55,7 +55,7 @@ class StringUtilsLocaleCache_Service final
 
 }  // namespace
 
-IServiceObject* tq::StringUtilsLocaleCacheService() {
+IServiceObject* tq::strings::StringUtilsLocaleCacheService() {
     return StringUtilsLocaleCache_Service::Get();
 }
 

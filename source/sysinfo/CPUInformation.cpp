@@ -1,3 +1,4 @@
+// CPUInfo: the processor description and its reports.
 #define TQ_UNIT "source\\CPUInformation"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// Module file names, locations and modification dates.
 #include <cstdio>
 #include <cstring>
 #include <string>

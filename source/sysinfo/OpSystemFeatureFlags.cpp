@@ -1,3 +1,4 @@
+// The operating-system feature flag constants.
 #include "tqcore/sysinfo.h"
 
 const OpSystemFeatureFlags& OpSystemFeatureFlags::kNone() {

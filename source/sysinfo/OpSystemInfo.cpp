@@ -1,3 +1,4 @@
+// OSInfo: the operating system's identity and its debug-stream form.
 #include <cstdio>
 
 #include "platform/OsInfo.h"

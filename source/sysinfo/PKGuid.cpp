@@ -1,3 +1,4 @@
+// PKGuid: creation, text forms and comparison of GUIDs.
 #include <cstring>
 #include "tqcore/diagnostics.h"
 

@@ -1,3 +1,4 @@
+// Names of CPU architectures and operating systems from their identifiers.
 #include "tqcore/sysinfo.h"
 
 namespace {

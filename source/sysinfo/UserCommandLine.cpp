@@ -1,3 +1,4 @@
+// The host's command line: splitting, the user part, the preference path and ignoring it.
 #include <cstring>
 #include <new>
 #include <string>

@@ -1,3 +1,4 @@
+// Packed version numbers and their printed forms.
 #include <cstring>
 
 #include "tqcore/sysinfo.h"

@@ -1,6 +1,7 @@
+// Creation and destruction of platform events, the portable face of the native events.
 #include "threads/PlatformEvent.h"
 
-namespace tq {
+namespace tq::threads {
 
 PlatformEvent* CreatePlatformEvent(bool initiallySignalled) {
     PlatformEvent* e = NewNativePlatformEvent();
@@ -18,4 +19,4 @@ TqErr DestroyPlatformEvent(PlatformEvent* e) {
     return err;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

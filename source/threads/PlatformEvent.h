@@ -5,7 +5,7 @@
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::threads {
 
 typedef TqErr (*PlatformPumpProc)(void* arg);
 
@@ -46,4 +46,4 @@ TqErr DestroyPlatformEvent(PlatformEvent* e);
 // The one implementation here; CreatePlatformEvent builds it.
 PlatformEvent* NewNativePlatformEvent();
 
-}  // namespace tq
+}  // namespace tq::threads

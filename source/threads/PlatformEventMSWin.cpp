@@ -1,3 +1,4 @@
+// Portable code, despite the name: the platform event of the Windows design, over platform/Event.h.
 #include <atomic>
 #include <new>
 
@@ -5,7 +6,7 @@
 #include "threads/PlatformEvent.h"
 #include "tqcore/clocks.h"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 // Bit 0 of the state word set means "not signalled". The native event only wakes sleepers; the state
@@ -126,4 +127,4 @@ PlatformEvent* NewNativePlatformEvent() {
     return new (std::nothrow) PlatformEventMSWin;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

@@ -1,6 +1,7 @@
+// Latency statistics of event waits.
 #include "threads/PlatformEventTimer.h"
 
-namespace tq {
+namespace tq::threads {
 
 PlatformEventTimer::PlatformEventTimer() {
     for (_HRTime* t : {&start_, &total_, &reserved_, &max_, &min_}) HRTimeZero(t);
@@ -30,4 +31,4 @@ void PlatformEventTimer::GetLatencyStats(uInt32* count, _HRTime* total, _HRTime*
     if (max) *max = max_;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

@@ -3,7 +3,7 @@
 
 #include "tqcore/clocks.h"
 
-namespace tq {
+namespace tq::threads {
 
 class PlatformEventTimer {
   public:
@@ -22,4 +22,4 @@ class PlatformEventTimer {
     uInt32 count_ = 0;
 };
 
-}  // namespace tq
+}  // namespace tq::threads

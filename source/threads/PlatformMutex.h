@@ -3,7 +3,7 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::threads {
 
 class PlatformMutex {
   public:
@@ -31,4 +31,4 @@ class PlatformMutexLock {
     PlatformMutex* m_;
 };
 
-}  // namespace tq
+}  // namespace tq::threads

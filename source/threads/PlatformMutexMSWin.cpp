@@ -1,9 +1,10 @@
+// Portable code, despite the name: the platform mutex of the Windows design, over platform/Mutex.h.
 #include <new>
 
 #include "platform/Mutex.h"
 #include "threads/PlatformMutex.h"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 class PlatformMutexMSWin final : public PlatformMutex {
@@ -48,4 +49,4 @@ TqErr DestroyPlatformMutex(PlatformMutex* m) {
     return err;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

@@ -1,6 +1,7 @@
+// Atomic increments, swaps and compare-and-swap, and their service.
 #include <cstring>
 
-#include "core/ServiceAccessors.h"
+#include "threads/Services.h"
 #include "tqcore/threads.h"
 
 namespace {
@@ -9,7 +10,7 @@ class ProtectedAtomicOperations_Service final
     : public RefcountedServiceObject_T<ProtectedAtomicOperations_Service> {
   public:
     const char* Name() override { return "ProtectedAtomicOperations"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThMutexService()); }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::threads::ThMutexService()); }
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
+// ThEvent: events with waits, timeouts and message pumping, and the event service.
 #include <cstdio>
 #include <new>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 
 #define TQ_UNIT "source\\ThEvent"
@@ -10,7 +11,7 @@
 namespace {
 
 bool Verified(ThEvent ev) {
-    if (ev->verifier == tq::kEventVerifier) return true;
+    if (ev->verifier == tq::threads::kEventVerifier) return true;
     TQ_REPORT(kDbgFatal, "Bad verifier in event.");
     return false;
 }
@@ -20,7 +21,7 @@ int32 PlatformTimeout(uInt32 timeoutMs) {
     return (timeoutMs & 0x80000000u) ? -1 : int32(timeoutMs);
 }
 
-void ReportLatency(tq::PlatformEvent* e) {
+void ReportLatency(tq::threads::PlatformEvent* e) {
     uInt32 count = 0;
     _HRTime total, reserved, min, max;
     e->GetLatencyStats(&count, &total, &reserved, &min, &max);
@@ -40,7 +41,7 @@ class ThEvent_Service final : public RefcountedServiceObject_T<ThEvent_Service> 
 
 }  // namespace
 
-IServiceObject* tq::ThEventService() {
+IServiceObject* tq::threads::ThEventService() {
     return ThEvent_Service::Get();
 }
 
@@ -52,9 +53,9 @@ TqErr ThEventCreateWithCustomSignal(ThEvent* ev, int32, Bool32 initiallySignalle
                                     ThEventSignalProc signalProc) {
     if (!ev) return kErrArgument;
     *ev = nullptr;
-    auto* rec = new (std::nothrow) ThEventRecord{tq::kEventVerifier, nullptr, signalProc};
+    auto* rec = new (std::nothrow) ThEventRecord{tq::threads::kEventVerifier, nullptr, signalProc};
     if (!rec) return kErrMemoryFull;
-    rec->event = tq::CreatePlatformEvent(initiallySignalled != 0);
+    rec->event = tq::threads::CreatePlatformEvent(initiallySignalled != 0);
     if (!rec->event) {
         delete rec;
         return kErrMemoryFull;
@@ -81,11 +82,11 @@ TqErr ThEventWait(ThEvent ev) {
 TqErr ThEventWaitWithTimeout(ThEvent ev, uInt32 timeoutMs) {
     if (!ev || !Verified(ev)) return kErrArgument;
     switch (ev->event->Wait(PlatformTimeout(timeoutMs))) {
-        case tq::kEventSignalled:
+        case tq::threads::kEventSignalled:
             return kErrNone;
-        case tq::kEventTimedOut:
+        case tq::threads::kEventTimedOut:
             return kErrTimeout;
-        case tq::kEventFailed:
+        case tq::threads::kEventFailed:
             TQ_REPORT(kDbgFatal, "Wait on event failed");
             return kErrArgument;
         default:
@@ -101,7 +102,7 @@ int32 ThEventMsgWaitMultiple(ThEvent ev, ThEvent other, uInt32 timeoutMs, Bool32
     bool message = false, otherSignalled = false;
     const int32 r = ev->event->WaitMultiple(other ? other->event : nullptr, pumpMessages != 0,
                                             PlatformTimeout(timeoutMs), &message, &otherSignalled);
-    return r == tq::kEventSignalled && !message && !otherSignalled ? 1 : 0;
+    return r == tq::threads::kEventSignalled && !message && !otherSignalled ? 1 : 0;
 }
 
 TqErr ThEventWaitAndPump(ThEvent ev, ThEventPumpProc pump, uInt32 timeoutMs, void* arg) {
@@ -117,12 +118,12 @@ void ThEventDestroy(ThEvent ev) {
         return;
     }
     // A record without its verifier is not ours to free: report it and leave it alone.
-    if (ev->verifier != tq::kEventVerifier) {
+    if (ev->verifier != tq::threads::kEventVerifier) {
         TQ_REPORT(kDbgBroken, "Bad ThEvent in ThEventDestroy()");
         return;
     }
     ReportLatency(ev->event);
-    const TqErr err = tq::DestroyPlatformEvent(ev->event);
+    const TqErr err = tq::threads::DestroyPlatformEvent(ev->event);
     if (err != kErrNone) TQ_REPORT(kDbgBroken, "DestroyPlatformEvent failed with TqErr ", err);
     ev->verifier = 0;
     delete ev;

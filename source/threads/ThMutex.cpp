@@ -1,7 +1,8 @@
+// ThMutex: recursive mutexes with a short spin before queueing, and the mutex service.
 #include <new>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 
 #define TQ_UNIT "source\\ThMutex"
@@ -9,7 +10,7 @@
 namespace {
 
 bool Verified(ThMutex m, const char* message) {
-    if (m->verifier == tq::kMutexVerifier) return true;
+    if (m->verifier == tq::threads::kMutexVerifier) return true;
     TQ_REPORT(kDbgBroken, message);
     return false;
 }
@@ -33,19 +34,19 @@ bool SpinAcquire(ThMutex m) {
 class ThMutex_Service final : public RefcountedServiceObject_T<ThMutex_Service> {
   public:
     const char* Name() override { return "ThMutex"; }
-    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::ThEventService()); }
+    void Dependencies(IServiceDependencyList& list) override { list.Add(tq::threads::ThEventService()); }
 };
 
 }  // namespace
 
-IServiceObject* tq::ThMutexService() {
+IServiceObject* tq::threads::ThMutexService() {
     return ThMutex_Service::Get();
 }
 
 TqErr ThMutexCreate(ThMutex* mutex, const char*) {
     if (!mutex) return kErrArgument;
     *mutex = nullptr;
-    auto* rec = new (std::nothrow) ThMutexRecord{{-1}, nullptr, tq::kMutexVerifier};
+    auto* rec = new (std::nothrow) ThMutexRecord{{-1}, nullptr, tq::threads::kMutexVerifier};
     if (!rec) return kErrMemoryFull;
     if (ThEventCreate(&rec->event, 0, 0) != kErrNone) {
         delete rec;

@@ -1,3 +1,4 @@
+// ThReaderWriterMutex: reader/writer locks over the native lock.
 #include "diagnostics/Report.h"
 #include "platform/RWLock.h"
 #include "tqcore/core.h"

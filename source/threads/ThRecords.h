@@ -7,16 +7,16 @@
 #include "threads/PlatformEvent.h"
 #include "tqcore/threads.h"
 
-namespace tq {
+namespace tq::threads {
 inline constexpr int32 kEventVerifier = TQFourCC("Evnt");
 inline constexpr int32 kMutexVerifier = TQFourCC("Mutx");
 inline constexpr int32 kThreadVerifier = TQFourCC("Thrd");
 inline constexpr int32 kTmoEventVerifier = TQFourCC("TmEv");
-}  // namespace tq
+}  // namespace tq::threads
 
 struct ThEventRecord {
     int32 verifier;
-    tq::PlatformEvent* event;
+    tq::threads::PlatformEvent* event;
     ThEventSignalProc signalProc;
 };
 

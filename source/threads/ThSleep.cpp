@@ -1,3 +1,4 @@
+// Sleeping, waiting until a time and yielding.
 #include "platform/Thread.h"
 #include "tqcore/clocks.h"
 #include "tqcore/threads.h"

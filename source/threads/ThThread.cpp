@@ -1,3 +1,4 @@
+// ThThread: threads, their table, priorities and the thread service.
 #include "threads/ThThread.h"
 
 #include <atomic>
@@ -6,11 +7,11 @@
 #include <new>
 #include <string>
 
-#include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
 #include "platform/LastError.h"
 #include "platform/Thread.h"
 #include "platform/Tls.h"
+#include "threads/Services.h"
 #include "threads/ThRecords.h"
 #include "tqcore/numerics.h"
 #include "tqcore/sysinfo.h"
@@ -48,7 +49,7 @@ std::atomic<uInt32> gStartUpThreadId{0};
 std::atomic<bool> gStartUpAssimilated{false};
 
 bool Verified(ThThread th) {
-    return th && th->verifier == tq::kThreadVerifier;
+    return th && th->verifier == tq::threads::kThreadVerifier;
 }
 
 bool ServiceRunning(const char* operation) {
@@ -61,7 +62,7 @@ ThThread NewRecord() {
     auto* rec = new (std::nothrow) ThThreadRecord;
     if (!rec) return nullptr;
     std::memset(static_cast<void*>(rec), 0, sizeof *rec);
-    rec->verifier = tq::kThreadVerifier;
+    rec->verifier = tq::threads::kThreadVerifier;
     return rec;
 }
 
@@ -145,7 +146,7 @@ void FreeSlot(ThThread th) {
 void ReadPriorities() {
     std::string text = "using thread priorities:";
     for (int32 i = 0; i < kThNumPriorities; ++i) {
-        gNative[i] = tq::ReadPriorityToken(kLevels[i].token, kLevels[i].fallback);
+        gNative[i] = tq::threads::ReadPriorityToken(kLevels[i].token, kLevels[i].fallback);
         text += std::string("\n\t") + kLevels[i].name + ": " + std::to_string(gNative[i]);
     }
     TQ_REPORT(kDbgNote, text.c_str());
@@ -162,10 +163,10 @@ class ThThread_Service final : public RefcountedServiceObject_T<ThThread_Service
   public:
     const char* Name() override { return "ThThread"; }
     void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ThMutexService());
-        list.Add(tq::ThEventService());
-        list.Add(tq::ConfigManagerService());
-        list.Add(tq::ConfigCoreTypesService());
+        list.Add(tq::threads::ThMutexService());
+        list.Add(tq::threads::ThEventService());
+        list.Add(tq::config::ConfigManagerService());
+        list.Add(tq::config::ConfigCoreTypesService());
     }
     TqErr InitService() override {
         for (ThThread& slot : gTable) slot = nullptr;
@@ -188,16 +189,16 @@ class ThThread_Service final : public RefcountedServiceObject_T<ThThread_Service
 
 }  // namespace
 
-IServiceObject* tq::ThThreadService() {
+IServiceObject* tq::threads::ThThreadService() {
     return ThThread_Service::Get();
 }
 
 // The configuration manager does not exist yet, so every token reads as absent and the default applies.
-int32 tq::ReadPriorityToken(const char*, int32 fallback) {
+int32 tq::threads::ReadPriorityToken(const char*, int32 fallback) {
     return fallback;
 }
 
-int32 tq::PriorityLevelForNative(int32 nativePriority) {
+int32 tq::threads::PriorityLevelForNative(int32 nativePriority) {
     for (int32 level = 0; level < kThNumPriorities; ++level)
         if (gNative[level] >= nativePriority) return level;
     return kThPriorityTimeCritical;
@@ -207,7 +208,7 @@ void AssimilateStartUpThread(void) {
     if (!ServiceRunning("AssimilateStartUpThread") || gStartUpAssimilated) return;
     NativeThread* handle = tq::platform::AdoptCurrentThread();
     std::memset(static_cast<void*>(&gStartUpRecord), 0, sizeof gStartUpRecord);
-    gStartUpRecord.verifier = tq::kThreadVerifier;
+    gStartUpRecord.verifier = tq::threads::kThreadVerifier;
     gStartUpRecord.pseudo = 1;
     gStartUpRecord.handle = handle;
     gStartUpRecord.threadId = tq::platform::CurrentThreadId();
@@ -383,7 +384,7 @@ int32 ThThreadGetPriority(ThThread th) {
                   ", syserr = ", tq::platform::GetLastError(), ", assuming normal");
         native = gNative[kThPriorityNormal];
     }
-    return tq::PriorityLevelForNative(native);
+    return tq::threads::PriorityLevelForNative(native);
 }
 
 void ThThreadGetNativePriorityInfo(int32* bg, int32* normal, int32* high, int32* vhigh, int32* tcrit) {

@@ -1,3 +1,4 @@
+// ThTmoEvent: events whose timeout can be changed while a thread waits on them.
 #include "threads/ThTmoEvent.h"
 
 #include "diagnostics/Report.h"
@@ -5,7 +6,7 @@
 
 #define TQ_UNIT "source\\ThTmoEvent"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 bool Verified(ThTmoEvent* ev, DebugOutputLevel level, const char* message) {
@@ -38,4 +39,4 @@ void ThTmoEventDestroy(ThTmoEvent* ev) {
     delete ev;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

@@ -4,7 +4,7 @@
 
 #include "tqcore/core.h"
 
-namespace tq {
+namespace tq::threads {
 
 // Wait's results: the target passed, or the native wait failed.
 inline constexpr uInt32 kTmoWaitTimeout = 258;
@@ -29,4 +29,4 @@ void ThTmoEventChangeTmo(ThTmoEvent* ev, uInt32 target);
 uInt32 ThTmoEventWait(ThTmoEvent* ev);
 void ThTmoEventDestroy(ThTmoEvent* ev);
 
-}  // namespace tq
+}  // namespace tq::threads

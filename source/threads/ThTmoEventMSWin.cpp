@@ -1,3 +1,4 @@
+// Portable code, despite the name: the timeout event of the Windows design, over platform/Event.h.
 #include <new>
 
 #include "diagnostics/Report.h"
@@ -8,7 +9,7 @@
 
 #define TQ_UNIT "source\\ThTmoEventMSWin"
 
-namespace tq {
+namespace tq::threads {
 
 namespace {
 class ThTmoEventMSWin final : public ThTmoEvent {
@@ -73,4 +74,4 @@ ThTmoEvent* NewNativeTmoEvent(bool initiallySignalled) {
     return nullptr;
 }
 
-}  // namespace tq
+}  // namespace tq::threads

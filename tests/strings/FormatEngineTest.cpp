@@ -4,15 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "support/ReportCapture.h"
 #include "tqcore/diagnostics.h"
 #include "tqcore/strings.h"
 
 namespace {
-
-std::vector<std::string> gReports;
-void Capture(const char*, int32, const char*, DebugOutputLevel, uInt32, const char* message) {
-    gReports.push_back(message);
-}
 
 int32 Limited(uChar* dst, uInt32 limit, const char* format, ...) {
     va_list args;
@@ -23,16 +19,9 @@ int32 Limited(uChar* dst, uInt32 limit, const char* format, ...) {
     return n;
 }
 
-class FormatEngine : public ::testing::Test {
+class FormatEngine : public ReportCaptureTest {
   protected:
-    void SetUp() override {
-        gReports.clear();
-        DebugOutputSetHandler(Capture);
-    }
-    void TearDown() override {
-        DebugOutputSetHandler(nullptr);
-        StrSetDecimalPoint('.');
-    }
+    void TearDown() override { StrSetDecimalPoint('.'); }
 };
 
 template <class... A>
@@ -116,28 +105,28 @@ TEST_F(FormatEngine, RectanglesPointsAndEscapes) {
 TEST_F(FormatEngine, PositionalArguments) {
     EXPECT_EQ(Fmt("%2$s %1$s", "x", "y"), "y x");
     EXPECT_EQ(Fmt("%3$d-%1$lld-%2$.1f-%1$lld", 1ll << 33, 0.25, 7), "7-8589934592-0.2-8589934592");
-    EXPECT_TRUE(gReports.empty());
+    EXPECT_TRUE(ReportCapture::Texts().empty());
     EXPECT_EQ(Fmt("ab%1$s %s", "x", "y"), "ab");
-    ASSERT_GE(gReports.size(), 2u);
-    EXPECT_EQ(gReports[0], "Can't mix ANSI and %n$ specifiers");
-    EXPECT_EQ(gReports[1], "Unknown Conversion");
-    gReports.clear();
+    ASSERT_GE(ReportCapture::Texts().size(), 2u);
+    EXPECT_EQ(ReportCapture::Texts()[0], "Can't mix ANSI and %n$ specifiers");
+    EXPECT_EQ(ReportCapture::Texts()[1], "Unknown Conversion");
+    ReportCapture::Clear();
     EXPECT_EQ(Fmt("%2$d", 1, 2), "");
-    EXPECT_EQ(gReports.at(0), "Not all parameters between 1 and 2 specified");
-    gReports.clear();
+    EXPECT_EQ(ReportCapture::Texts().at(0), "Not all parameters between 1 and 2 specified");
+    ReportCapture::Clear();
     EXPECT_EQ(Fmt("%1$d %1$s", 1), "");
-    EXPECT_EQ(gReports.at(0), "Parameter 1 type info [-2] redefined (was [3])");
-    gReports.clear();
+    EXPECT_EQ(ReportCapture::Texts().at(0), "Parameter 1 type info [-2] redefined (was [3])");
+    ReportCapture::Clear();
     EXPECT_EQ(Fmt("x%11$d", 1), "x");
-    EXPECT_EQ(gReports.at(0), "Unknown Conversion");
+    EXPECT_EQ(ReportCapture::Texts().at(0), "Unknown Conversion");
 }
 
 TEST_F(FormatEngine, UnknownConversionsStopFormatting) {
     EXPECT_EQ(Fmt("ok %X never", 1), "ok ");
     EXPECT_EQ(Fmt("a%I64d", 1ll), "a");
     EXPECT_EQ(Fmt("b%5"), "b");
-    EXPECT_EQ(gReports.size(), 6u);  // each call reports twice: writing and measuring
-    for (const std::string& r : gReports) EXPECT_EQ(r, "Unknown Conversion");
+    EXPECT_EQ(ReportCapture::Texts().size(), 6u);  // each call reports twice: writing and measuring
+    for (const std::string& r : ReportCapture::Texts()) EXPECT_EQ(r, "Unknown Conversion");
 }
 
 TEST_F(FormatEngine, LimitsAndWrappers) {

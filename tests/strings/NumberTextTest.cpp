@@ -5,24 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "support/ReportCapture.h"
 #include "tqcore/diagnostics.h"
 #include "tqcore/strings.h"
 
 namespace {
 
-std::vector<std::string> gReports;
-void Capture(const char*, int32, const char*, DebugOutputLevel, uInt32, const char* message) {
-    gReports.push_back(message);
-}
-
-class NumberText : public ::testing::Test {
+class NumberText : public ReportCaptureTest {
   protected:
-    void SetUp() override {
-        gReports.clear();
-        DebugOutputSetHandler(Capture);
-    }
-    void TearDown() override { DebugOutputSetHandler(nullptr); }
-
     template <class T>
     std::string Render(T value, int32 type, int16 code, int32 size = 256, uChar point = '.',
                        int32* exp = nullptr) {
@@ -47,17 +37,17 @@ TEST_F(NumberText, IntegerTextBasesSignsAndShortBuffers) {
     EXPECT_EQ(IntText(INT64_MIN, 10, true, 4), "-9223372036854775808");
     EXPECT_EQ(IntText(5, 2, true, 3), "101");
     EXPECT_EQ(IntText(8, 8, true, 3), "10");
-    EXPECT_TRUE(gReports.empty());
+    EXPECT_TRUE(ReportCapture::Texts().empty());
     EXPECT_EQ(IntText(12345, 10, true, 3, 3), "45");
-    ASSERT_EQ(gReports.size(), 1u);
+    ASSERT_EQ(ReportCapture::Texts().size(), 1u);
     EXPECT_EQ(
-        gReports[0],
+        ReportCapture::Texts()[0],
         "Incomplete conversion in NumToStr: buffer provided was not large enough to represent the number in "
         "base 10.");
     EXPECT_EQ(IntText(-45, 10, true, 3, 3), "45");
-    EXPECT_EQ(gReports.back(), "Unable to include sign in NumToStr: buffer too small.");
+    EXPECT_EQ(ReportCapture::Texts().back(), "Unable to include sign in NumToStr: buffer too small.");
     EXPECT_EQ(IntText(7, 10, true, 3, 1), "");
-    EXPECT_EQ(gReports.back(), "NumToStr requires at least 2 bytes in the input buffer.");
+    EXPECT_EQ(ReportCapture::Texts().back(), "NumToStr requires at least 2 bytes in the input buffer.");
 }
 
 TEST_F(NumberText, IntegerKindsByType) {
@@ -141,20 +131,20 @@ TEST_F(NumberText, ComplexAndCodesWithoutText) {
     EXPECT_EQ(Render<double>(1.0, 10, 250), "");
     EXPECT_EQ(Render<double>(1.0, 10, 600), "");
     EXPECT_EQ(Render<double>(1.0, 10, -80), "");
-    EXPECT_TRUE(gReports.empty());
+    EXPECT_TRUE(ReportCapture::Texts().empty());
     EXPECT_EQ(Render<double>(1.0, 10, 70), "");
-    ASSERT_EQ(gReports.size(), 1u);
-    EXPECT_EQ(gReports[0], "Bad k_code: 70");
+    ASSERT_EQ(ReportCapture::Texts().size(), 1u);
+    EXPECT_EQ(ReportCapture::Texts()[0], "Bad k_code: 70");
     const double hex[2] = {300.0, 1.0};
     code = 66;
     NumToAnyString(hex, 13, &code, buf, sizeof buf, '.', nullptr);
-    EXPECT_EQ(gReports.back(), "Complex number can't be shown in bin/hex/oct");
+    EXPECT_EQ(ReportCapture::Texts().back(), "Complex number can't be shown in bin/hex/oct");
     PackedDecimalReal bad{};
     bad.digits[0] = 0xA1;
     bad.count = 2;
     code = 3;
     EXPECT_EQ(PackedToString(&bad, code, buf, sizeof buf, '.'), 0);
-    EXPECT_EQ(gReports.back(), "bad pdr, exp fmt");
+    EXPECT_EQ(ReportCapture::Texts().back(), "bad pdr, exp fmt");
 }
 
 }  // namespace

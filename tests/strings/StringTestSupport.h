@@ -1,4 +1,4 @@
-// Shared helpers for the string tests: report capture, handle building and code-page scoping.
+// Shared helpers for the string tests: captured reports, handle building and code-page scoping.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/CodePage.h"
+#include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/diagnostics.h"
 #include "tqcore/memory.h"
@@ -14,32 +15,16 @@
 
 namespace strtest {
 
-struct Report {
-    DebugOutputLevel level;
-    std::string file;
-    std::string text;
-};
-
-inline std::vector<Report>& Reports() {
-    static std::vector<Report> reports;
-    return reports;
-}
-
-inline void CaptureReport(const char* file, int32, const char*, DebugOutputLevel level, uInt32,
-                          const char* text) {
-    Reports().push_back({level, file ? file : "", text ? text : ""});
+// The reports captured so far in the running test.
+inline std::vector<CapturedReport> Reports() {
+    return ReportCapture::All();
 }
 
 // Installs the capturing handler and selects a code page for the test; restores both afterwards.
 class StringTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        Reports().clear();
-        DebugOutputSetHandler(CaptureReport);
-        ASSERT_TRUE(tq::platform::SetAnsiCodePage(1252));
-    }
+    void SetUp() override { ASSERT_TRUE(tq::platform::SetAnsiCodePage(1252)); }
     void TearDown() override {
-        DebugOutputSetHandler(nullptr);
         tq::platform::SetAnsiCodePage(1252);
         for (LStrHandle h : owned_) DSDisposeHandle(reinterpret_cast<UHandle>(h));
     }
@@ -55,6 +40,9 @@ class StringTest : public ::testing::Test {
         return h;
     }
     std::vector<LStrHandle> owned_;
+
+  private:
+    ReportCapture capture_;
 };
 
 inline std::string Text(LStrHandle h) {

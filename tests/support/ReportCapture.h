@@ -1,6 +1,8 @@
 // Collects the library's reports through the debug-output handler while an instance lives, from any thread,
-// so level-4 reports do not end the process.
+// so level-4 reports do not end the process. The one report capture of the suite.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <mutex>
 #include <string>
@@ -9,8 +11,10 @@
 #include "tqcore/diagnostics.h"
 
 struct CapturedReport {
-    DebugOutputLevel level;
     std::string file;
+    int32 line;
+    DebugOutputLevel level;
+    uInt32 site;
     std::string text;
 };
 
@@ -29,6 +33,12 @@ class ReportCapture {
         std::lock_guard lock(Mutex());
         return Reports();
     }
+    // The captured texts, in order.
+    static std::vector<std::string> Texts() {
+        std::vector<std::string> texts;
+        for (const auto& r : All()) texts.push_back(r.text);
+        return texts;
+    }
     // How many captured reports at level contain part.
     static int Count(DebugOutputLevel level, const std::string& part) {
         std::lock_guard lock(Mutex());
@@ -36,9 +46,19 @@ class ReportCapture {
         for (const auto& r : Reports()) n += r.level == level && r.text.find(part) != std::string::npos;
         return n;
     }
+    static size_t Size() {
+        std::lock_guard lock(Mutex());
+        return Reports().size();
+    }
     static void Clear() {
         std::lock_guard lock(Mutex());
         Reports().clear();
+    }
+    // The handler an instance installs.
+    static void Handle(const char* file, int32 line, const char*, DebugOutputLevel level, uInt32 site,
+                       const char* message) {
+        std::lock_guard lock(Mutex());
+        Reports().push_back({file ? file : "", line, level, site, message ? message : ""});
     }
 
   private:
@@ -50,9 +70,19 @@ class ReportCapture {
         static std::vector<CapturedReport> reports;
         return reports;
     }
-    static void Handle(const char* file, int32, const char*, DebugOutputLevel level, uInt32,
-                       const char* message) {
-        std::lock_guard lock(Mutex());
-        Reports().push_back({level, file ? file : "", message ? message : ""});
+};
+
+// A fixture whose every test runs with its reports captured and the count of reported events at zero.
+class ReportCaptureTest : public ::testing::Test {
+  protected:
+    void SetUp() override { DebugOutputResetNumEvents(); }
+    // A snapshot of the captured reports, valid until the next call.
+    const std::vector<CapturedReport>& Messages() {
+        snapshot_ = ReportCapture::All();
+        return snapshot_;
     }
+
+  private:
+    ReportCapture capture_;
+    std::vector<CapturedReport> snapshot_;
 };

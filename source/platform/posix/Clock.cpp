@@ -1,6 +1,7 @@
+// POSIX clocks: ticks since boot, the performance counter and the system time as a FILETIME.
 #include "platform/Clock.h"
 
-#include <time.h>
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -11,7 +12,7 @@ constexpr uInt64 kUnixEpochIn1601Seconds = 11644473600;
 
 uInt64 Nanoseconds(clockid_t clock) {
     timespec ts{};
-    ::clock_gettime(clock, &ts);
+    sys::clock_gettime(clock, &ts);
     return uInt64(ts.tv_sec) * kNanosPerSecond + uInt64(ts.tv_nsec);
 }
 
@@ -40,7 +41,7 @@ uInt64 PerformanceFrequency() {
 
 uInt64 SystemTimeAsFileTime() {
     timespec ts{};
-    ::clock_gettime(CLOCK_REALTIME, &ts);
+    sys::clock_gettime(CLOCK_REALTIME, &ts);
     return (uInt64(ts.tv_sec) + kUnixEpochIn1601Seconds) * 10000000 + uInt64(ts.tv_nsec) / 100;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/LastError.h"
 #include "platform/Utf8Codec.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -27,16 +28,16 @@ class Converter {
   public:
     Converter(uInt32 codePage, bool toWide) {
         const std::string cp = IconvName(codePage);
-        cd_ = toWide ? iconv_open("UTF-16LE", cp.c_str()) : iconv_open(cp.c_str(), "UTF-16LE");
+        cd_ = toWide ? sys::iconv_open("UTF-16LE", cp.c_str()) : sys::iconv_open(cp.c_str(), "UTF-16LE");
     }
     ~Converter() {
-        if (Ok()) iconv_close(cd_);
+        if (Ok()) sys::iconv_close(cd_);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
     bool Ok() const { return cd_ != iconv_t(-1); }
     iconv_t Get() {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        sys::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         return cd_;
     }
 
@@ -109,7 +110,7 @@ Outcome RunIconv(iconv_t cd, const char* in, size_t inLen, ByteOut& out, size_t 
     while (left > 0) {
         char* pos = out.Pos();
         size_t room = out.Room();
-        const size_t r = iconv(cd, &src, &left, &pos, &room);
+        const size_t r = sys::iconv(cd, &src, &left, &pos, &room);
         out.Advance(size_t(pos - out.Pos()));
         if (r != kIconvFailed) break;
         if (errno == E2BIG) {
@@ -120,7 +121,7 @@ Outcome RunIconv(iconv_t cd, const char* in, size_t inLen, ByteOut& out, size_t 
         const size_t step = (errno == EINVAL || left < skip) ? left : skip;
         if (!fallback(src, step, out)) return Outcome::kNoRoom;
         src += step, left -= step;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        sys::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     return Outcome::kDone;
 }
@@ -181,8 +182,8 @@ bool ByteUndefined(uInt32 codePage, uChar b) {
     char* src = &in;
     char* dst = buf;
     size_t left = 1, room = sizeof buf;
-    const bool rejected = iconv(cd, &src, &left, &dst, &room) == kIconvFailed && errno == EILSEQ;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const bool rejected = sys::iconv(cd, &src, &left, &dst, &room) == kIconvFailed && errno == EILSEQ;
+    sys::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     return rejected;
 }
 
@@ -238,7 +239,7 @@ int32 WideToMultiByte(uInt32 codePage, uInt32 flags, const TQWChar* src, int32 s
 
 namespace {
 locale_t UnicodeLocale() {
-    static locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+    static locale_t loc = sys::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
     return loc;
 }
 
@@ -275,11 +276,11 @@ bool LeadByteTable(uInt32 codePage, bool lead[256]) {
         char buf[8];
         char* dst = buf;
         size_t room = sizeof buf;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        const size_t r = iconv(cd, &src, &left, &dst, &room);
+        sys::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const size_t r = sys::iconv(cd, &src, &left, &dst, &room);
         lead[b] = (r == kIconvFailed && errno == EINVAL);
     }
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    sys::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     return true;
 }
 

@@ -1,9 +1,7 @@
 // POSIX only: absolute CLOCK_MONOTONIC deadlines for timed condition waits.
 #pragma once
 
-#include <pthread.h>
-#include <time.h>
-
+#include "platform/posix/Syscalls.h"
 #include "tqcore/types.h"
 
 namespace tq::platform {
@@ -13,14 +11,14 @@ inline int InitMonotonicCond(pthread_cond_t* c) {
     pthread_condattr_t attr;
     pthread_condattr_init(&attr);
     pthread_condattr_setclock(&attr, CLOCK_MONOTONIC);
-    const int rc = pthread_cond_init(c, &attr);
+    const int rc = sys::pthread_cond_init(c, &attr);
     pthread_condattr_destroy(&attr);
     return rc;
 }
 
 inline timespec DeadlineAfter(uInt32 ms) {
     timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    sys::clock_gettime(CLOCK_MONOTONIC, &t);
     t.tv_sec += time_t(ms / 1000);
     t.tv_nsec += long(ms % 1000) * 1000000L;
     if (t.tv_nsec >= 1000000000L) {

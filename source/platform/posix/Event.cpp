@@ -1,3 +1,4 @@
+// POSIX native events: auto-reset events and waiting on one or either of two.
 #include "platform/Event.h"
 
 #include <cerrno>

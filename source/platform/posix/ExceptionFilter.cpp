@@ -1,3 +1,4 @@
+// POSIX outermost exception filter: fatal signals on an alternate stack.
 #include "platform/ExceptionFilter.h"
 
 #include <signal.h>
@@ -7,6 +8,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -42,7 +45,7 @@ void OnFault(int sig, siginfo_t* info, void* context) {
     const uInt32 code = FaultCode(info, context);
     if (filter && filter(int32(code)) == 1) ::_exit(int(code));
     // Declined: put back what was there and let the faulting instruction run again into it.
-    sigaction(sig, sig == SIGSEGV ? &gPreviousSegv : &gPreviousBus, nullptr);
+    sys::sigaction(sig, sig == SIGSEGV ? &gPreviousSegv : &gPreviousBus, nullptr);
 }
 
 // One spare stack per thread, kept for the thread's life: the handler may run on it at any time.
@@ -51,18 +54,18 @@ struct SpareStack {
     void Attach() {
         // A spare stack someone else set (a sanitizer's, say) serves the handler as well and stays theirs.
         stack_t current = {};
-        if (memory || (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE))) return;
+        if (memory || (sys::sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE))) return;
         if (!(memory = std::malloc(kSpareStackSize))) return;
         stack_t stack = {};
         stack.ss_sp = memory;
         stack.ss_size = kSpareStackSize;
-        sigaltstack(&stack, nullptr);
+        sys::sigaltstack(&stack, nullptr);
     }
     ~SpareStack() {
         if (!memory) return;
         stack_t off = {};
         off.ss_flags = SS_DISABLE;
-        sigaltstack(&off, nullptr);
+        sys::sigaltstack(&off, nullptr);
         std::free(memory);
     }
 };
@@ -72,13 +75,13 @@ void Install() {
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGSEGV, &action, &gPreviousSegv);
-    sigaction(SIGBUS, &action, &gPreviousBus);
+    sys::sigaction(SIGSEGV, &action, &gPreviousSegv);
+    sys::sigaction(SIGBUS, &action, &gPreviousBus);
 }
 
 void Uninstall() {
-    sigaction(SIGSEGV, &gPreviousSegv, nullptr);
-    sigaction(SIGBUS, &gPreviousBus, nullptr);
+    sys::sigaction(SIGSEGV, &gPreviousSegv, nullptr);
+    sys::sigaction(SIGBUS, &gPreviousBus, nullptr);
 }
 }  // namespace
 

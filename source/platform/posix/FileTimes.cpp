@@ -1,15 +1,15 @@
-#include <sys/stat.h>
-
+// POSIX file modification times as FILETIME values.
 #include <cerrno>
 
 #include "platform/FileTimes.h"
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
 bool FileLastWriteTime(const std::string& utf8Path, TQFileTime& out) {
     struct stat st;
-    if (::stat(utf8Path.c_str(), &st) != 0) {
+    if (sys::stat(utf8Path.c_str(), &st) != 0) {
         SetLastErrorFromErrno(errno);
         return false;
     }

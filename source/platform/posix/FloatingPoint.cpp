@@ -1,3 +1,4 @@
+// POSIX floating-point rounding mode.
 #include "platform/FloatingPoint.h"
 
 #include <fenv.h>

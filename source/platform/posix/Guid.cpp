@@ -1,8 +1,8 @@
-#include <sys/random.h>
-
+// POSIX GUID creation from the system's random source.
 #include <cerrno>
 
 #include "platform/Guid.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -10,7 +10,7 @@ bool CreateGuid(PKGuidType& guid) {
     uInt8 b[16];
     size_t got = 0;
     while (got < sizeof b) {
-        const ssize_t n = getrandom(b + got, sizeof b - got, 0);
+        const ssize_t n = sys::getrandom(b + got, sizeof b - got, 0);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;

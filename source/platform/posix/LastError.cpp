@@ -1,3 +1,4 @@
+// POSIX last error: a per-thread Win32 error number and the errno mapping to it.
 #include <cerrno>
 
 #include "platform/LastError.h"

@@ -1,8 +1,9 @@
+// POSIX native recursive mutex.
 #include "platform/Mutex.h"
 
-#include <pthread.h>
-
 #include <new>
+
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -16,7 +17,7 @@ NativeMutex* NewRecursiveMutex() {
     pthread_mutexattr_t attr;
     pthread_mutexattr_init(&attr);
     pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
-    const int rc = pthread_mutex_init(&n->m, &attr);
+    const int rc = sys::pthread_mutex_init(&n->m, &attr);
     pthread_mutexattr_destroy(&attr);
     if (rc == 0) return n;
     delete n;

@@ -1,37 +1,38 @@
-#include <sys/utsname.h>
-
-#include <cstdio>
+// POSIX operating-system identity from uname and os-release.
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
+#include "platform/File.h"
 #include "platform/OsInfo.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
 namespace {
 
 // The value of KEY=value or KEY="value" in an os-release line, or empty.
-std::string ValueOf(const char* line, const char* key) {
+std::string ValueOf(const std::string& line, const char* key) {
     const size_t k = std::strlen(key);
-    if (std::strncmp(line, key, k) != 0 || line[k] != '=') return {};
-    std::string v(line + k + 1);
-    while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
+    if (line.compare(0, k, key) != 0 || line.size() <= k || line[k] != '=') return {};
+    std::string v = line.substr(k + 1);
+    while (!v.empty() && v.back() == '\r') v.pop_back();
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     return v;
 }
 
 std::string ReleaseName() {
-    FILE* f = std::fopen("/etc/os-release", "r");
-    if (!f) f = std::fopen("/usr/lib/os-release", "r");
-    if (!f) return {};
-    std::string pretty, name;
-    char line[512];
-    while (std::fgets(line, sizeof line, f)) {
+    std::string text;
+    if (!FileReadAll("/etc/os-release", text, 64 * 1024) &&
+        !FileReadAll("/usr/lib/os-release", text, 64 * 1024))
+        return {};
+    std::istringstream lines(text);
+    std::string line, pretty, name;
+    while (std::getline(lines, line)) {
         if (std::string v = ValueOf(line, "PRETTY_NAME"); !v.empty()) pretty = v;
         if (std::string v = ValueOf(line, "NAME"); !v.empty()) name = v;
     }
-    std::fclose(f);
     return pretty.empty() ? name : pretty;
 }
 
@@ -41,7 +42,7 @@ OsIdentity QueryOsIdentity() {
     OsIdentity id;
     id.productName = ReleaseName();
     utsname u;
-    if (uname(&u) == 0) {
+    if (sys::uname(&u) == 0) {
         if (id.productName.empty()) id.productName = u.sysname;
         unsigned long v[3] = {0, 0, 0};
         char* p = u.release;

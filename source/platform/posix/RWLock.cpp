@@ -1,8 +1,9 @@
+// POSIX native reader/writer lock.
 #include "platform/RWLock.h"
 
-#include <pthread.h>
-
 #include <new>
+
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -19,7 +20,7 @@ NativeRWLock* NewRWLock() {
     // Waiting writers block new readers, as slim reader/writer locks do, so writers are not starved.
     pthread_rwlockattr_setkind_np(&attr, PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP);
 #endif
-    const int rc = pthread_rwlock_init(&n->l, &attr);
+    const int rc = sys::pthread_rwlock_init(&n->l, &attr);
     pthread_rwlockattr_destroy(&attr);
     if (rc == 0) return n;
     delete n;

@@ -6,10 +6,7 @@
 #include "platform/StackTrace.h"
 
 #include <cxxabi.h>
-#include <dlfcn.h>
-#include <pthread.h>
 #include <ucontext.h>
-#include <unistd.h>
 #include <unwind.h>
 
 #include <cstdint>
@@ -17,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -57,13 +56,13 @@ struct LibDw {
 
 template <class F>
 bool Bind(void* lib, const char* name, F& fn) {
-    fn = reinterpret_cast<F>(::dlsym(lib, name));
+    fn = reinterpret_cast<F>(sys::dlsym(lib, name));
     return fn != nullptr;
 }
 
 // Null when libdw or one of its entry points is missing; then decoding falls back to dladdr.
 LibDw* OpenLibDw() {
-    void* lib = ::dlopen("libdw.so.1", RTLD_NOW | RTLD_LOCAL);
+    void* lib = sys::dlopen("libdw.so.1", RTLD_NOW | RTLD_LOCAL);
     if (!lib) return nullptr;
     static LibDw dw;
     const bool ok =
@@ -71,13 +70,13 @@ LibDw* OpenLibDw() {
         Bind(lib, "dwfl_report_begin", dw.reportBegin) && Bind(lib, "dwfl_report_end", dw.reportEnd) &&
         Bind(lib, "dwfl_addrmodule", dw.addrModule) && Bind(lib, "dwfl_module_addrinfo", dw.addrInfo) &&
         Bind(lib, "dwfl_module_info", dw.moduleInfo);
-    dw.callbacks.findElf = ::dlsym(lib, "dwfl_linux_proc_find_elf");
-    dw.callbacks.findDebuginfo = ::dlsym(lib, "dwfl_standard_find_debuginfo");
+    dw.callbacks.findElf = sys::dlsym(lib, "dwfl_linux_proc_find_elf");
+    dw.callbacks.findDebuginfo = sys::dlsym(lib, "dwfl_standard_find_debuginfo");
     dw.callbacks.debuginfoPath = &dw.debuginfoPath;
     if (!ok || !dw.callbacks.findElf || !dw.callbacks.findDebuginfo) return nullptr;
     dw.session = dw.begin(&dw.callbacks);
     if (!dw.session) return nullptr;
-    dw.procReport(dw.session, ::getpid());
+    dw.procReport(dw.session, sys::getpid());
     dw.reportEnd(dw.session, nullptr, nullptr);
     return &dw;
 }
@@ -93,7 +92,7 @@ LibDw* SymbolState() {
 DwflModule* ModuleOf(LibDw& dw, uint64_t address) {
     if (DwflModule* m = dw.addrModule(dw.session, address)) return m;
     dw.reportBegin(dw.session);
-    dw.procReport(dw.session, ::getpid());
+    dw.procReport(dw.session, sys::getpid());
     dw.reportEnd(dw.session, nullptr, nullptr);
     return dw.addrModule(dw.session, address);
 }
@@ -128,7 +127,7 @@ bool LookUpLibDw(const void* address, Symbol& out) {
 
 void LookUpDladdr(const void* address, Symbol& out) {
     Dl_info info{};
-    if (!::dladdr(address, &info)) return;
+    if (!sys::dladdr(address, &info)) return;
     out.module = BaseName(info.dli_fname);
     out.name = info.dli_sname;
     if (info.dli_saddr) out.offset = uintptr_t(address) - uintptr_t(info.dli_saddr);
@@ -148,7 +147,7 @@ void Format(const Symbol& s, char* text, size_t size) {
 // The calling thread's stack range, so that a frame chain is only followed through memory that can be read.
 bool ThreadStack(uintptr_t& low, uintptr_t& high) {
     pthread_attr_t attr;
-    if (::pthread_getattr_np(::pthread_self(), &attr) != 0) return false;
+    if (sys::pthread_getattr_np(::pthread_self(), &attr) != 0) return false;
     void* base = nullptr;
     size_t size = 0;
     const bool ok = ::pthread_attr_getstack(&attr, &base, &size) == 0;

@@ -1,10 +1,8 @@
+// POSIX threads: start, join, priorities, CPU time and adoption of foreign threads.
 #include "platform/Thread.h"
 
-#include <pthread.h>
 #include <sched.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -14,6 +12,7 @@
 #include "platform/LastError.h"
 #include "platform/posix/Deadline.h"
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -73,7 +72,7 @@ struct CurrentThreadSlot {
 thread_local CurrentThreadSlot tCurrent;
 
 uInt32 OwnTid() {
-    thread_local uInt32 tid = uInt32(::syscall(SYS_gettid));
+    thread_local uInt32 tid = uInt32(sys::syscall(SYS_gettid, 0, 0, 0));
     return tid;
 }
 
@@ -107,7 +106,7 @@ NativeThread* StartThread(NativeThreadProc proc, void* arg) {
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     pthread_t id;
-    const int rc = pthread_create(&id, &attr, Trampoline, t);
+    const int rc = sys::pthread_create(&id, &attr, Trampoline, t);
     pthread_attr_destroy(&attr);
     if (rc == 0) {
         // The creator learns the thread id before it goes on.
@@ -198,7 +197,7 @@ bool SetPriority(NativeThread* t, int32 nativePriority) {
         SetLastError(kWinInvalidHandle);
         return false;
     }
-    if (::setpriority(PRIO_PROCESS, id_t(t->tid), NiceFromNative(nativePriority)) == 0) return true;
+    if (sys::setpriority(PRIO_PROCESS, id_t(t->tid), NiceFromNative(nativePriority)) == 0) return true;
     SetLastErrorFromErrno(errno);
     return false;
 }
@@ -209,7 +208,7 @@ bool GetPriority(NativeThread* t, int32* nativePriority) {
         return false;
     }
     errno = 0;
-    const int nice = ::getpriority(PRIO_PROCESS, id_t(t->tid));
+    const int nice = sys::getpriority(PRIO_PROCESS, id_t(t->tid));
     if (nice == -1 && errno != 0) {
         SetLastErrorFromErrno(errno);
         return false;
@@ -220,13 +219,13 @@ bool GetPriority(NativeThread* t, int32* nativePriority) {
 
 uInt64 CurrentThreadTime() {
     timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    sys::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return uInt64(ts.tv_sec) * 10000000u + uInt64(ts.tv_nsec) / 100u;
 }
 
 void SleepMs(uInt32 ms) {
     timespec req{time_t(ms / 1000), long(ms % 1000) * 1000000L};
-    while (::nanosleep(&req, &req) != 0 && errno == EINTR) {
+    while (sys::nanosleep(&req, &req) != 0 && errno == EINTR) {
     }
 }
 

@@ -1,8 +1,8 @@
+// POSIX per-thread exit callbacks.
 #include "platform/ThreadExit.h"
 
-#include <pthread.h>
-
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -10,7 +10,7 @@ static_assert(sizeof(pthread_key_t) <= sizeof(uInt32), "keys must fit a slot num
 
 uInt32 ThreadExitSlotCreate(ThreadExitProc proc) {
     pthread_key_t key;
-    const int rc = pthread_key_create(&key, proc);
+    const int rc = sys::pthread_key_create(&key, proc);
     if (rc != 0) {
         SetLastErrorFromErrno(rc);
         return kNoThreadExitSlot;
@@ -19,7 +19,7 @@ uInt32 ThreadExitSlotCreate(ThreadExitProc proc) {
 }
 
 bool ThreadExitSlotSet(uInt32 slot, void* value) {
-    const int rc = pthread_setspecific(pthread_key_t(slot), value);
+    const int rc = sys::pthread_setspecific(pthread_key_t(slot), value);
     if (rc != 0) SetLastErrorFromErrno(rc);
     return rc == 0;
 }

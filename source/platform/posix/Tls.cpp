@@ -1,8 +1,8 @@
+// POSIX thread-local storage slots.
 #include "platform/Tls.h"
 
-#include <pthread.h>
-
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
 
@@ -10,7 +10,7 @@ static_assert(sizeof(pthread_key_t) <= sizeof(uInt32), "keys must fit the export
 
 uInt32 TlsAllocate() {
     pthread_key_t key;
-    const int rc = pthread_key_create(&key, nullptr);
+    const int rc = sys::pthread_key_create(&key, nullptr);
     if (rc != 0) {
         SetLastErrorFromErrno(rc);
         return kNoTlsKey;
@@ -19,7 +19,7 @@ uInt32 TlsAllocate() {
 }
 
 bool TlsRelease(uInt32 key) {
-    const int rc = pthread_key_delete(pthread_key_t(key));
+    const int rc = sys::pthread_key_delete(pthread_key_t(key));
     if (rc != 0) SetLastErrorFromErrno(rc);
     return rc == 0;
 }
@@ -29,7 +29,7 @@ void* TlsGet(uInt32 key) {
 }
 
 bool TlsSet(uInt32 key, void* value) {
-    const int rc = pthread_setspecific(pthread_key_t(key), value);
+    const int rc = sys::pthread_setspecific(pthread_key_t(key), value);
     if (rc != 0) SetLastErrorFromErrno(rc);
     return rc == 0;
 }

@@ -1,3 +1,4 @@
+// Wine detection on POSIX, where it never applies.
 #include "platform/Wine.h"
 
 namespace tq::platform {

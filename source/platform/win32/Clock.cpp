@@ -1,3 +1,4 @@
+// Win32 clocks: tick count, multimedia time, the performance counter and the system time.
 #include "platform/Clock.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Win32 processor counts from the logical processor information.
 #include <windows.h>
 
 #include <vector>

@@ -1,3 +1,4 @@
+// Win32 debugger support: presence, breaking in, debug text and process termination.
 #include "platform/Debugger.h"
 
 #include <windows.h>

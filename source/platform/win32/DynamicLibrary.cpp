@@ -1,3 +1,4 @@
+// Win32 dynamic library loading by name.
 #include "platform/DynamicLibrary.h"
 
 #include <windows.h>

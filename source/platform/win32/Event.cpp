@@ -1,3 +1,4 @@
+// Win32 native events and waiting on one or either of two.
 #include "platform/Event.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Win32 outermost exception filter.
 #include "platform/ExceptionFilter.h"
 
 #include <windows.h>

@@ -1,8 +1,8 @@
-#include <windows.h>
-
+// Win32 file modification times.
 #include <string>
 
 #include "platform/FileTimes.h"
+#include "platform/win32/Syscalls.h"
 
 namespace tq::platform {
 
@@ -12,7 +12,7 @@ bool FileLastWriteTime(const std::string& utf8Path, TQFileTime& out) {
     std::wstring wide(size_t(n), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, wide.data(), n);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!sys::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return false;
     out.dwLowDateTime = data.ftLastWriteTime.dwLowDateTime;
     out.dwHighDateTime = data.ftLastWriteTime.dwHighDateTime;
     return true;

@@ -1,3 +1,4 @@
+// Win32 floating-point rounding mode.
 #include "platform/FloatingPoint.h"
 
 #include <float.h>

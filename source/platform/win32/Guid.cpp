@@ -1,3 +1,4 @@
+// Win32 GUID creation.
 #include <objbase.h>
 #include <rpc.h>
 #include <windows.h>

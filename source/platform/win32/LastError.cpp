@@ -1,3 +1,4 @@
+// Win32 last error.
 #include "platform/LastError.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Win32 memory probes: reading a byte that may be unmapped, and guard pages.
 #include "platform/MemoryProbe.h"
 
 #include <windows.h>

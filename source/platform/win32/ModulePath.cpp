@@ -1,6 +1,7 @@
+// Win32 paths of the executable and of the module holding an address.
 #include "platform/ModulePath.h"
 
-#include <windows.h>
+#include "platform/win32/Syscalls.h"
 
 namespace tq::platform {
 
@@ -17,7 +18,7 @@ std::string ToUtf8(const wchar_t* text, int length) {
 std::string FileNameOf(HMODULE module) {
     std::wstring buffer(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 6; ++attempt) {
-        const DWORD n = ::GetModuleFileNameW(module, buffer.data(), DWORD(buffer.size()));
+        const DWORD n = sys::GetModuleFileNameW(module, buffer.data(), DWORD(buffer.size()));
         if (n == 0) return {};
         if (n < buffer.size()) return ToUtf8(buffer.data(), int(n));
         buffer.resize(buffer.size() * 2);

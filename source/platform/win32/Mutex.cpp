@@ -1,3 +1,4 @@
+// Win32 native recursive mutex.
 #include "platform/Mutex.h"
 
 #include <windows.h>

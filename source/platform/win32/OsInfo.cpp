@@ -1,3 +1,4 @@
+// Win32 operating-system identity: product name and true version.
 #include <windows.h>
 
 #include "platform/OsInfo.h"

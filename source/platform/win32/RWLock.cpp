@@ -1,3 +1,4 @@
+// Win32 native reader/writer lock.
 #include "platform/RWLock.h"
 
 #include <windows.h>

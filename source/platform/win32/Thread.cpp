@@ -1,3 +1,4 @@
+// Win32 threads: start, join, priorities, CPU time and adoption of foreign threads.
 #include "platform/Thread.h"
 
 #include <process.h>

@@ -1,3 +1,4 @@
+// Win32 thread-local storage slots.
 #include "platform/Tls.h"
 
 #include <windows.h>

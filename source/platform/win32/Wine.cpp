@@ -1,3 +1,4 @@
+// Wine detection on Win32.
 #include "platform/Wine.h"
 
 #include <windows.h>

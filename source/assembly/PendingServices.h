@@ -1,0 +1,13 @@
+// Accessors of the services whose managers are not built yet; each moves to its manager's subsystem when it
+// lands.
+#pragma once
+
+#include "threads/Services.h"
+#include "tqcore/paths.h"
+
+namespace tq::files {
+IServiceObject* FileManagerService();
+}
+namespace tq::resources {
+IServiceObject* ResourceManagerService();
+}

@@ -1,0 +1,97 @@
+// Services of managers that have no start work yet. When a manager gains start work, its service class and
+// accessor move into the manager's own unit and leave this file.
+#include "assembly/PendingServices.h"
+#include "memory/Services.h"
+
+namespace {
+
+class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
+  public:
+    const char* Name() override { return "PathManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::memory::TrackedMallocFreeService());
+        list.Add(MemoryManagerService());
+    }
+};
+
+class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
+  public:
+    const char* Name() override { return "FileManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(PathManagerService());
+        list.Add(MemoryManagerService());
+    }
+};
+
+class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManager_Service> {
+  public:
+    const char* Name() override { return "ConfigManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::threads::ThMutexService());
+        list.Add(PathManagerService());
+        list.Add(tq::files::FileManagerService());
+        list.Add(MemoryManagerService());
+    }
+};
+
+class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCoreTypes_Service> {
+  public:
+    const char* Name() override { return "ConfigCoreTypes"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(PathManagerService());
+        list.Add(tq::config::ConfigManagerService());
+    }
+};
+
+class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
+  public:
+    const char* Name() override { return "ResourceManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(MemoryManagerService());
+        list.Add(PathManagerService());
+        list.Add(tq::files::FileManagerService());
+    }
+};
+
+class OccurrenceManager_Service final : public RefcountedServiceObject_T<OccurrenceManager_Service> {
+  public:
+    const char* Name() override { return "OccurrenceManager"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(HardWaitBehaviorService());
+        list.Add(tq::threads::ThMutexService());
+        list.Add(tq::threads::ThThreadService());
+    }
+};
+
+class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWaitBehavior_Service> {
+  public:
+    const char* Name() override { return "HardWaitBehavior"; }
+    void Dependencies(IServiceDependencyList& list) override {
+        list.Add(tq::config::ConfigManagerService());
+        list.Add(tq::config::ConfigCoreTypesService());
+    }
+};
+
+}  // namespace
+
+IServiceObject* PathManagerService(void) {
+    return PathManager_Service::Get();
+}
+IServiceObject* tq::files::FileManagerService() {
+    return FileManager_Service::Get();
+}
+IServiceObject* tq::config::ConfigManagerService() {
+    return ConfigManager_Service::Get();
+}
+IServiceObject* tq::config::ConfigCoreTypesService() {
+    return ConfigCoreTypes_Service::Get();
+}
+IServiceObject* tq::resources::ResourceManagerService() {
+    return ResourceManager_Service::Get();
+}
+IServiceObject* OccurrenceManagerService(void) {
+    return OccurrenceManager_Service::Get();
+}
+IServiceObject* HardWaitBehaviorService(void) {
+    return HardWaitBehavior_Service::Get();
+}
