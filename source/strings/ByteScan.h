@@ -6,7 +6,7 @@
 #include "tqcore/types.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace tq::strings {
