@@ -46,6 +46,11 @@ class TextOut {
         while (*s) Put(*s++);
     }
     void Put(const char* s, int32 n) {
+        if (n > 0 && len_ + n < size_) {
+            std::memcpy(buf_ + len_, s, size_t(n));
+            len_ += n;
+            return;
+        }
         for (int32 i = 0; i < n; ++i) Put(s[i]);
     }
     int32 Length() const { return len_; }
@@ -82,28 +87,46 @@ bool SupportedBase(int32 base) {
     return base == 2 || base == 8 || base == 10 || base == 16;
 }
 
-// Least significant digit first; constant bases let the compiler avoid division instructions.
-template <uInt32 kBase>
-int32 ReversedDigitsIn(uInt64 v, char* tmp) {
-    int32 n = 0;
-    do {
-        tmp[n++] = "0123456789ABCDEF"[v % kBase];
-        v /= kBase;
-    } while (v);
-    return n;
+// Two decimal digits per step, from a table of the pairs 00..99.
+constexpr struct DigitPairs {
+    char text[200];
+    constexpr DigitPairs() : text() {
+        for (int32 i = 0; i < 100; ++i)
+            text[2 * i] = char('0' + i / 10), text[2 * i + 1] = char('0' + i % 10);
+    }
+} kDigitPairs;
+
+template <class U>
+char* DecimalBefore(U v, char* p) {
+    while (v >= 100) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs.text + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        p -= 2;
+        std::memcpy(p, kDigitPairs.text + 2 * v, 2);
+    } else {
+        *--p = char('0' + v);
+    }
+    return p;
 }
 
-int32 ReversedDigits(uInt64 v, int32 base, char* tmp) {
-    switch (base) {
-        case 2:
-            return ReversedDigitsIn<2>(v, tmp);
-        case 8:
-            return ReversedDigitsIn<8>(v, tmp);
-        case 16:
-            return ReversedDigitsIn<16>(v, tmp);
-        default:
-            return ReversedDigitsIn<10>(v, tmp);
+// The digits of v in base, most significant first, written to end at `end`; returns their count. Values
+// that fit 32 bits take 32-bit arithmetic, and the power-of-two bases shift.
+int32 DigitsBefore(uInt64 v, int32 base, char* end) {
+    char* p = end;
+    if (base == 10) {
+        p = v <= 0xFFFFFFFFu ? DecimalBefore(uInt32(v), p) : DecimalBefore(v, p);
+    } else {
+        const int32 shift = base == 16 ? 4 : base == 8 ? 3 : 1;
+        const uInt64 mask = uInt64(base - 1);
+        do {
+            *--p = "0123456789ABCDEF"[v & mask];
+            v >>= shift;
+        } while (v);
     }
+    return int32(end - p);
 }
 
 // Renders magnitude (with '-' when negative) into buf; keeps the low-order digits when space runs out.
@@ -119,7 +142,8 @@ int32 IntegerText(uInt64 magnitude, bool negative, bool is64, int32 base, uChar*
     }
     const int32 window = std::min(MaxDigits(base, is64) + 1, size - 1);
     char tmp[72];
-    const int32 n = ReversedDigits(magnitude, base, tmp);
+    char* const end = tmp + sizeof tmp;
+    const int32 n = DigitsBefore(magnitude, base, end);
     const bool digitsFit = n <= window;
     const bool signFits = !negative || n + 1 <= window;
     if (!digitsFit) {
@@ -139,7 +163,10 @@ int32 IntegerText(uInt64 magnitude, bool negative, bool is64, int32 base, uChar*
     }
     int32 len = 0;
     if (negative && digitsFit && signFits) buf[len++] = '-';
-    for (int32 i = std::min(n, window); i-- > 0;) buf[len++] = uChar(tmp[i]);
+    // Too little room keeps the low-order digits.
+    const int32 shown = std::min(n, window);
+    std::memcpy(buf + len, end - shown, size_t(shown));
+    len += shown;
     buf[len] = 0;
     return len;
 }
@@ -617,17 +644,16 @@ bool ScientificDirect(double v, int32 code, uChar point, TextOut& out) {
     const int32 n = code > tq::strings::kMaxSignificant ? tq::strings::kMaxSignificant : code;
     if (v == 0 || !std::isfinite(v) || out.Size() - out.Length() < n + 16 || n > out.Size() - 8) return false;
     char text[48];
-    const char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, n - 1).ptr;
-    const char* e = static_cast<const char*>(std::memchr(text, 'e', size_t(end - text)));
-    char spelled[48];
-    int32 len = 0;
-    for (const char* p = text; p < e; ++p) spelled[len++] = *p == '.' ? char(point) : *p;
-    spelled[len++] = 'E';
-    spelled[len++] = e[1];
-    const char* digits = e + 2;
-    while (digits + 1 < end && *digits == '0') ++digits;
-    while (digits < end) spelled[len++] = *digits++;
-    out.Put(spelled, len);
+    char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, n - 1).ptr;
+    // The generator's form is [-]d[.ddd]e(+|-)dd[d]: the point and the 'e' stand at known places.
+    const int32 lead = v < 0 ? 1 : 0;
+    if (n > 1) text[lead + 1] = char(point);
+    char* e = text + lead + (n > 1 ? n + 1 : 1);
+    *e = 'E';
+    // The exponent has two digits at least, three from 100 on: only a two-digit one can lead with a zero.
+    char* digits = e + 2;
+    if (end - digits == 2 && digits[0] == '0') digits[0] = digits[1], --end;
+    out.Put(text, int32(end - text));
     return true;
 }
 

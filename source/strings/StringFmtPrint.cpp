@@ -197,7 +197,9 @@ class Engine {
         if (p_ >= end_) return out_.Put('%');
         if (*p_ == '%') return ++p_, out_.Put('%');
         uChar point;
-        if (ScanForFormatDecPoint(&p_, end_, &point)) {
+        // A decimal-point directive has ';' first or second (after a punctuation byte or an escape).
+        const bool maybePoint = *p_ == ';' || *p_ == '\\' || (p_ + 1 < end_ && p_[1] == ';');
+        if (maybePoint && ScanForFormatDecPoint(&p_, end_, &point)) {
             point_ = point;
             return true;
         }
