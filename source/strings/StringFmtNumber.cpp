@@ -657,6 +657,26 @@ bool ScientificDirect(double v, int32 code, uChar point, TextOut& out) {
     return true;
 }
 
+// Fixed text of a finite double straight from the digit generator, when it needs no more than the 17
+// significant digits the general path keeps and fits as that path requires; a result that rounds to zero
+// loses its sign, as there. Other values take the general path, which gives the same text.
+bool FixedDirect(double v, int32 digits, uChar point, TextOut& out) {
+    if (!std::isfinite(v) || std::fabs(v) >= 1e17 || digits > 63 || digits > out.Size() - 8) return false;
+    char text[96];
+    char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, digits).ptr;
+    const char* p = text + (text[0] == '-' ? 1 : 0);
+    while (p < end && (*p == '0' || *p == '.')) ++p;
+    // Counted from the first non-zero digit, trailing zeros included; the point stands before the last
+    // `digits` digits.
+    const int32 significant = int32(end - p) - (digits > 0 && p < end - digits ? 1 : 0);
+    if (significant > tq::strings::kMaxSignificant) return false;
+    const char* shown = significant == 0 && text[0] == '-' ? text + 1 : text;
+    if (end - shown > out.Size() - 4) return false;
+    if (digits > 0) end[-digits - 1] = char(point);
+    out.Put(shown, int32(end - shown));
+    return true;
+}
+
 void RenderValue(const Request& r, TextOut& out) {
     const Kind kind = KindOf(r.code);
     const int32 cls = NumClass(r.type);
@@ -693,6 +713,7 @@ void RenderValue(const Request& r, TextOut& out) {
     const RealValue v = ReadReal(r.value, r.type);
     if (kind == Kind::kScientific && !v.extended && ScientificDirect(double(v.v), r.code, r.point, out))
         return;
+    if (kind == Kind::kFixed && !v.extended && FixedDirect(double(v.v), -r.code, r.point, out)) return;
     const RealDigits src(v);
     if (kind == Kind::kFixed)
         RenderFixed(src, -r.code, r.point, out, tq::strings::kMaxSignificant);
