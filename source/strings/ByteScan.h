@@ -1,5 +1,5 @@
-// Block scans over two byte runs for the comparisons: the first byte that differs, and the first byte where
-// two runs stop being equal once ASCII capitals are folded. SSE2 (the x86-64 baseline) handles 16 bytes a
+// Block scans over two byte runs for the case-insensitive comparisons: the first byte where two runs stop
+// being equal once ASCII capitals are folded. SSE2 (the x86-64 baseline) handles 16 bytes a
 // step; other processors take the byte loop.
 #pragma once
 
@@ -19,13 +19,6 @@ inline bool AsciiFoldEqual(uChar a, uChar b) {
 }
 
 #if defined(__SSE2__)
-
-// Lanes (bit i for byte i) where the 16 bytes at a and b differ.
-inline uInt32 Mismatch16(const uChar* a, const uChar* b) {
-    const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
-    const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
-    return uInt32(_mm_movemask_epi8(_mm_cmpeq_epi8(va, vb))) ^ 0xFFFFu;
-}
 
 // Lanes where the bytes are not AsciiFoldEqual. y + (0x80 - 'a') wraps 'a'..'z' to the 26 smallest signed
 // values, so one signed compare tells letters; a letter lane may then differ in bit 0x20 only.
@@ -62,23 +55,12 @@ inline int32 FirstFlagged(const uChar* a, const uChar* b, int32 from, int32 n) {
     return i;
 }
 
-inline bool BytesEqual(uChar a, uChar b) {
-    return a == b;
-}
-
-inline int32 FirstDifference(const uChar* a, const uChar* b, int32 from, int32 n) {
-    return FirstFlagged<Mismatch16, BytesEqual>(a, b, from, n);
-}
 inline int32 FirstFoldDifference(const uChar* a, const uChar* b, int32 from, int32 n) {
     return FirstFlagged<FoldMismatch16, AsciiFoldEqual>(a, b, from, n);
 }
 
 #else
 
-inline int32 FirstDifference(const uChar* a, const uChar* b, int32 from, int32 n) {
-    while (from < n && a[from] == b[from]) ++from;
-    return from;
-}
 inline int32 FirstFoldDifference(const uChar* a, const uChar* b, int32 from, int32 n) {
     while (from < n && AsciiFoldEqual(a[from], b[from])) ++from;
     return from;
