@@ -1,6 +1,7 @@
-// The case-insensitive comparison over a table that folds ASCII as ASCII does, with the block width the
-// processor offers.
+// The block comparisons of strings with the widest vectors the processor offers, chosen once at load.
 #include "strings/ByteScan.h"
+
+#include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
@@ -118,6 +119,32 @@ CaseCompareFn Widest() {
 
 #endif
 
+int32 CompareShortPlain(const uChar* a, const uChar* b, int32 n) {
+    return std::memcmp(a, b, size_t(n));
+}
+
+#if TQ_STRINGS_AVX512
+// Masked loads read nothing past either run.
+__attribute__((target("avx512bw"))) int32 CompareShortAvx512(const uChar* a, const uChar* b, int32 n) {
+    const __mmask64 k = n >= 64 ? ~__mmask64(0) : (__mmask64(1) << n) - 1;
+    const __mmask64 ne =
+        _mm512_mask_cmpneq_epi8_mask(k, _mm512_maskz_loadu_epi8(k, a), _mm512_maskz_loadu_epi8(k, b));
+    if (!ne) return 0;
+    const int32 i = int32(__builtin_ctzll(ne));
+    return int32(a[i]) - int32(b[i]);
+}
+
+CompareShortFn ShortestCompare() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512bw") ? CompareShortAvx512 : CompareShortPlain;
+}
+#else
+// Elsewhere the C library's memcmp is the best there is.
+CompareShortFn ShortestCompare() {
+    return CompareShortPlain;
+}
+#endif
+
 }  // namespace
 
 int32 CaseCompareNarrow(const uChar* lower, const uChar* a, int32 lengthA, const uChar* b, int32 lengthB) {
@@ -127,12 +154,15 @@ int32 CaseCompareNarrow(const uChar* lower, const uChar* a, int32 lengthA, const
     return lengthA - lengthB;
 }
 
-// Constant-initialised to the narrow form, so comparisons made before this unit's initialiser has run
-// still work; the initialiser then picks the widest.
+// Constant-initialised to the forms every processor has, so comparisons made before this unit's
+// initialiser has run still work; the initialiser then picks the widest.
 CaseCompareFn gCaseCompareAsciiPlain = CaseCompareNarrow;
 
+CompareShortFn gCompareShort = CompareShortPlain;
+
 namespace {
-[[maybe_unused]] const bool gWidestChosen = (gCaseCompareAsciiPlain = Widest(), true);
+[[maybe_unused]] const bool gWidestChosen =
+    (gCaseCompareAsciiPlain = Widest(), gCompareShort = ShortestCompare(), true);
 }  // namespace
 
 }  // namespace tq::strings

@@ -77,4 +77,8 @@ extern CaseCompareFn gCaseCompareAsciiPlain;
 // The form for any x86-64 (or any processor), which gCaseCompareAsciiPlain may be.
 int32 CaseCompareNarrow(const uChar* lower, const uChar* a, int32 lengthA, const uChar* b, int32 lengthB);
 
+// Byte order (sign of memcmp) of two runs of n bytes, 0 < n <= 64.
+using CompareShortFn = int32 (*)(const uChar* a, const uChar* b, int32 n);
+extern CompareShortFn gCompareShort;
+
 }  // namespace tq::strings

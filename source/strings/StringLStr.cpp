@@ -350,7 +350,9 @@ TqErr LStrRotateOneCharacter(LStrHandle h) {
 int32 LStrCmp(const LStr* a, const LStr* b) {
     // Equal positive counts: the block comparison is the whole answer, reached by a tail call. The C
     // library's memcmp beats a scan of our own here, whatever the alignment of the two strings.
-    if (a && b && a->cnt == b->cnt && a->cnt > 0) return std::memcmp(a->str, b->str, size_t(a->cnt));
+    if (a && b && a->cnt == b->cnt && a->cnt > 0)
+        return a->cnt <= 64 ? gCompareShort(a->str, b->str, a->cnt)
+                            : std::memcmp(a->str, b->str, size_t(a->cnt));
     return CompareBytes(Bytes(a), Count(a), Bytes(b), Count(b));
 }
 

@@ -1,7 +1,9 @@
-// The block scans of the case-insensitive comparisons against the byte-at-a-time fold through the code
-// page's table, over every byte pair of every code page the comparisons can run under.
+// The block comparisons against their byte-at-a-time references: the case-insensitive scans against the
+// fold through the code page's table over every byte pair of every code page, and the short exact
+// comparison against memcmp at every length, position and sign.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/CodePage.h"
@@ -16,7 +18,7 @@ namespace ts = tq::strings;
 constexpr uInt32 kPages[] = {437,  850,  852,  866,  874,  932,  936,  949,  950,
                              1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
-class CaseFoldTest : public ::testing::Test {
+class BlockCompareTest : public ::testing::Test {
   protected:
     void TearDown() override { pf::SetAnsiCodePage(1252); }
 };
@@ -42,7 +44,7 @@ struct Runs {
     }
 };
 
-TEST_F(CaseFoldTest, BlockScansFoldEveryBytePairAsTheTableDoes) {
+TEST_F(BlockCompareTest, BlockScansFoldEveryBytePairAsTheTableDoes) {
     ASSERT_TRUE(pf::SetAnsiCodePage(1252));
     int32 pages = 0;
     for (uInt32 page : kPages) {
@@ -76,7 +78,7 @@ TEST_F(CaseFoldTest, BlockScansFoldEveryBytePairAsTheTableDoes) {
     EXPECT_GE(pages, 1);
 }
 
-TEST_F(CaseFoldTest, TableFoldsAccentedLettersTheScanPassesOn) {
+TEST_F(BlockCompareTest, TableFoldsAccentedLettersTheScanPassesOn) {
     ASSERT_TRUE(pf::SetAnsiCodePage(1252));
     // E acute and e acute fold equal through the table only; the difference after them still decides.
     const uChar a[] = {'c', 'a', 'f', 0xC9, 'x', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l'};
@@ -84,6 +86,28 @@ TEST_F(CaseFoldTest, TableFoldsAccentedLettersTheScanPassesOn) {
     EXPECT_LT(ts::CaseCompareBytes(a, 17, b, 17), 0);
     EXPECT_EQ(ts::CaseCompareBytes(a, 16, b, 16), 0);
     EXPECT_EQ(ts::CaseCompareBytes(a, 16, b, 17), -1);
+}
+
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+TEST(ShortCompareTest, ShortComparisonOrdersAsMemcmpAtEveryLengthAndPosition) {
+    // Each run ends its own allocation, so a read past either end would be caught by the sanitizers.
+    for (int32 n = 1; n <= 64; ++n) {
+        for (int32 at = 0; at < n; ++at) {
+            for (int32 x = 0; x < 256; x += 17) {
+                const int32 y = (x * 7 + at + n) % 256;
+                std::vector<uChar> a(static_cast<size_t>(n)), b(static_cast<size_t>(n));
+                for (int32 i = 0; i < n; ++i) a[size_t(i)] = b[size_t(i)] = uChar(i * 31 + n);
+                a[size_t(at)] = uChar(x);
+                b[size_t(at)] = uChar(y);
+                const int want = Sign(std::memcmp(a.data(), b.data(), size_t(n)));
+                ASSERT_EQ(Sign(ts::gCompareShort(a.data(), b.data(), n)), want) << n << " at " << at;
+                ASSERT_EQ(Sign(ts::gCompareShort(b.data(), a.data(), n)), -want) << n << " at " << at;
+            }
+        }
+    }
 }
 
 }  // namespace
