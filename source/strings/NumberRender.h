@@ -7,5 +7,8 @@ namespace tq::strings {
 
 // The text NumToAnyString gives a signed 32-bit (is64 false) or 64-bit value under an integer code (64..68).
 int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 size);
+// The same text written to end at `end` (room for 65 bytes before it), without the terminating NUL; returns
+// where it starts.
+char* IntegerCodeDigits(int64 v, bool is64, int32 code, char* end);
 
 }  // namespace tq::strings

@@ -750,6 +750,17 @@ bool DecodePacked(const PackedDecimalReal& p, Decimal& d) {
 
 namespace tq::strings {
 
+char* IntegerCodeDigits(int64 v, bool is64, int32 code, char* end) {
+    const int32 base = kBaseOfCode[code - 64];
+    if (code == 64 && v < 0) {
+        char* p = end - DigitsBefore(0 - uInt64(v), base, end);
+        *--p = '-';
+        return p;
+    }
+    const uInt64 bits = is64 || code == 64 ? uInt64(v) : uInt64(uInt32(v));
+    return end - DigitsBefore(bits, base, end);
+}
+
 int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 size) {
     const int32 base = kBaseOfCode[code - 64];
     if (code == 64) return SignedOrBits(v, is64, base, buf, size);

@@ -444,8 +444,10 @@ class Engine {
         if (s.typeCode < 0) {  // plain 32- or 64-bit argument: straight to the integer text
             const bool is64 = s.size == Directive::kLongLong || s.size == Directive::kI64;
             const int64 v = is64 ? NextInt64() : int64(NextInt32());
-            uChar text[80];
-            return NumberField(s, text, tq::strings::SignedIntegerCodeText(v, is64, code, text, sizeof text));
+            char text[72];
+            char* const end = text + sizeof text;
+            const char* start = tq::strings::IntegerCodeDigits(v, is64, code, end);
+            return NumberField(s, reinterpret_cast<const uChar*>(start), int32(end - start));
         }
         return Number(s, NextPointer(PointerKind::kTyped, s.typeCode), s.typeCode, code);
     }
