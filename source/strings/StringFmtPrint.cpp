@@ -8,6 +8,7 @@
 #include "strings/FormatArgs.h"
 #include "strings/NumberRender.h"
 #include "strings/PathTextHook.h"
+#include "strings/ShortCopy.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 #include "tqcore/numerics.h"
@@ -51,7 +52,7 @@ class Output {
         if (silent_ || n <= 0) return true;
         const uInt32 room = limit_ - count_;
         const uInt32 take = uInt32(n) < room ? uInt32(n) : room;
-        if (dst_) std::memcpy(dst_ + count_, p, take);
+        if (dst_) tq::strings::CopyBytes(dst_ + count_, p, int32(take));
         count_ += take;
         return take == uInt32(n);
     }

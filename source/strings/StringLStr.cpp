@@ -5,6 +5,7 @@
 #include "platform/CodePage.h"
 #include "strings/ByteScan.h"
 #include "strings/LStrHandles.h"
+#include "strings/ShortCopy.h"
 
 #define TQ_UNIT "source\\StringLStr"
 
@@ -62,23 +63,6 @@ TqErr AppendBytes(LStrHandle* h, const void* src, int32 n, bool exact) {
     if (n > 0) std::memmove((**h)->str + count, from, size_t(n));
     (**h)->cnt = count + n;
     return kErrNone;
-}
-
-// memmove for the short runs most appends add, without a call into the C library.
-void CopyBytes(uChar* to, const uChar* from, int32 n) {
-    if (n > 16) {
-        std::memmove(to, from, size_t(n));
-    } else if (n >= 8) {
-        uInt64 head, tail;
-        std::memcpy(&head, from, 8);
-        std::memcpy(&tail, from + n - 8, 8);
-        std::memcpy(to, &head, 8);
-        std::memcpy(to + n - 8, &tail, 8);
-    } else {
-        uChar tmp[8];
-        for (int32 i = 0; i < n; ++i) tmp[i] = from[i];
-        for (int32 i = 0; i < n; ++i) to[i] = tmp[i];
-    }
 }
 
 TqErr ReportedFromPtr(const char* what, ConstCStr text, const void* bytes, int32 length, LStrHandle* h) {
