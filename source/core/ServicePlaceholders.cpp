@@ -58,25 +58,6 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
     }
 };
 
-class OccurrenceManager_Service final : public RefcountedServiceObject_T<OccurrenceManager_Service> {
-  public:
-    const char* Name() override { return "OccurrenceManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(HardWaitBehaviorService());
-        list.Add(tq::ThMutexService());
-        list.Add(tq::ThThreadService());
-    }
-};
-
-class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWaitBehavior_Service> {
-  public:
-    const char* Name() override { return "HardWaitBehavior"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::ConfigManagerService());
-        list.Add(tq::ConfigCoreTypesService());
-    }
-};
-
 }  // namespace
 
 IServiceObject* tq::TrackedMallocFreeService() {
@@ -96,10 +77,4 @@ IServiceObject* tq::ConfigCoreTypesService() {
 }
 IServiceObject* tq::ResourceManagerService() {
     return ResourceManager_Service::Get();
-}
-IServiceObject* OccurrenceManagerService(void) {
-    return OccurrenceManager_Service::Get();
-}
-IServiceObject* HardWaitBehaviorService(void) {
-    return HardWaitBehavior_Service::Get();
 }
