@@ -131,8 +131,8 @@ TQ_API int32 ThClearThreadPrioritySetProc(ThThreadPrioritySetProc proc);
 TQ_EXTERN_C_END
 
 // ---- Occurrences
-// An occurrence is fired by any thread; a handler bound to it asks, each time it is armed, for one call of its
-// callback when the occurrence fires next or its time limit runs out. Both are cookies (0 is none).
+// An occurrence is fired by any thread; a handler bound to it asks, each time it is armed, for one call of
+// its callback when the occurrence fires next or its time limit runs out. Both are cookies (0 is none).
 typedef uInt32 Occurrence;
 typedef uInt32 OccurHdlr;
 // A handler's callback, called with the argument given at allocation or binding.
@@ -165,7 +165,8 @@ TQ_API TqErr OccurAtTime(Occurrence occ, uInt32 timeMs);
 // kErrArgument when occ is 0, unknown or not scheduled.
 TQ_API TqErr CancelOccurAtTime(Occurrence occ);
 // Takes no lock: marks the occurrence in the asynchronous area for the next ChkOccurrences. The middle
-// arguments are unused; arg goes to the reset-count-down procedure. kErrOccurQueueFull when every slot is busy.
+// arguments are unused; arg goes to the reset-count-down procedure. kErrOccurQueueFull when every slot is
+// busy.
 TQ_API TqErr InterruptSafeOccur(Occurrence occ, int32 unused1, int32 unused2, void* arg);
 TQ_API void SetResetCountDownRegCallbackProc(OccResetCountDownProc proc);
 TQ_API void* GetOccurrenceManagerAsyncArea(void);

@@ -58,7 +58,9 @@ class OccurrenceAsyncArea {
 
   private:
     void* Slot(uInt32 i) const { return block_ + kHeaderBytes + 8 * i; }
-    std::atomic_ref<uInt32> Busy(uInt32 i) const { return std::atomic_ref<uInt32>(*static_cast<uInt32*>(Slot(i))); }
+    std::atomic_ref<uInt32> Busy(uInt32 i) const {
+        return std::atomic_ref<uInt32>(*static_cast<uInt32*>(Slot(i)));
+    }
     std::atomic_ref<uInt32> Cookie(uInt32 i) const {
         return std::atomic_ref<uInt32>(*(static_cast<uInt32*>(Slot(i)) + 1));
     }

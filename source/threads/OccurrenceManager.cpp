@@ -22,6 +22,8 @@ using tq::GroupWakeUp;
 constexpr uInt32 kFlagInTimeoutList = 1;
 constexpr uInt32 kFlagTimedOut = 2;
 constexpr uInt32 kFlagStrict = 4;
+// Made thread-safe: its group stays the thread-safe one whoever arms it.
+constexpr uInt32 kFlagThreadSafe = 8;
 constexpr uInt32 kNeverFired = 2;
 
 struct HdlrRecord;
@@ -73,9 +75,9 @@ struct TimedOcc {
 
 // Process-wide state, made by the service's start and released by its stop.
 struct Manager {
-    ThMutex occMutex = nullptr;         // "OccMutex"
-    ThMutex timerMutex = nullptr;       // "TimerOccMutex"
-    ThMutex timedHdlrMutex = nullptr;   // "gTimedHdlrMutex"
+    ThMutex occMutex = nullptr;        // "OccMutex"
+    ThMutex timerMutex = nullptr;      // "TimerOccMutex"
+    ThMutex timedHdlrMutex = nullptr;  // "gTimedHdlrMutex"
     MagicCookieJar occJar = nullptr;
     MagicCookieJar hdlrJar = nullptr;
     tq::OccurrenceAsyncArea async;
@@ -420,7 +422,7 @@ TqErr Arm(OccurHdlr handler, Bool32 ignorePrevious, bool withLimit, int32 timeou
         return err;
     }
     if (withLimit) h->flags &= ~kFlagTimedOut;
-    if (h->group != kOccThreadSafeGroup) h->group = CallerGroup();
+    if (!(h->flags & kFlagThreadSafe)) h->group = CallerGroup();
     const OccRecord* occ = Occ(h->occ);
     const bool gone = occ == nullptr;
     if (occ && ignorePrevious) h->lastSeen = occ->count;
@@ -457,7 +459,7 @@ OccurHdlr NewHandler(Occurrence occ, OccurHdlrProc callback, void* arg, uInt32 f
     rec.lastSeen = kNeverFired;
     rec.callback = callback;
     rec.arg = arg;
-    rec.flags = flags;
+    rec.flags = threadSafe ? flags | kFlagThreadSafe : flags;
     rec.group = threadSafe ? kOccThreadSafeGroup : CallerGroup();
     const OccurHdlr cookie = MCNewCookie(M().hdlrJar, &rec);
     HdlrRecord* h = Handler(cookie, nullptr);
@@ -647,7 +649,8 @@ TqErr OccurAtTime(Occurrence occ, uInt32 timeMs) {
 TqErr CancelOccurAtTime(Occurrence occ) {
     if (occ == 0 || !M().timerMutex) return kErrArgument;
     Hold timer(M().timerMutex);
-    return std::erase_if(M().timed, [occ](const TimedOcc& t) { return t.occ == occ; }) ? kErrNone : kErrArgument;
+    return std::erase_if(M().timed, [occ](const TimedOcc& t) { return t.occ == occ; }) ? kErrNone
+                                                                                       : kErrArgument;
 }
 
 TqErr InterruptSafeOccur(Occurrence occ, int32, int32, void* arg) {
@@ -685,7 +688,8 @@ TqErr BindOccurHdlr(OccurHdlr handler, Occurrence occ, OccurHdlrProc callback, v
     if (occ != 0 && !(target = Occ(occ, &err))) return err;
     if (!Unbind(h)) TQ_REPORT(kDbgBroken, "bogus handler list in BindOccurHdlr()");
     if (h->armed && !callback)
-        TQ_REPORT(kDbgBroken, "ARMED AND DANGEROUS! This occurrence is about to fire with a NULL callback proc!");
+        TQ_REPORT(kDbgBroken,
+                  "ARMED AND DANGEROUS! This occurrence is about to fire with a NULL callback proc!");
     h->callback = callback;
     h->arg = arg;
     if (target) {

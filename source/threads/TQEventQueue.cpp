@@ -68,7 +68,8 @@ class EventQueue final : public TQEventQueue {
 
     void Destroy() override {
         if (initialised_)
-            TQ_REPORT(kDbgBroken, "Assertion failed: Attempting to destroy a queue that has not been uninitialized!");
+            TQ_REPORT(kDbgBroken,
+                      "Assertion failed: Attempting to destroy a queue that has not been uninitialized!");
         ThMutexDestroy(mutex_);
         mutex_ = nullptr;
         delete this;
@@ -201,7 +202,8 @@ class EventQueue final : public TQEventQueue {
     }
 
     // Under the lock: resolves event against the first matching entry of target; false when none matches.
-    bool Coalesce(TQEventTarget* target, TQEvent* event, TQEventCoalescePolicy* policy, TQEvent* (&released)[2]) {
+    bool Coalesce(TQEventTarget* target, TQEvent* event, TQEventCoalescePolicy* policy,
+                  TQEvent* (&released)[2]) {
         if (!event) return false;
         for (size_t i = 0; i < entries_.size(); ++i) {
             Entry& e = entries_[i];

@@ -44,7 +44,8 @@ TqErr ThreadGroupManager::SetThreadGroup(uInt32 threadIndex, uInt32 group) {
         TQ_REPORT(kDbgError, "Trying to set a threadGroupID in preallocated section");
     if (free_[group])
         TQ_REPORT(kDbgError,
-                  "This thread group ID is marked free. How are you trying to set a thread's group ID as this ID ?");
+                  "This thread group ID is marked free. How are you trying to set a thread's group ID as "
+                  "this ID ?");
     map_[threadIndex] = group;
     return kErrNone;
 }
@@ -54,7 +55,8 @@ TqErr ThreadGroupManager::SetGroupProc(uInt32 group, OccThreadGroupProc proc, vo
     if (proc) {
         if (group != 0 && group < kOccFirstDynamicGroup)
             TQ_REPORT(kDbgError, "Trying to set wake-up proc/param info in preallocated section");
-        if (free_[group]) TQ_REPORT(kDbgError, "Trying to set a wake up proc for a thread group that is marked free!");
+        if (free_[group])
+            TQ_REPORT(kDbgError, "Trying to set a wake up proc for a thread group that is marked free!");
         wake_[group] = {proc, param};
         return kErrNone;
     }
