@@ -1,3 +1,4 @@
+#include <atomic>
 #include <deque>
 #include <new>
 #include <vector>
@@ -143,29 +144,26 @@ class EventQueue final : public TQEventQueue {
     }
 
     int32 Process(int32 maxEvents, void* context, int32 timeLimitMs) override {
-        int32 budget = Count();
-        if (maxEvents > 0 && maxEvents < budget) budget = maxEvents;
         const uInt32 start = timeLimitMs > 0 ? MilliSecs() : 0;
-        int32 handled = 0;
-        int32 deferred = 0;
-        std::vector<TQEvent*> released;
-        std::vector<Entry> later;
-        while (handled + deferred < budget) {
-            Pass(context, budget, handled, deferred, released, later);
-            const bool deferredSome = !later.empty();
-            for (const Entry& e : later) {
+        Scratch local;
+        // The usual single processing thread reuses the queue's own buffers.
+        const bool own = !scratchBusy_.exchange(true, std::memory_order_acquire);
+        Scratch& scratch = own ? scratch_ : local;
+        Budget b = {maxEvents, -1, 0, 0};
+        while (b.limit < 0 || b.handled + b.deferred < b.limit) {
+            Pass(context, b, scratch);
+            const bool deferredSome = !scratch.later.empty();
+            for (const Entry& e : scratch.later) {
                 e.target->DeliverLater(e.event);
                 e.event->Release();
             }
-            later.clear();
-            ReleaseAll(released);
+            scratch.later.clear();
+            ReleaseAll(scratch.released);
             if (!deferredSome) break;
             if (timeLimitMs > 0 && MillisecCmp(MilliSecs(), start + uInt32(timeLimitMs)) >= 0) break;
         }
-        Hold lock(mutex_);
-        handled_ += uInt32(handled);
-        deferred_ += uInt32(deferred);
-        return handled + deferred;
+        if (own) scratchBusy_.store(false, std::memory_order_release);
+        return b.handled + b.deferred;
     }
 
     void ToDebugStream(DebugStream& s) const override {
@@ -229,21 +227,41 @@ class EventQueue final : public TQEventQueue {
         return false;
     }
 
-    // One pass under the lock: offers entries in order while this call's budget lasts.
-    void Pass(void* context, int32 budget, int32& handled, int32& deferred, std::vector<TQEvent*>& released,
-              std::vector<Entry>& later) {
+    struct Scratch {
+        std::vector<TQEvent*> released;
+        std::vector<Entry> later;
+    };
+
+    // This call's budget: the entries queued when its first pass begins, at most maxEvents when that is
+    // positive; handled plus deferred never exceed it.
+    struct Budget {
+        int32 maxEvents;
+        int32 limit;
+        int32 handled;
+        int32 deferred;
+    };
+
+    // One pass under the lock: offers entries in order while the budget lasts; the queue's counters
+    // accumulate as it goes.
+    void Pass(void* context, Budget& b, Scratch& scratch) {
         Hold lock(mutex_);
+        if (b.limit < 0) {
+            b.limit = int32(entries_.size());
+            if (b.maxEvents > 0 && b.maxEvents < b.limit) b.limit = b.maxEvents;
+        }
         if (!initialised_ || !accepting_) return;
-        for (size_t i = 0; i < entries_.size() && handled + deferred < budget;) {
+        for (size_t i = 0; i < entries_.size() && b.handled + b.deferred < b.limit;) {
             const Entry e = entries_[i];
             const int32 answer = e.target->HandleEvent(e.event, context);
             if (answer == kTQEventHandled) {
-                released.push_back(e.event);
-                ++handled;
+                scratch.released.push_back(e.event);
+                ++b.handled;
+                ++handled_;
             } else if (answer == kTQEventDeliverLater) {
                 if (e.event) {
-                    later.push_back(e);
-                    ++deferred;
+                    scratch.later.push_back(e);
+                    ++b.deferred;
+                    ++deferred_;
                 } else {
                     TQ_REPORT(kDbgFatal, "Bad event queue element");
                 }
@@ -264,6 +282,8 @@ class EventQueue final : public TQEventQueue {
     TqErr status_;
     uInt32 deferred_ = 0;
     uInt32 handled_ = 0;  // also counts entries dropped by coalescing
+    std::atomic<bool> scratchBusy_{false};
+    Scratch scratch_;
 };
 
 }  // namespace
