@@ -412,6 +412,23 @@ int32 ManagerMain(void*) {
 
 // ---- Arming
 
+// OccMutex held on entry, released here: the occurrence is gone (timeout flag, kErrNoOccurrence) or fired
+// since the handler last consumed it, so the callback runs now in this thread.
+TqErr CallNow(HdlrRecord* h, const OccRecord* occ) {
+    if (occ)
+        Consume(h, occ);
+    else
+        h->flags |= kFlagTimedOut;
+    h->armed = 0;
+    TimeoutRemove(h);
+    const OccurHdlrProc callback = h->callback;
+    void* const arg = h->arg;
+    const OccurHdlr cookie = h->self;
+    ThMutexRelease(M().occMutex);
+    CallHandler(callback, arg, cookie);
+    return occ ? kErrNone : kErrNoOccurrence;
+}
+
 TqErr Arm(OccurHdlr handler, Bool32 ignorePrevious, bool withLimit, int32 timeoutMs) {
     if (handler == 0) return kErrArgument;
     ThMutexAcquire(M().occMutex);
@@ -424,22 +441,8 @@ TqErr Arm(OccurHdlr handler, Bool32 ignorePrevious, bool withLimit, int32 timeou
     if (withLimit) h->flags &= ~kFlagTimedOut;
     if (!(h->flags & kFlagThreadSafe)) h->group = CallerGroup();
     const OccRecord* occ = Occ(h->occ);
-    const bool gone = occ == nullptr;
     if (occ && ignorePrevious) h->lastSeen = occ->count;
-    if (gone || occ->count != h->lastSeen) {
-        // Gone, or fired since last consumed: the callback runs now, in this thread.
-        if (gone)
-            h->flags |= kFlagTimedOut;
-        else
-            Consume(h, occ);
-        h->armed = 0;
-        TimeoutRemove(h);
-        const OccurHdlrProc callback = h->callback;
-        void* const arg = h->arg;
-        ThMutexRelease(M().occMutex);
-        CallHandler(callback, arg, handler);
-        return gone ? kErrNoOccurrence : kErrNone;
-    }
+    if (!occ || occ->count != h->lastSeen) return CallNow(h, occ);
     h->armed = 1;
     bool earliestChanged = false;
     if (withLimit) {
