@@ -7,6 +7,7 @@
 #include "core/ServiceAccessors.h"
 #include "diagnostics/Report.h"
 #include "threads/OccurrenceAsyncArea.h"
+#include "threads/ThMutexHold.h"
 #include "threads/ThTmoEvent.h"
 #include "threads/ThreadGroupManager.h"
 #include "tqcore/clocks.h"
@@ -98,16 +99,7 @@ Manager& M() {
     return *m;
 }
 
-class Hold {
-  public:
-    explicit Hold(ThMutex m) : m_(m) { ThMutexAcquire(m_); }
-    ~Hold() { ThMutexRelease(m_); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-  private:
-    ThMutex m_;
-};
+using Hold = tq::ThMutexHold;
 
 // Plain entry points answer a code; the only thing that can throw below them is allocation.
 template <class F>

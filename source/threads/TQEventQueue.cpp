@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "diagnostics/Report.h"
+#include "threads/ThMutexHold.h"
 #include "tqcore/clocks.h"
 #include "tqcore/threads.h"
 
@@ -11,16 +12,7 @@
 
 namespace {
 
-class Hold {
-  public:
-    explicit Hold(ThMutex m) : m_(m) { ThMutexAcquire(m_); }
-    ~Hold() { ThMutexRelease(m_); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-  private:
-    ThMutex m_;
-};
+using Hold = tq::ThMutexHold;
 
 struct Entry {
     TQEventTarget* target;
