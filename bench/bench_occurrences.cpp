@@ -109,6 +109,42 @@ void BM_StdDequeMutexCV_OneProducerOneConsumer(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kEvents);
 }
 
+// The same million in one thread, posted and then processed: the queues alone, without any waking.
+void BM_TQEventQueue_PostThenProcess(benchmark::State& state) {
+    BenchEvent event;
+    CountingTarget target;
+    TQEventQueue* queue = CreateTQEventQueue(nullptr, 0);
+    queue->Init();
+    for (auto _ : state) {
+        for (int i = 0; i < kEvents; ++i) queue->Post(&target, &event, true, nullptr);
+        benchmark::DoNotOptimize(queue->Process(0, nullptr, 0));
+    }
+    queue->Uninit();
+    queue->Destroy();
+    state.SetItemsProcessed(state.iterations() * kEvents);
+}
+
+void BM_StdDequeMutex_PostThenProcess(benchmark::State& state) {
+    BenchEvent event;
+    CountingTarget target;
+    std::mutex mutex;
+    std::deque<std::pair<TQEventTarget*, TQEvent*>> queue;
+    for (auto _ : state) {
+        for (int i = 0; i < kEvents; ++i) {
+            std::lock_guard lock(mutex);
+            queue.emplace_back(&target, &event);
+        }
+        std::lock_guard lock(mutex);
+        for (auto& [t, e] : queue) {
+            t->HandleEvent(e, nullptr);
+            e->Release();
+        }
+        queue.clear();
+    }
+    benchmark::DoNotOptimize(target.handled);
+    state.SetItemsProcessed(state.iterations() * kEvents);
+}
+
 // ---- Latency
 
 void StartOccurrences() {
@@ -268,6 +304,8 @@ BENCHMARK(BM_StdDequeMutexCV_OneProducerOneConsumer)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);
+BENCHMARK(BM_TQEventQueue_PostThenProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StdDequeMutex_PostThenProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_OccurrenceFireToCallback)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_ConditionVariableNotifyToWake)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_InterruptSafeOccur)->Threads(4)->UseRealTime();
