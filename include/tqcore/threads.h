@@ -189,7 +189,8 @@ TQ_API TqErr FireOccurHdlr(OccurHdlr handler);
 // 1 when the handler's last firing was a timeout (or its occurrence had gone), else 0.
 TQ_API Bool32 HandlerTimedOut(OccurHdlr handler);
 
-// Drain the asynchronous area, then run the fired handlers of the calling thread's group (or of group).
+// Drain the asynchronous area, then run the fired handlers of the calling thread's group (or of group;
+// kErrArgument beyond the thread-safe group).
 TQ_API TqErr ChkOccurrences(void);
 TQ_API TqErr ChkThGroupOccurrences(uInt32 group);
 // Takes no lock: 1 when the group has fired handlers or asynchronous firings wait, else 0.
