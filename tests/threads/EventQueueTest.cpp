@@ -237,6 +237,18 @@ TEST_F(EventQueueTest, ATargetThatPostsFromDeliverLaterAndReleasesThatPostDoNotD
     EXPECT_EQ(queue_->Count(), 6);
 }
 
+TEST_F(EventQueueTest, DeferringAnEntryWithoutAnEventIsReportedAndDropsIt) {
+    ReportCapture capture;
+    TestTarget target;
+    target.answer = [](const TQEvent* e) { return e ? kTQEventHandled : kTQEventDeliverLater; };
+    EXPECT_EQ(queue_->Post(&target, nullptr, true, nullptr), kErrNone);
+    queue_->Post(&target, Make(1), true, nullptr);
+    EXPECT_EQ(queue_->Process(0, nullptr, 0), 1);
+    EXPECT_EQ(capture.Count(kDbgFatal, "Bad event queue element"), 1);
+    EXPECT_TRUE(target.later.empty());
+    EXPECT_EQ(queue_->Count(), 0);
+}
+
 TEST_F(EventQueueTest, ATimeLimitEndsTheProcessingAfterThePassThatCrossesIt) {
     TestTarget target;
     target.answer = [](const TQEvent* e) { return KeyOf(e) == 0 ? kTQEventDeliverLater : kTQEventNotNow; };
