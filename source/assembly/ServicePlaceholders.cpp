@@ -53,25 +53,6 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
     }
 };
 
-class OccurrenceManager_Service final : public RefcountedServiceObject_T<OccurrenceManager_Service> {
-  public:
-    const char* Name() override { return "OccurrenceManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(HardWaitBehaviorService());
-        list.Add(tq::threads::ThMutexService());
-        list.Add(tq::threads::ThThreadService());
-    }
-};
-
-class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWaitBehavior_Service> {
-  public:
-    const char* Name() override { return "HardWaitBehavior"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::config::ConfigManagerService());
-        list.Add(tq::config::ConfigCoreTypesService());
-    }
-};
-
 }  // namespace
 
 IServiceObject* PathManagerService(void) {
@@ -88,10 +69,4 @@ IServiceObject* tq::config::ConfigCoreTypesService() {
 }
 IServiceObject* tq::resources::ResourceManagerService() {
     return ResourceManager_Service::Get();
-}
-IServiceObject* OccurrenceManagerService(void) {
-    return OccurrenceManager_Service::Get();
-}
-IServiceObject* HardWaitBehaviorService(void) {
-    return HardWaitBehavior_Service::Get();
 }
