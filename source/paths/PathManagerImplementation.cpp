@@ -20,7 +20,6 @@ struct Tree {
 
 Tree gTree;
 std::atomic<bool> gDebugMode{false};
-thread_local bool tHolding = false;
 
 PathItemElement* MakeBase(const char* label) {
     PathItemElement* e = NewElement();
@@ -33,16 +32,12 @@ PathItemElement* MakeBase(const char* label) {
 
 }  // namespace
 
-PathLock::PathLock() : taken_(!tHolding && gTree.mutex) {
-    if (!taken_) return;
-    ThMutexAcquire(gTree.mutex);
-    tHolding = true;
+PathLock::PathLock() : mutex_(gTree.mutex) {
+    if (mutex_) ThMutexAcquire(mutex_);
 }
 
 PathLock::~PathLock() {
-    if (!taken_) return;
-    tHolding = false;
-    ThMutexRelease(gTree.mutex);
+    if (mutex_) ThMutexRelease(mutex_);
 }
 
 bool Initialised() {
@@ -83,6 +78,10 @@ void UnInitTree() {
     for (PathItemElement*& base : gTree.bases) {
         if (base) Release(base);
         base = nullptr;
+    }
+    {
+        PathLock lock;
+        DrainElements();
     }
     if (gTree.mutex) ThMutexDestroy(gTree.mutex);
     gTree.mutex = nullptr;
