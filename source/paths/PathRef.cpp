@@ -382,9 +382,9 @@ PathRef PathRef::GetRelativePathFromThisToThat(const PathRef& that, ComparePolic
     Chain items;
     if (!ChainItems(that.element_, items)) throw PKExcept(kErrEndOfData, kWhere, TQ_UNIT, __LINE__);
     PathRef result(kBaseRelative);
+    if (!result.element_) throw PKExcept(kErrNotFound, kWhere, TQ_UNIT, __LINE__);
     auto descend = [&](const char* name, size_t length) {
-        PathItemElement* child =
-            result.element_ ? tq::paths::FindOrCreateChild(result.element_, name, length) : nullptr;
+        PathItemElement* child = tq::paths::FindOrCreateChild(result.element_, name, length);
         if (!child) throw PKExcept(kErrEndOfData, kWhere, TQ_UNIT, __LINE__);
         result.Adopt(child);
     };
