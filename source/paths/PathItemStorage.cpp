@@ -105,6 +105,7 @@ void Clear(PathItemElement* e) {
     e->childrenChecked = 0;
     e->cache.reset();
     e->depth = 0;
+    e->foldedHash = 0;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "paths/PathItemElement.h"
 #include "paths/PathItemStorage.h"
 #include "tqcore/core.h"
+#include "tqcore/strings.h"
 
 namespace tq::paths {
 namespace {
@@ -25,6 +26,7 @@ PathItemElement* MakeBase(const char* label) {
     PathItemElement* e = NewElement();
     if (!e) return nullptr;
     e->name = label;
+    e->foldedHash = StringUtils::Hash(e->name, true);
     e->retains.store(1, std::memory_order_relaxed);
     e->alive = 1;
     return e;

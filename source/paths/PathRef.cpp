@@ -54,7 +54,9 @@ bool ElementsEqual(const PathItemElement* a, const PathItemElement* b, ComparePo
         if (a == b) return true;
         const std::string &x = a->name, &y = b->name;
         if (x == y) continue;
-        if (exact || !StringUtils::CaseInsensitiveEqual(x.data(), x.size(), y.data(), y.size())) return false;
+        if (exact || a->foldedHash != b->foldedHash ||
+            !StringUtils::CaseInsensitiveEqual(x.data(), x.size(), y.data(), y.size()))
+            return false;
     }
     return a == b;
 }

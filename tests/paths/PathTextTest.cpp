@@ -361,6 +361,11 @@ TEST(PathFormatting, PercentZPrintsTheDisplayText) {
     PathRef p = MakePath(kBaseAbsolute, {"D", "x"});
     EXPECT_EQ(Formatted("[%z]", &p), "[D:\\x]");
     EXPECT_EQ(Formatted("[%z]", nullptr), "[NULL]");
+    PathRef::SetNotAPathString("<none>");
+    PathRef notAPath, marker(kBaseNull);
+    EXPECT_EQ(Formatted("[%z]", &notAPath), "[<none>]");
+    EXPECT_EQ(Formatted("[%z]", &marker), "[<none>]");
+    PathRef::SetNotAPathString("");
     const uChar tooLong[] = "\x08(too long)";
     FSetPathTooLongString(tooLong);
     // "D:\" and a name: 3 + n bytes.
