@@ -5,15 +5,6 @@
 
 namespace {
 
-class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
-  public:
-    const char* Name() override { return "PathManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::memory::TrackedMallocFreeService());
-        list.Add(MemoryManagerService());
-    }
-};
-
 class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
   public:
     const char* Name() override { return "FileManager"; }
@@ -55,9 +46,6 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
 
 }  // namespace
 
-IServiceObject* PathManagerService(void) {
-    return PathManager_Service::Get();
-}
 IServiceObject* tq::files::FileManagerService() {
     return FileManager_Service::Get();
 }
