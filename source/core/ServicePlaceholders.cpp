@@ -10,15 +10,6 @@ class TrackedMallocFree_Service final : public RefcountedServiceObject_T<Tracked
     void Dependencies(IServiceDependencyList& list) override { list.Add(MemoryManagerService()); }
 };
 
-class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
-  public:
-    const char* Name() override { return "PathManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::TrackedMallocFreeService());
-        list.Add(MemoryManagerService());
-    }
-};
-
 class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
   public:
     const char* Name() override { return "FileManager"; }
@@ -81,9 +72,6 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
 
 IServiceObject* tq::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
-}
-IServiceObject* PathManagerService(void) {
-    return PathManager_Service::Get();
 }
 IServiceObject* tq::FileManagerService() {
     return FileManager_Service::Get();
