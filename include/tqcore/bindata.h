@@ -240,7 +240,6 @@ class TQ_API BinDataReader {
     void SetError(TqErr err);
 
   private:
-    const void* Fetch(size_t n);
     int32 ReadCount();
 
     const Endianizer* endianizer_;
@@ -284,7 +283,6 @@ class TQ_API BinDataWriter {
     virtual ~BinDataWriter();
 
   private:
-    bool Reserve(size_t n, void** where);
     uInt32 WritePascal(const uChar* chars, size_t count, size_t a);
     uInt32 WriteLong(const void* chars, int32 count);
 

@@ -14,17 +14,25 @@ namespace {
 // Counts above this are believed only when that many bytes remain.
 constexpr int32 kTrustedCount = 0x200000;
 
+// Null when the reader is or becomes in error; a buffer failure lands in the reader's error at once. Kept
+// out of the class so that every typed read inlines it.
+inline const void* Fetch(InputBuf* buffer, int32& error, size_t n) {
+    if (error != 0) return nullptr;
+    return buffer->GetDataPointer(n, error, nullptr, 0);
+}
+
+// One value of T's width through the endianizer; 0 when the fetch fails.
+template <class T>
+inline T ReadValue(InputBuf* buffer, int32& error, const Endianizer* e) {
+    const void* p = Fetch(buffer, error, sizeof(T));
+    return p ? ToHost<T>(e, p) : T(0);
+}
+
 }  // namespace
 
 BinDataReader::BinDataReader(InputBuf* buf, const Endianizer* e) : endianizer_(e), buffer_(buf) {}
 
 BinDataReader::~BinDataReader() = default;
-
-// Null when the reader is or becomes in error; a buffer failure lands in error_ at once.
-const void* BinDataReader::Fetch(size_t n) {
-    if (error_ != 0) return nullptr;
-    return buffer_->GetDataPointer(n, error_, nullptr, 0);
-}
 
 void BinDataReader::SetError(TqErr err) {
     if (error_ == 0) error_ = err;
@@ -49,54 +57,51 @@ int8 BinDataReader::ReadI8() {
 }
 
 uInt8 BinDataReader::ReadU8() {
-    const void* p = Fetch(1);
+    const void* p = Fetch(buffer_, error_, 1);
     return p ? *static_cast<const uInt8*>(p) : 0;
 }
 
 int16 BinDataReader::ReadI16() {
-    return int16(ReadU16());
+    return int16(ReadValue<uInt16>(buffer_, error_, endianizer_));
 }
 
 uInt16 BinDataReader::ReadU16() {
-    const void* p = Fetch(2);
-    return p ? ToHost<uInt16>(endianizer_, p) : 0;
+    return ReadValue<uInt16>(buffer_, error_, endianizer_);
 }
 
 int32 BinDataReader::ReadI32() {
-    return int32(ReadU32());
+    return int32(ReadValue<uInt32>(buffer_, error_, endianizer_));
 }
 
 uInt32 BinDataReader::ReadU32() {
-    const void* p = Fetch(4);
-    return p ? ToHost<uInt32>(endianizer_, p) : 0;
+    return ReadValue<uInt32>(buffer_, error_, endianizer_);
 }
 
 int64 BinDataReader::ReadI64() {
-    return int64(ReadU64());
+    return int64(ReadValue<uInt64>(buffer_, error_, endianizer_));
 }
 
 uInt64 BinDataReader::ReadU64() {
-    const void* p = Fetch(8);
-    return p ? ToHost<uInt64>(endianizer_, p) : 0;
+    return ReadValue<uInt64>(buffer_, error_, endianizer_);
 }
 
 int32 BinDataReader::Read4Char() {
-    const void* p = Fetch(4);
+    const void* p = Fetch(buffer_, error_, 4);
     return p ? tq::bindata::Load<int32>(p) : 0;
 }
 
 float BinDataReader::ReadF32() {
-    return std::bit_cast<float>(ReadU32());
+    return std::bit_cast<float>(ReadValue<uInt32>(buffer_, error_, endianizer_));
 }
 
 double BinDataReader::ReadF64() {
-    return std::bit_cast<double>(ReadU64());
+    return std::bit_cast<double>(ReadValue<uInt64>(buffer_, error_, endianizer_));
 }
 
 float80 BinDataReader::ReadFX() {
     float80 x{};
     if (error_ != 0) return x;
-    if (const void* p = Fetch(endianizer_->ExtSize())) endianizer_->ToNativeExt(p, &x);
+    if (const void* p = Fetch(buffer_, error_, endianizer_->ExtSize())) endianizer_->ToNativeExt(p, &x);
     return x;
 }
 
@@ -113,7 +118,7 @@ PathRef* BinDataReader::ReadPath() {
 }
 
 void BinDataReader::ReadBytes(void* dst, size_t n) {
-    const void* p = Fetch(n);
+    const void* p = Fetch(buffer_, error_, n);
     if (!dst) return;
     if (p)
         std::memcpy(dst, p, n);
@@ -122,12 +127,12 @@ void BinDataReader::ReadBytes(void* dst, size_t n) {
 }
 
 void BinDataReader::Skip(size_t n) {
-    Fetch(n);
+    Fetch(buffer_, error_, n);
 }
 
 // A long string's count; kErrBadStreamData for one that cannot be genuine, before anything is allocated.
 int32 BinDataReader::ReadCount() {
-    const int32 count = ReadI32();
+    const auto count = int32(ReadValue<uInt32>(buffer_, error_, endianizer_));
     if (error_ != 0) return 0;
     const size_t size = buffer_->GetSize(), read = buffer_->GetBytesRead();
     const size_t remaining = size > read ? size - read : 0;

@@ -11,18 +11,32 @@
 
 using tq::bindata::FromHost;
 
+namespace {
+
+// Reserves n bytes; true when the value counts as written. *where is null for a sink that only counts. Kept
+// out of the class so that every typed write inlines it.
+inline bool Reserve(OutputBuf* buffer, int32& error, size_t n, void** where) {
+    *where = nullptr;
+    if (error != 0) return false;
+    *where = buffer->GetDataPointer(n, error);
+    return error == 0;
+}
+
+// One value of T's width through the endianizer.
+template <class T>
+inline uInt32 WriteValue(OutputBuf* buffer, int32& error, const Endianizer* e, T v) {
+    void* p;
+    if (!Reserve(buffer, error, sizeof v, &p)) return 0;
+    if (p) FromHost(e, v, p);
+    return sizeof v;
+}
+
+}  // namespace
+
 BinDataWriter::BinDataWriter(OutputBuf* buf, const Endianizer* e) : endianizer_(e), buffer_(buf) {}
 
 BinDataWriter::~BinDataWriter() {
     TQ_REPORT_FINAL_ERROR("BinDataWriter finished with ", error_);
-}
-
-// Reserves n bytes; true when the value counts as written. *where is null for a sink that only counts.
-bool BinDataWriter::Reserve(size_t n, void** where) {
-    *where = nullptr;
-    if (error_ != 0) return false;
-    *where = buffer_->GetDataPointer(n, error_);
-    return error_ == 0;
 }
 
 TqErr BinDataWriter::GetError() {
@@ -52,63 +66,54 @@ uInt32 BinDataWriter::WriteI8(int8 v) {
 
 uInt32 BinDataWriter::WriteU8(uInt8 v) {
     void* p;
-    if (!Reserve(1, &p)) return 0;
+    if (!Reserve(buffer_, error_, 1, &p)) return 0;
     if (p) *static_cast<uInt8*>(p) = v;
     return 1;
 }
 
 uInt32 BinDataWriter::WriteI16(int16 v) {
-    return WriteU16(uInt16(v));
+    return WriteValue(buffer_, error_, endianizer_, uInt16(v));
 }
 
 uInt32 BinDataWriter::WriteU16(uInt16 v) {
-    void* p;
-    if (!Reserve(2, &p)) return 0;
-    if (p) FromHost(endianizer_, v, p);
-    return 2;
+    return WriteValue(buffer_, error_, endianizer_, v);
 }
 
 uInt32 BinDataWriter::WriteI32(int32 v) {
-    return WriteU32(uInt32(v));
+    return WriteValue(buffer_, error_, endianizer_, uInt32(v));
 }
 
 uInt32 BinDataWriter::WriteU32(uInt32 v) {
-    void* p;
-    if (!Reserve(4, &p)) return 0;
-    if (p) FromHost(endianizer_, v, p);
-    return 4;
+    return WriteValue(buffer_, error_, endianizer_, v);
 }
 
 uInt32 BinDataWriter::WriteI64(int64 v) {
-    return WriteU64(uInt64(v));
+    return WriteValue(buffer_, error_, endianizer_, uInt64(v));
 }
 
 uInt32 BinDataWriter::WriteU64(uInt64 v) {
-    void* p;
-    if (!Reserve(8, &p)) return 0;
-    if (p) FromHost(endianizer_, v, p);
-    return 8;
+    return WriteValue(buffer_, error_, endianizer_, v);
 }
 
 uInt32 BinDataWriter::Write4Char(int32 v) {
     void* p;
-    if (!Reserve(4, &p)) return 0;
+    if (!Reserve(buffer_, error_, 4, &p)) return 0;
     if (p) tq::bindata::Store(p, v);
     return 4;
 }
 
 uInt32 BinDataWriter::WriteF32(float v) {
-    return WriteU32(std::bit_cast<uInt32>(v));
+    return WriteValue(buffer_, error_, endianizer_, std::bit_cast<uInt32>(v));
 }
 
 uInt32 BinDataWriter::WriteF64(double v) {
-    return WriteU64(std::bit_cast<uInt64>(v));
+    return WriteValue(buffer_, error_, endianizer_, std::bit_cast<uInt64>(v));
 }
 
 uInt32 BinDataWriter::WriteFX(float80 v) {
     const size_t n = endianizer_->ExtSize();
     void* p;
-    if (!Reserve(n, &p)) return 0;
+    if (!Reserve(buffer_, error_, n, &p)) return 0;
     if (p) endianizer_->FromNativeExt(&v, p);
     return uInt32(n);
 }
@@ -124,7 +129,7 @@ uInt32 BinDataWriter::WritePath(const PathRef* p) {
 // A null source writes zeros.
 uInt32 BinDataWriter::WriteBytes(const void* src, size_t n) {
     void* p;
-    if (!Reserve(n, &p)) return 0;
+    if (!Reserve(buffer_, error_, n, &p)) return 0;
     if (p) {
         if (src)
             std::memcpy(p, src, n);
@@ -138,7 +143,7 @@ uInt32 BinDataWriter::WriteBytes(const void* src, size_t n) {
 uInt32 BinDataWriter::WritePascal(const uChar* chars, size_t count, size_t a) {
     const size_t total = 1 + count + tq::bindata::PadTo(1 + count, a);
     void* p;
-    if (!Reserve(total, &p)) return 0;
+    if (!Reserve(buffer_, error_, total, &p)) return 0;
     if (p) {
         auto* out = static_cast<uChar*>(p);
         out[0] = uChar(count);
@@ -160,7 +165,7 @@ uInt32 BinDataWriter::WritePStrFromNarrow(const std::string& s, size_t a) {
 uInt32 BinDataWriter::WriteLong(const void* chars, int32 count) {
     const size_t total = sizeof(int32) + size_t(count);
     void* p;
-    if (!Reserve(total, &p)) return 0;
+    if (!Reserve(buffer_, error_, total, &p)) return 0;
     if (p) {
         FromHost(endianizer_, uInt32(count), p);
         if (count) std::memcpy(static_cast<uChar*>(p) + sizeof(int32), chars, size_t(count));

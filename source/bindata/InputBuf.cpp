@@ -11,8 +11,8 @@
 namespace {
 
 // The one access rule of every source over `size` bytes at `data`, with the source's position and error.
-const void* Take(const uChar* data, size_t size, size_t& position, int32& error, size_t n, int32& err,
-                 size_t* got, int32 peek) {
+[[gnu::noinline]] const void* TakeSlowly(const uChar* data, size_t size, size_t& position, int32& error,
+                                         size_t n, int32& err, size_t* got, int32 peek) {
     err = error;
     if (got) *got = 0;
     if (error != 0 || n == 0) return nullptr;
@@ -32,6 +32,18 @@ const void* Take(const uChar* data, size_t size, size_t& position, int32& error,
     if (!peek) position = size;
     *got = remaining;
     return p;
+}
+
+// The common case, a plain read that fits, stays small enough to need no stack frame.
+inline const void* Take(const uChar* data, size_t size, size_t& position, int32& error, size_t n, int32& err,
+                        size_t* got, int32 peek) {
+    if (error == 0 && !got && !peek && n - 1 < size - position) {
+        err = 0;
+        const uChar* p = data + position;
+        position += n;
+        return p;
+    }
+    return TakeSlowly(data, size, position, error, n, err, got, peek);
 }
 
 }  // namespace

@@ -32,10 +32,10 @@ bool Reserve(UHandle h, size_t header, size_t& capacity, size_t position, size_t
     return true;
 }
 
-// The reservation rule of the growable sinks; null when nothing may be written.
-uChar* ReserveInHandle(UHandle h, size_t header, size_t& capacity, size_t& position, size_t n, int32& error,
-                       int32& err) {
-    err = error;
+// The reservation rule of the growable sinks when the request does not simply fit; null when nothing may be
+// written.
+[[gnu::noinline]] uChar* ReserveSlowly(UHandle h, size_t header, size_t& capacity, size_t& position, size_t n,
+                                       int32& error, int32& err) {
     if (error != 0 || n == 0) return nullptr;
     if (!h) error = kErrArgument;
     if (error == 0 && Reserve(h, header, capacity, position, n, error)) {
@@ -45,6 +45,18 @@ uChar* ReserveInHandle(UHandle h, size_t header, size_t& capacity, size_t& posit
     }
     err = error;
     return nullptr;
+}
+
+// The common case, a request that fits, stays small enough to need no stack frame.
+inline uChar* ReserveInHandle(UHandle h, size_t header, size_t& capacity, size_t& position, size_t n,
+                              int32& error, int32& err) {
+    err = error;
+    if (error == 0 && h && n - 1 < capacity - position) {
+        uChar* p = *h + header + position;
+        position += n;
+        return p;
+    }
+    return ReserveSlowly(h, header, capacity, position, n, error, err);
 }
 
 // Trims the handle to what was written; the caller decides what the handle is then.
