@@ -30,7 +30,9 @@ inline T ReadValue(InputBuf* buffer, int32& error, const Endianizer* e) {
 
 }  // namespace
 
-BinDataReader::BinDataReader(InputBuf* buf, const Endianizer* e) : endianizer_(e), buffer_(buf) {}
+// Without a buffer or a converter every read fails instead of faulting.
+BinDataReader::BinDataReader(InputBuf* buf, const Endianizer* e)
+    : endianizer_(e), error_(buf && e ? kErrNone : kErrArgument), buffer_(buf) {}
 
 BinDataReader::~BinDataReader() = default;
 
@@ -48,8 +50,8 @@ InputBuf* BinDataReader::GetBuffer() {
 }
 
 void BinDataReader::Align(size_t a) {
-    const size_t pad = tq::bindata::PadTo(buffer_->GetBytesRead(), a);
-    if (pad > 0 && error_ == 0) Skip(pad);
+    if (error_ != 0) return;
+    if (const size_t pad = tq::bindata::PadTo(buffer_->GetBytesRead(), a)) Skip(pad);
 }
 
 int8 BinDataReader::ReadI8() {

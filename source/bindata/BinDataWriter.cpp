@@ -18,6 +18,10 @@ namespace {
 inline bool Reserve(OutputBuf* buffer, int32& error, size_t n, void** where) {
     *where = nullptr;
     if (error != 0) return false;
+    if (!buffer) {
+        error = kErrArgument;
+        return false;
+    }
     *where = buffer->GetDataPointer(n, error);
     return error == 0;
 }
@@ -33,14 +37,16 @@ inline uInt32 WriteValue(OutputBuf* buffer, int32& error, const Endianizer* e, T
 
 }  // namespace
 
-BinDataWriter::BinDataWriter(OutputBuf* buf, const Endianizer* e) : endianizer_(e), buffer_(buf) {}
+// Without a buffer or a converter every write fails instead of faulting.
+BinDataWriter::BinDataWriter(OutputBuf* buf, const Endianizer* e)
+    : endianizer_(e), error_(buf && e ? kErrNone : kErrArgument), buffer_(buf) {}
 
 BinDataWriter::~BinDataWriter() {
     TQ_REPORT_FINAL_ERROR("BinDataWriter finished with ", error_);
 }
 
 TqErr BinDataWriter::GetError() {
-    if (error_ == 0) buffer_->GetDataPointer(0, error_);
+    if (error_ == 0 && buffer_) buffer_->GetDataPointer(0, error_);
     return error_;
 }
 
@@ -55,9 +61,9 @@ OutputBuf* BinDataWriter::SetBuffer(OutputBuf* buf) {
 }
 
 size_t BinDataWriter::Align(size_t a) {
+    if (error_ != 0 || !buffer_) return 0;
     const size_t pad = tq::bindata::PadTo(buffer_->GetBytesWritten(), a);
-    if (pad == 0 || error_ != 0) return 0;
-    return WriteBytes(nullptr, pad);
+    return pad ? WriteBytes(nullptr, pad) : 0;
 }
 
 uInt32 BinDataWriter::WriteI8(int8 v) {

@@ -447,4 +447,36 @@ TEST_F(BinDataTest, SetBufferSwapsSinksAndKeepsTheError) {
     ReportCapture::Clear();
 }
 
+TEST_F(BinDataTest, AReaderOrWriterWithoutBufferOrConverterFailsInsteadOfFaulting) {
+    const Bytes data = B({1, 2, 3, 4});
+    MemInputBuf in(data.data(), data.size());
+    BinDataReader noConverter(&in, nullptr);
+    EXPECT_EQ(noConverter.ReadU32(), 0u);
+    EXPECT_EQ(noConverter.ReadPath(), nullptr);
+    noConverter.Align(4);
+    EXPECT_EQ(noConverter.GetError(), kErrArgument);
+    EXPECT_EQ(in.GetBytesRead(), 0u);
+    BinDataReader noBuffer(nullptr, BigEndianizer());
+    EXPECT_EQ(noBuffer.ReadLStr(), nullptr);
+    EXPECT_EQ(noBuffer.GetError(), kErrArgument);
+    {
+        BinDataWriter noSink(nullptr, BigEndianizer());
+        EXPECT_EQ(noSink.WriteU32(1), 0u);
+        EXPECT_EQ(noSink.Align(8), 0u);
+        EXPECT_EQ(noSink.GetError(), kErrArgument);
+        HandleOutputBuf out;
+        BinDataWriter noConverterWriter(&out, nullptr);
+        EXPECT_EQ(noConverterWriter.WriteF64(1.0), 0u);
+        EXPECT_EQ(out.GetBytesWritten(), 0u);
+    }
+    EXPECT_EQ(FinalErrorReports("BinDataWriter finished with 1 error"), 2);
+    // A sink taken away later is refused at the next write.
+    HandleOutputBuf out;
+    BinDataWriter w(&out, BigEndianizer());
+    w.SetBuffer(nullptr);
+    EXPECT_EQ(w.WriteU8(1), 0u);
+    EXPECT_EQ(w.GetError(), kErrArgument);
+    ReportCapture::Clear();
+}
+
 }  // namespace
