@@ -1,6 +1,8 @@
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <typeinfo>
+#include <vector>
 
 #include "BinDataTestSupport.h"
 #include "tqcore/core.h"
@@ -165,6 +167,16 @@ TEST(Endianizer, AConverterOfItsOwnBehavesAsTheSharedOne) {
     // Destroying it leaves the shared instance alone.
     { const _NonSwappingEndianizer temporary; }
     EXPECT_EQ(LittleEndianizer()->Get32(a), 0x0DF0FECAu);
+}
+
+TEST(Endianizer, ThreadsAskingAtOnceGetOneInstance) {
+    TQPlacementNewRunCleanup();
+    std::vector<const Endianizer*> seen(8);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&seen, i] { seen[i] = i % 2 ? BigEndianizer() : NativeEndianizer(); });
+    for (auto& t : threads) t.join();
+    for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], i % 2 ? BigEndianizer() : NativeEndianizer());
 }
 
 }  // namespace
