@@ -157,6 +157,9 @@ class TQ_API PathRef {
 
   private:
     friend class PathRefAccess;
+    // A path over element, taking one retain of its own.
+    struct Retaining {};
+    PathRef(PathItemElement* element, Retaining);
     void Adopt(PathItemElement* element);
     void SetNotAPath();
     [[noreturn]] void Fail(TqErr code, const char* message, int32 line);

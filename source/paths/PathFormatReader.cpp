@@ -239,11 +239,8 @@ bool PathFormatReaderWin::GetItem(int32 start, int32 length, std::string& out) {
 }  // namespace WidePathFormat
 
 namespace tq::paths {
-namespace {
 
-using namespace WidePathFormat;
-
-TqErr ParseWith(PathFormatReader& reader, PathRef* out) {
+TqErr ReadWith(WidePathFormat::PathFormatReader& reader, PathRef* out) {
     try {
         PathRef path(reader.GetBase());
         std::string item;
@@ -260,10 +257,14 @@ TqErr ParseWith(PathFormatReader& reader, PathRef* out) {
     }
 }
 
+namespace {
+
+using namespace WidePathFormat;
+
 template <class Reader>
 TqErr ParseAs(const std::string& text, PathRef* out) {
     Reader reader(text);
-    return ParseWith(reader, out);
+    return ReadWith(reader, out);
 }
 
 // Text of unknown origin: the form its first separators suggest, else the reading with the most items.

@@ -98,6 +98,10 @@ class PathFormatReaderWin : public PathFormatReaderPlatformIndependent {
 
 namespace tq::paths {
 
+// Reads the items the reader finds into *out: 0, or the code of the failure (1 for a text that is no valid
+// path).
+TqErr ReadWith(WidePathFormat::PathFormatReader& reader, PathRef* out);
+
 // Reads text in a named format into *out: 0, or the code of the failure (53 for an unknown format).
 TqErr ReadPath(const std::string& text, const char* format, PathRef* out);
 

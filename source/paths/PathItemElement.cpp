@@ -128,6 +128,7 @@ PathItemElement* FindOrCreateChild(PathItemElement* parent, const char* name, si
     e->retains.store(1, std::memory_order_relaxed);
     e->alive = 1;
     e->depth = parent->depth + 1;
+    e->foldedHash = StringUtils::Hash(reinterpret_cast<const uChar*>(name), uInt32(length), true);
     e->parent = parent;
     Retain(parent);
     parent->childrenChecked = 0;

@@ -25,6 +25,8 @@ class PathItemElement {
     uInt8 childrenChecked = 0;
     std::unique_ptr<tq::paths::ElementCache> cache;
     int32 depth = 0;
+    // The name's case-folded hash: names that differ in it differ under every case-insensitive policy.
+    uInt32 foldedHash = 0;
 };
 
 namespace tq::paths {

@@ -5,8 +5,12 @@ class PathItemElement;
 
 namespace tq::paths {
 
-// A fresh element, or null when memory runs out.
+// Called with the path mutex held (or before the tree is shared, at start-up). A fresh element, or null when
+// memory runs out.
 PathItemElement* NewElement();
+// Returns an element that has left the tree; its storage may serve a later NewElement.
 void FreeElement(PathItemElement* e);
+// Gives the storage of every returned element back to the heap.
+void DrainElements();
 
 }  // namespace tq::paths

@@ -34,8 +34,9 @@ TqErr TextOf(Path p, const char* format, std::string* out) {
 }
 
 int32 FormatterPathText(const void* path, uChar* buf, int32 size) {
+    // A path that has no text of its own (the null marker) shows the NotAPath text, as NotAPath does.
     std::string text;
-    if (TextOf(static_cast<PathRef*>(const_cast<void*>(path)), PathRef::StringDisplay(), &text)) return 0;
+    TextOf(static_cast<PathRef*>(const_cast<void*>(path)), PathRef::StringDisplay(), &text);
     const int32 length = int32(text.size());
     std::memcpy(buf, text.data(), size_t(length < size ? length : size));
     return length;

@@ -5,6 +5,7 @@
 #include "paths/PathItemElement.h"
 #include "paths/PathItemStorage.h"
 #include "tqcore/core.h"
+#include "tqcore/strings.h"
 
 namespace tq::paths {
 namespace {
@@ -20,12 +21,12 @@ struct Tree {
 
 Tree gTree;
 std::atomic<bool> gDebugMode{false};
-thread_local bool tHolding = false;
 
 PathItemElement* MakeBase(const char* label) {
     PathItemElement* e = NewElement();
     if (!e) return nullptr;
     e->name = label;
+    e->foldedHash = StringUtils::Hash(e->name, true);
     e->retains.store(1, std::memory_order_relaxed);
     e->alive = 1;
     return e;
@@ -33,16 +34,12 @@ PathItemElement* MakeBase(const char* label) {
 
 }  // namespace
 
-PathLock::PathLock() : taken_(!tHolding && gTree.mutex) {
-    if (!taken_) return;
-    ThMutexAcquire(gTree.mutex);
-    tHolding = true;
+PathLock::PathLock() : mutex_(gTree.mutex) {
+    if (mutex_) ThMutexAcquire(mutex_);
 }
 
 PathLock::~PathLock() {
-    if (!taken_) return;
-    tHolding = false;
-    ThMutexRelease(gTree.mutex);
+    if (mutex_) ThMutexRelease(mutex_);
 }
 
 bool Initialised() {
@@ -83,6 +80,10 @@ void UnInitTree() {
     for (PathItemElement*& base : gTree.bases) {
         if (base) Release(base);
         base = nullptr;
+    }
+    {
+        PathLock lock;
+        DrainElements();
     }
     if (gTree.mutex) ThMutexDestroy(gTree.mutex);
     gTree.mutex = nullptr;

@@ -9,7 +9,7 @@
 
 namespace tq::paths {
 
-// Holds the path mutex for a scope; nests on the thread that already holds it.
+// Holds the path mutex for a scope. Not re-entrant: code that runs under the lock calls the *Locked forms.
 class PathLock {
   public:
     PathLock();
@@ -18,7 +18,7 @@ class PathLock {
     PathLock& operator=(const PathLock&) = delete;
 
   private:
-    bool taken_;
+    ThMutex mutex_;
 };
 
 bool Initialised();

@@ -23,8 +23,10 @@ namespace {
 
 const std::string kEmpty;
 
+// Nothing ever hangs below the null-marker root: every member that lengthens a path refuses it first, so
+// looking at the element itself is enough.
 bool IsNullBased(const PathItemElement* e) {
-    return e && tq::paths::RootOf(e) == tq::paths::BaseElement(kBaseNull);
+    return e && !e->parent && e == tq::paths::BaseElement(kBaseNull);
 }
 
 bool IsDotDot(const char* name, size_t length) {
@@ -47,9 +49,14 @@ int32 BytesCompare(const std::string& a, const std::string& b) {
 bool ElementsEqual(const PathItemElement* a, const PathItemElement* b, ComparePolicy policy) {
     if (a == b) return true;
     if (!a || !b || a->depth != b->depth) return false;
+    const bool exact = Checked(policy) == kCompareExact;
     for (; a && b; a = a->parent, b = b->parent) {
         if (a == b) return true;
-        if (!PathRef::NameEquals(a->name, b->name, policy)) return false;
+        const std::string &x = a->name, &y = b->name;
+        if (x == y) continue;
+        if (exact || a->foldedHash != b->foldedHash ||
+            !StringUtils::CaseInsensitiveEqual(x.data(), x.size(), y.data(), y.size()))
+            return false;
     }
     return a == b;
 }
@@ -117,6 +124,10 @@ SplitCriteria::~SplitCriteria() = default;
 PathRef::PathRef(PathBase base) {
     if (base == kBaseNotAPath) return;
     element_ = tq::paths::BaseElement(base);
+    tq::paths::Retain(element_);
+}
+
+PathRef::PathRef(PathItemElement* element, Retaining) : element_(element) {
     tq::paths::Retain(element_);
 }
 
@@ -289,8 +300,7 @@ void PathRef::Replace(int32 i, const std::string& name) {
 }
 
 PathRef PathRef::GetParentDirectory() const {
-    if (!element_ || !element_->parent) return PathRef();
-    return PathRefAccess::Sharing(element_->parent);
+    return PathRef(element_ ? element_->parent : nullptr, Retaining());
 }
 
 // --- Comparison ---
@@ -374,9 +384,9 @@ PathRef PathRef::GetRelativePathFromThisToThat(const PathRef& that, ComparePolic
     Chain items;
     if (!ChainItems(that.element_, items)) throw PKExcept(kErrEndOfData, kWhere, TQ_UNIT, __LINE__);
     PathRef result(kBaseRelative);
+    if (!result.element_) throw PKExcept(kErrNotFound, kWhere, TQ_UNIT, __LINE__);
     auto descend = [&](const char* name, size_t length) {
-        PathItemElement* child =
-            result.element_ ? tq::paths::FindOrCreateChild(result.element_, name, length) : nullptr;
+        PathItemElement* child = tq::paths::FindOrCreateChild(result.element_, name, length);
         if (!child) throw PKExcept(kErrEndOfData, kWhere, TQ_UNIT, __LINE__);
         result.Adopt(child);
     };

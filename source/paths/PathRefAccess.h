@@ -15,8 +15,7 @@ class PathRefAccess {
     }
     // A path over e, with a retain of its own.
     static PathRef Sharing(const PathItemElement* e) {
-        tq::paths::Retain(const_cast<PathItemElement*>(e));
-        return Adopting(const_cast<PathItemElement*>(e));
+        return PathRef(const_cast<PathItemElement*>(e), PathRef::Retaining());
     }
     static PathItemElement* Element(const PathRef& p) { return p.element_; }
     static std::string& Buffer(const PathRef& p) { return p.Buffer(); }
