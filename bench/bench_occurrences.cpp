@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/ServiceAccessors.h"
 #include "tqcore/core.h"
 #include "tqcore/threads.h"
 
@@ -149,7 +148,8 @@ void BM_StdDequeMutex_PostThenProcess(benchmark::State& state) {
 
 void StartOccurrences() {
     static const bool started = [] {
-        tq::ThThreadService()->Init();
+        // The thread service is an application-support service: start the library as an application does.
+        if (InitTQCoreBase() != kErrNone || InitTQCoreAppSupport() != kErrNone) return false;
         AssimilateStartUpThread();
         HardWaitBehaviorService()->Init();
         OccurrenceManagerService()->Init();

@@ -48,12 +48,29 @@ TQ_API TqErr FPathToStringRTF(Path p, LStrHandle* h);
 TQ_API TqErr ConvertPathToPlatformIndependentText(Path p, LStrHandle* h);
 TQ_API TqErr ConvertPlatformIndependentTextToPath(Path* p, LStrHandle text);
 TQ_API TqErr FPathToURL(Path p, LStrHandle* url);
+
+// Flattened paths; the plain functions without an endianizer use big-endian records.
+// Into buf, which the caller sized; with a null buf only the size. Returns the bytes.
+TQ_API int32 FFlattenPath(Path p, UPtr buf);
+// The bytes consumed, or 0 on failure.
+TQ_API int32 FUnFlattenPath(UPtr buf, Path* p);
+// The path's memory estimate (not its flattened size).
+TQ_API uInt64 FGetPathStorageSize(Path p);
+TQ_API void TQSetSaveForPrevVersion(uInt32 v);
+TQ_API void TQClearSaveForPrevVersion(void);
 TQ_EXTERN_C_END
 
 #ifdef __cplusplus
 #include <string>
 
 class PathItemElement;
+
+// The flattened form's record kinds and the stream classes it is written through (bindata.h).
+class Endianizer;
+class InputBuf;
+class OutputBuf;
+// 0 "PTH0"; 1 "PTH1" (read only); 2 "PTH2", or "PTH1" when saving for a previous version.
+enum FlattenFormat : int32 { kFlattenPTH0 = 0, kFlattenPTH1 = 1, kFlattenPTH2 = 2 };
 
 enum PathBase : int32 {
     kBaseAbsolute = 0,
@@ -178,6 +195,18 @@ class TQ_API PathRef {
     // The element holding the last item (null for NotAPath).
     const PathItemElement* Element() const { return element_; }
 
+    // ---- Flattened form (PathFlatten.cpp).
+    // Reads one record; throws PKExcept on failure.
+    PathRef(InputBuf* in, const Endianizer* e);
+    // 8 + L bytes for formats 0, 1 and 2; 0 for another format or a path that cannot be flattened.
+    uInt64 FlattenedSize(FlattenFormat f) const;
+    // Writes one record; *written (when given) counts the bytes written, also after a failure.
+    TqErr Flatten(OutputBuf* out, FlattenFormat f, uInt64* written, const Endianizer* e) const;
+    // "utf8" and "sysenc" turn UTF-8 records always on and off, "debug" and "nodebug" the debug mode;
+    // anything else is ignored.
+    static void Setting(const char* keyword);
+    // ---- End of the flattened form.
+
   private:
     friend class PathRefAccess;
     // A path over element, taking one retain of its own.
@@ -193,4 +222,12 @@ class TQ_API PathRef {
     mutable std::string* text_ = nullptr;
 };
 
+// Flattened paths through the stream classes.
+// Bytes written (those before a failure), or with a null out the bytes it would write; a null p writes the
+// 12-byte null record. 0 when the path cannot be flattened at all.
+TQ_API uInt32 FFlattenPath2(const PathRef* p, OutputBuf* out, const Endianizer* e);
+// 0, or the reading code. A null record leaves a null *p null (0) and a set *p alone (1).
+TQ_API TqErr FUnFlattenPath2(InputBuf* in, PathRef** p, const Endianizer* e);
+// The bytes consumed from the size bytes at data, or size + 1 on failure.
+TQ_API int32 FUnFlattenPath2(UPtr data, PathRef** p, int32 size);
 #endif
