@@ -307,6 +307,23 @@ def path_flatten():
     return seeds
 
 
+# --- Path text: data[0] picks the code page (1252, 932, 936, 949), the rest is the text every reader reads.
+PATH_TEXTS = [
+    "C:\\a\\b.txt", "C:\\", "\\\\srv\\share\\dir", "..\\..\\x", "a\\.\\b", "/home/ann/a.txt", "/",
+    "../x/./y", "//srv/share/x", "rel/path", "vol:dir:file", ":up:dir", "\"quoted name\"", "C:/mixed\\seps",
+    "a*b?c", "name.tar.gz", ".profile", "", "\\a\\", "D:..\\b",
+]
+
+
+def path_text():
+    seeds = [bytes([page]) + t.encode("latin-1") for page in range(4) for t in PATH_TEXTS]
+    # Double-byte names whose trail byte is a backslash or a slash, under each double-byte page.
+    for page, lead in ((1, 0x95), (2, 0x81), (3, 0x81)):
+        seeds.append(bytes([page]) + b"C:\\" + bytes([lead, 0x5C]) + b"\\x")
+        seeds.append(bytes([page]) + b"/a/" + bytes([lead, 0x2F]) + b"/b")
+    return seeds
+
+
 TARGETS = {
     "fuzz_format_engine": format_engine,
     "fuzz_number_text": number_text,
@@ -318,6 +335,7 @@ TARGETS = {
     "fuzz_text_converters": text_converters,
     "fuzz_bindata_reader": bindata_reader,
     "fuzz_path_flatten": path_flatten,
+    "fuzz_path_text": path_text,
 }
 
 DICTIONARIES = {"fuzz_format_engine": FORMAT_DICT, "fuzz_number_text": NUMBER_DICT}

@@ -7,7 +7,7 @@ namespace tq::bindata {
 
 // prefix is the class name followed by "finished with ".
 inline void ReportFinalError(const char* unit, int32 line, const char* prefix, TqErr err) {
-    if (err != 0) ::tq::Report(unit, line, kDbgWarn, 0, prefix, err, " error");
+    if (err != 0) ::tq::diagnostics::Report(unit, line, kDbgWarn, 0, prefix, err, " error");
 }
 
 }  // namespace tq::bindata
