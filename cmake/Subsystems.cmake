@@ -14,12 +14,6 @@ endif()
 function(tqcore_library_unit target)
   tqcore_warnings(${target})
   target_compile_definitions(${target} PRIVATE TQCORE_BUILDING)
-  if(NOT WIN32)
-    # The library's own calls to its exported functions bind inside it (no PLT hop, inlining allowed; the
-    # shared library is linked with -Bsymbolic-functions): a host that interposes one replaces it for its
-    # own calls only.
-    target_compile_options(${target} PRIVATE -fno-semantic-interposition)
-  endif()
   set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/include)
 endfunction()
@@ -53,6 +47,12 @@ function(tqcore_subsystem name)
   endif()
   add_library(${target} OBJECT ${units})
   tqcore_library_unit(${target})
+  if(NOT WIN32)
+    # The library's own calls to its exported functions bind inside it (no PLT hop, inlining allowed; the
+    # shared library is linked with -Bsymbolic-functions): a host that interposes one replaces it for its
+    # own calls only. The allocation operators, built apart, stay interposable.
+    target_compile_options(${target} PRIVATE -fno-semantic-interposition)
+  endif()
   target_include_directories(${target} PUBLIC ${TQCORE_LAYER_ROOT}/${name})
   if(os_units)
     target_include_directories(${target} PRIVATE ${TQCORE_LAYER_ROOT}/${name}-${TQCORE_OS_DIR})

@@ -243,6 +243,87 @@ def text_converters():
     return seeds
 
 
+# --- Binary reader: byte 0 picks the converter (bits 3+, mod 3) and the source (bit 2: a long string), byte 1
+# counts the operation bytes that follow (low 5 bits: the read, high 3 bits: its count or alignment), then the
+# stream.
+
+def reader_seed(selector, ops, stream):
+    return bytes([selector, len(ops)]) + bytes(ops) + stream
+
+
+def bindata_reader():
+    every_read = list(range(0, 21)) + [0x2E, 0x4F, 0x72, 0x93, 0xF4, 0xE5]
+    values = (struct.pack(">bBhHiIqQ", -1, 2, -3, 4, -5, 6, -7, 8) + b"STR#" + struct.pack(">fd", 1.5, -0.25)
+              + bytes([0x3F, 0xFF] + [0] * 14) + b"\x01")
+    strings = bytes([3]) + b"abc" + struct.pack(">i", 5) + b"hello" + struct.pack(">i", 0)
+    seeds = []
+    for selector in (0, 8, 16, 4, 12):
+        seeds.append(reader_seed(selector, every_read, values + strings + PATH_RECORDS[0]))
+        seeds.append(reader_seed(selector, [17, 16, 17], struct.pack(">i", 1000) + b"x" * 100))
+        seeds.append(reader_seed(selector, [17], struct.pack(">i", 3000000) + b"x" * 100))
+        seeds.append(reader_seed(selector, [17, 5], struct.pack(">i", -1) + b"abcd"))
+        seeds.append(reader_seed(selector, [13, 13, 1], PATH_RECORDS[1] + PATH_RECORDS[2] + b"\x07"))
+        seeds.append(reader_seed(selector, [14, 0x2E, 0x6E, 20, 0xF4], bytes([3]) + b"abc" + bytes([1]) + b"z" * 20))
+    seeds.append(reader_seed(0, [7] * 4, b"\xff" * 9))
+    return seeds
+
+
+# --- Flattened paths: byte 0 picks the converter (mod 3), the rest is the record.
+
+def pth0(type_code, items, order=">"):
+    body = struct.pack(order + "HH", type_code, len(items)) + b"".join(bytes([len(i)]) + i for i in items)
+    return b"PTH0" + struct.pack(order + "I", len(body)) + body
+
+
+def pth2(tag, items, magic=b"PTH2", order=">"):
+    body = tag + b"".join(struct.pack(order + "H", len(i)) + i for i in items)
+    return magic + struct.pack(order + "I", len(body)) + body
+
+
+PATH_RECORDS = [
+    pth0(1, [b"", b"a"]),
+    pth0(0, [b"C", b"Program Files", b"app"]),
+    pth2(b"rel ", [b"", b"a"]),
+    pth2(b"abs ", [b"home", "caf\u00e9".encode("utf-8"), "\u4e2d".encode("utf-8")], b"PTH1"),
+    pth2(b"unc ", [b"server", b"share"]),
+    pth0(2, []),
+    pth0(3, [b"srv", b"share", b"dir"]),
+    pth2(b"!pth", []),
+    b"PTH0" + bytes(8),
+    pth0(1, [b"a", b".", b"..", b"b"]),
+    pth0(9, [b"x"]),
+    pth2(b"abs ", [b"n" * 300]),
+]
+
+
+def path_flatten():
+    seeds = [bytes([0]) + r for r in PATH_RECORDS]
+    seeds += [bytes([1]) + pth0(0, [b"vol", b"dir"], "<"), bytes([2]) + pth2(b"rel ", [b"x"], order="<")]
+    # Broken on purpose: short header, bad magic, items past L, negative length, bad tag.
+    seeds += [bytes([0]) + b"PTH0\0\0", bytes([0]) + b"PTH9" + bytes(8),
+              bytes([0]) + b"PTH0" + struct.pack(">IHHB", 6, 0, 1, 3) + b"abc",
+              bytes([0]) + b"PTH2" + struct.pack(">I", 6) + b"abs " + b"\x80\x00",
+              bytes([0]) + b"PTH2" + struct.pack(">I", 4) + b"xyz "]
+    return seeds
+
+
+# --- Path text: data[0] picks the code page (1252, 932, 936, 949), the rest is the text every reader reads.
+PATH_TEXTS = [
+    "C:\\a\\b.txt", "C:\\", "\\\\srv\\share\\dir", "..\\..\\x", "a\\.\\b", "/home/ann/a.txt", "/",
+    "../x/./y", "//srv/share/x", "rel/path", "vol:dir:file", ":up:dir", "\"quoted name\"", "C:/mixed\\seps",
+    "a*b?c", "name.tar.gz", ".profile", "", "\\a\\", "D:..\\b",
+]
+
+
+def path_text():
+    seeds = [bytes([page]) + t.encode("latin-1") for page in range(4) for t in PATH_TEXTS]
+    # Double-byte names whose trail byte is a backslash or a slash, under each double-byte page.
+    for page, lead in ((1, 0x95), (2, 0x81), (3, 0x81)):
+        seeds.append(bytes([page]) + b"C:\\" + bytes([lead, 0x5C]) + b"\\x")
+        seeds.append(bytes([page]) + b"/a/" + bytes([lead, 0x2F]) + b"/b")
+    return seeds
+
+
 TARGETS = {
     "fuzz_format_engine": format_engine,
     "fuzz_number_text": number_text,
@@ -252,6 +333,9 @@ TARGETS = {
     "fuzz_numeric_convert": numeric_convert,
     "fuzz_string_utils": string_utils,
     "fuzz_text_converters": text_converters,
+    "fuzz_bindata_reader": bindata_reader,
+    "fuzz_path_flatten": path_flatten,
+    "fuzz_path_text": path_text,
 }
 
 DICTIONARIES = {"fuzz_format_engine": FORMAT_DICT, "fuzz_number_text": NUMBER_DICT}

@@ -26,7 +26,7 @@ stage_asan() {
 stage_tsan() {
   "$top/scripts/deps.sh" native
   build_tree "$top/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_SANITIZE=thread
-  TSAN_OPTIONS=halt_on_error=1 run_ctest "$top/build/tsan" -L 'threads|memory|cookies'
+  TSAN_OPTIONS=halt_on_error=1 run_ctest "$top/build/tsan" -L 'threads|memory|cookies|occurrences'
 }
 stage_install() {
   "$top/scripts/deps.sh" native

@@ -1,10 +1,233 @@
-// tqcore/paths.h - the path manager.
+// tqcore/paths.h - the interned path tree, PathRef and the text forms of paths.
+// PathRef values are not locked: use one value from one thread at a time; values sharing elements may be used
+// from any number of threads.
 #pragma once
 
+#include "tqcore/files.h"
 #include "tqcore/types.h"
+
+#ifdef __cplusplus
+class PathRef;
+#else
+typedef struct PathRef PathRef;
+#endif
+// The plain functions' path: a heap-allocated PathRef.
+typedef PathRef* Path;
+
+// Path type codes of the plain functions.
+enum { kAbsPath = 0, kRelPath = 1, kNotAPath = 2, kUNCPath = 3 };
 
 TQ_EXTERN_C_BEGIN
 // The path manager's service (one of the base services), for hosts that build a registry of their own;
 // created on first call, no lock taken.
 TQ_API IServiceObject* PathManagerService(void);
+
+TQ_API int32 FIsAPath(Path p);
+TQ_API int32 FIsAPathOrNotAPath(Path p);
+TQ_API int32 FIsSanePath(Path p);
+TQ_API int32 FStrFitsPat(UPtr pattern, UPtr str, int32 patLen, int32 strLen);
+TQ_API ConstPStr FGetNotAPathString(void);
+TQ_API void FSetNotAPathString(ConstPStr s);
+TQ_API ConstPStr FGetPathTooLongString(void);
+TQ_API void FSetPathTooLongString(ConstPStr s);
+
+// Text in the system code page; display text is the "pathref_display" format.
+TQ_API TqErr FTextToPath(UPtr text, int32 len, Path* p);
+TQ_API TqErr FFileSystemCStrToPath(ConstCStr text, Path* p);
+TQ_API TqErr FStringToPath(LStrHandle text, Path* p);
+TQ_API TqErr FFileSystemStringToPath(LStrHandle text, Path* p);
+TQ_API TqErr FPathToText(Path p, LStrPtr buf);
+TQ_API TqErr FPathToDSString(Path p, LStrHandle* h);
+TQ_API TqErr FPathToAZString(Path p, LStrHandle* h);
+TQ_API TqErr FPathToFileSystemDSString(Path p, LStrHandle* h);
+TQ_API UHandle PathToCString(Path p);
+TQ_API UHandle PathToCStringEx(Path p);
+TQ_API TqErr FPathToMaxCString(Path p, UPtr* s);
+TQ_API TqErr FPathToUnixString(Path p, LStrHandle* h);
+TQ_API TqErr FPathToStringRTF(Path p, LStrHandle* h);
+TQ_API TqErr ConvertPathToPlatformIndependentText(Path p, LStrHandle* h);
+TQ_API TqErr ConvertPlatformIndependentTextToPath(Path* p, LStrHandle text);
+TQ_API TqErr FPathToURL(Path p, LStrHandle* url);
+
+// Flattened paths; the plain functions without an endianizer use big-endian records.
+// Into buf, which the caller sized; with a null buf only the size. Returns the bytes.
+TQ_API int32 FFlattenPath(Path p, UPtr buf);
+// The bytes consumed, or 0 on failure.
+TQ_API int32 FUnFlattenPath(UPtr buf, Path* p);
+// The path's memory estimate (not its flattened size).
+TQ_API uInt64 FGetPathStorageSize(Path p);
+TQ_API void TQSetSaveForPrevVersion(uInt32 v);
+TQ_API void TQClearSaveForPrevVersion(void);
 TQ_EXTERN_C_END
+
+#ifdef __cplusplus
+#include <string>
+
+class PathItemElement;
+
+// The flattened form's record kinds and the stream classes it is written through (bindata.h).
+class Endianizer;
+class InputBuf;
+class OutputBuf;
+// 0 "PTH0"; 1 "PTH1" (read only); 2 "PTH2", or "PTH1" when saving for a previous version.
+enum FlattenFormat : int32 { kFlattenPTH0 = 0, kFlattenPTH1 = 1, kFlattenPTH2 = 2 };
+
+enum PathBase : int32 {
+    kBaseAbsolute = 0,
+    kBaseRelative = 1,
+    kBaseUNC = 2,
+    kBaseNotAPath = 3,
+    kBaseNull = 4,
+};
+
+enum ComparePolicy : int32 {
+    kCompareDefault = 0,
+    kCompareExact = 1,
+    kCompareIgnoreCase = 2,
+    kCompareLexical = 3,
+};
+
+// 0 visits items from item 0 upwards, nonzero from the last item downwards.
+typedef int32 SplitDirection;
+enum : SplitDirection { kSplitForward = 0, kSplitBackward = 1 };
+
+// What SplitOn does at a visited item: continue, or split there (dropping the item, keeping it in the head,
+// or keeping it in the tail).
+enum : int32 { kSplitContinue = 0, kSplitDropItem = 1, kSplitItemToHead = 2, kSplitItemToTail = 3 };
+
+class TQ_API SplitCriteria {
+  public:
+    virtual ~SplitCriteria();
+    // visit counts 0, 1, 2... in visiting order; item is the visited item's element.
+    virtual int32 Test(const PathRef& path, int32 visit, const PathItemElement* item) const = 0;
+};
+
+struct ExtensionListEntry {
+    _FMFileType type;
+    char extension[8];  // NUL-terminated, without the dot
+};
+
+struct ExtensionList {
+    int32 count;
+    ExtensionListEntry entries[1];  // count entries
+};
+
+class TQ_API PathRef {
+  public:
+    typedef std::string StringType;
+
+    explicit PathRef(PathBase base = kBaseNotAPath);
+    explicit PathRef(const PathRef* other);
+    PathRef(const std::string& text, const char* format);
+    PathRef(const PathRef& other);
+    PathRef& operator=(const PathRef& other);
+    ~PathRef();
+
+    // Starts and stops the process-wide tree (the path manager service calls these).
+    static TqErr Init();
+    static void UnInit();
+    static const PathRef& NotAPath();
+
+    int32 ItemCount() const;
+    const std::string& ItemAt(int32 i) const;
+    int32 CopyItemAt(int32 i, std::string* out) const;
+    std::string Name() const;
+    int32 CountUpDir() const;
+
+    void Append(const char* name);
+    void Append(const std::string& name);
+    void AppendUpDir();
+    void Append(const PathRef& relative);
+    void Replace(int32 i, const std::string& name);
+    void Replace(int32 i, const char* name);
+    PathRef GetParentDirectory() const;
+
+    bool Equals(const PathRef& other, ComparePolicy policy = kCompareDefault) const;
+    int32 Compare(const PathRef& other, ComparePolicy policy = kCompareDefault) const;
+    bool StartsWith(const PathRef& other, ComparePolicy policy = kCompareDefault) const;
+    bool StartsWith(PathBase base) const;
+    bool IsParentDirectoryOf(const PathRef& other, ComparePolicy policy = kCompareDefault) const;
+    PathRef GetInCommonWith(const PathRef& other, ComparePolicy policy = kCompareDefault) const;
+    PathRef GetRelativePathFromThisToThat(const PathRef& that, ComparePolicy policy = kCompareDefault) const;
+    bool Rebase(const PathRef& oldBase, const PathRef& newBase, ComparePolicy policy = kCompareDefault);
+    bool SplitOn(const SplitCriteria& criteria, PathRef* head, PathRef* tail, SplitDirection direction) const;
+
+    bool IsValid() const;
+    bool IsSane(bool report) const;
+
+    const std::string& Extension() const;
+    std::string GetExtension() const;
+    int32 CopyExtension(std::string* out) const;
+    void AppendExtension(const std::string& extension);
+    void AppendExtension(_FMFileType type);
+    void RemoveExtension();
+
+    static int32 NameCompare(const std::string& a, const std::string& b, ComparePolicy policy);
+    static bool NameEquals(const std::string& a, const std::string& b, ComparePolicy policy);
+    static bool NameEquals(const char* a, int32 lengthA, const char* b, int32 lengthB, ComparePolicy policy);
+    static std::string NameGetExtension(const std::string& name);
+    static _FMFileType NameGetExtensionType(const std::string& name);
+    static bool NameHasExtension(const std::string& name, _FMFileType type);
+    static std::string NameAppendExtension(const std::string& name, const std::string& extension);
+    static std::string NameAppendExtension(const std::string& name, _FMFileType type);
+    static std::string NameRemoveExtension(const std::string& name);
+    static bool NameWildCardMatch(const std::string& name, const std::string& pattern);
+    static void SetExtensionList(const ExtensionList* primary, const ExtensionList* secondary);
+
+    uInt64 MemorySize() const;
+    int32 ConvertToPath(PathRef** out) const;
+    static int32 DisposePath(PathRef*& p);
+
+    // Text forms.
+    static const char* StringDisplay();
+    static const char* StringCommandLine();
+    static const char* StringDOS();
+    static const char* StringUnix();
+    static const char* StringPlatformIndependent();
+    static const char* StringPlatformAgnostic();
+    const std::string& ToString(const char* format) const;
+    TqErr ConvertToString(std::string* out, const char* format) const;
+    static const std::string& GetNotAPathString();
+    static void SetNotAPathString(const std::string& s);
+    static const std::string& GetPathTooLongString();
+    static void SetPathTooLongString(const std::string& s);
+
+    // The element holding the last item (null for NotAPath).
+    const PathItemElement* Element() const { return element_; }
+
+    // ---- Flattened form (PathFlatten.cpp).
+    // Reads one record; throws PKExcept on failure.
+    PathRef(InputBuf* in, const Endianizer* e);
+    // 8 + L bytes for formats 0, 1 and 2; 0 for another format or a path that cannot be flattened.
+    uInt64 FlattenedSize(FlattenFormat f) const;
+    // Writes one record; *written (when given) counts the bytes written, also after a failure.
+    TqErr Flatten(OutputBuf* out, FlattenFormat f, uInt64* written, const Endianizer* e) const;
+    // "utf8" and "sysenc" turn UTF-8 records always on and off, "debug" and "nodebug" the debug mode;
+    // anything else is ignored.
+    static void Setting(const char* keyword);
+    // ---- End of the flattened form.
+
+  private:
+    friend class PathRefAccess;
+    // A path over element, taking one retain of its own.
+    struct Retaining {};
+    PathRef(PathItemElement* element, Retaining);
+    void Adopt(PathItemElement* element);
+    void SetNotAPath();
+    [[noreturn]] void Fail(TqErr code, const char* message, int32 line);
+    void AppendName(const char* name, size_t length, const char* where);
+    std::string& Buffer() const;
+
+    PathItemElement* element_ = nullptr;
+    mutable std::string* text_ = nullptr;
+};
+
+// Flattened paths through the stream classes.
+// Bytes written (those before a failure), or with a null out the bytes it would write; a null p writes the
+// 12-byte null record. 0 when the path cannot be flattened at all.
+TQ_API uInt32 FFlattenPath2(const PathRef* p, OutputBuf* out, const Endianizer* e);
+// 0, or the reading code. A null record leaves a null *p null (0) and a set *p alone (1).
+TQ_API TqErr FUnFlattenPath2(InputBuf* in, PathRef** p, const Endianizer* e);
+// The bytes consumed from the size bytes at data, or size + 1 on failure.
+TQ_API int32 FUnFlattenPath2(UPtr data, PathRef** p, int32 size);
+#endif

@@ -96,6 +96,10 @@ class IServiceRegistry;
 class TQAppInterface;
 class TQPlacementDeletor;
 class TextCursor;
+class TQEvent;
+class TQEventTarget;
+class TQEventQueue;
+class TQEventCoalescePolicy;
 
 // Wide text is UTF-16 on every OS.
 #if defined(_WIN32)
@@ -119,4 +123,8 @@ typedef struct IServiceRegistry IServiceRegistry;
 typedef struct TQAppInterface TQAppInterface;
 typedef struct TQPlacementDeletor TQPlacementDeletor;
 typedef struct TextCursor TextCursor;
+typedef struct TQEvent TQEvent;
+typedef struct TQEventTarget TQEventTarget;
+typedef struct TQEventQueue TQEventQueue;
+typedef struct TQEventCoalescePolicy TQEventCoalescePolicy;
 #endif

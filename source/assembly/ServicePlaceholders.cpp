@@ -5,15 +5,6 @@
 
 namespace {
 
-class PathManager_Service final : public RefcountedServiceObject_T<PathManager_Service> {
-  public:
-    const char* Name() override { return "PathManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::memory::TrackedMallocFreeService());
-        list.Add(MemoryManagerService());
-    }
-};
-
 class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
   public:
     const char* Name() override { return "FileManager"; }
@@ -53,30 +44,8 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
     }
 };
 
-class OccurrenceManager_Service final : public RefcountedServiceObject_T<OccurrenceManager_Service> {
-  public:
-    const char* Name() override { return "OccurrenceManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(HardWaitBehaviorService());
-        list.Add(tq::threads::ThMutexService());
-        list.Add(tq::threads::ThThreadService());
-    }
-};
-
-class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWaitBehavior_Service> {
-  public:
-    const char* Name() override { return "HardWaitBehavior"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::config::ConfigManagerService());
-        list.Add(tq::config::ConfigCoreTypesService());
-    }
-};
-
 }  // namespace
 
-IServiceObject* PathManagerService(void) {
-    return PathManager_Service::Get();
-}
 IServiceObject* tq::files::FileManagerService() {
     return FileManager_Service::Get();
 }
@@ -88,10 +57,4 @@ IServiceObject* tq::config::ConfigCoreTypesService() {
 }
 IServiceObject* tq::resources::ResourceManagerService() {
     return ResourceManager_Service::Get();
-}
-IServiceObject* OccurrenceManagerService(void) {
-    return OccurrenceManager_Service::Get();
-}
-IServiceObject* HardWaitBehaviorService(void) {
-    return HardWaitBehavior_Service::Get();
 }

@@ -1,16 +1,27 @@
 // The millisecond tick clock and its wrap-around comparison.
 #include <atomic>
 
+#include "clocks/MillisecsOffset.h"
 #include "platform/Clock.h"
 #include "tqcore/clocks.h"
 
 namespace {
 std::atomic<bool> gUseMultimediaTimer{false};
+std::atomic<uInt32> gOffset{0};
 }  // namespace
 
+void tq::SetMilliSecsOffset(uInt32 offset) {
+    gOffset.store(offset, std::memory_order_relaxed);
+}
+
+uInt32 tq::MilliSecsOffset() {
+    return gOffset.load(std::memory_order_relaxed);
+}
+
 uInt32 MilliSecs(void) {
-    return gUseMultimediaTimer.load(std::memory_order_relaxed) ? tq::platform::MultimediaTime()
-                                                               : tq::platform::TickCount();
+    const uInt32 tick = gUseMultimediaTimer.load(std::memory_order_relaxed) ? tq::platform::MultimediaTime()
+                                                                            : tq::platform::TickCount();
+    return tick + gOffset.load(std::memory_order_relaxed);
 }
 
 int32 MillisecCmp(uInt32 a, uInt32 b) {

@@ -26,6 +26,8 @@ EXPORT_ATTRS = {K.VISIBILITY_ATTR, K.DLLEXPORT_ATTR, K.DLLIMPORT_ATTR}
 # moves to the installed headers; the check fails on a name that is declared and still listed.
 DECLARED_INTERNALLY: set[str] = set()
 WIN64_CXX = "x86_64-w64-mingw32-g++-posix"
+# The global allocation operators the library replaces for the whole process (ELF only: a DLL keeps them).
+REPLACED_OPERATORS = re.compile(r"^operator (new|delete)(\[\])?\(")
 # Compiler-made companions of an exported polymorphic class.
 CLASS_DATA = re.compile(r"^(vtable|typeinfo|typeinfo name) for (.+)$")
 
@@ -118,7 +120,8 @@ def main():
     class_data = {d for d in have if (m := CLASS_DATA.match(d)) and m.group(2) in classes}
     if "--list" in sys.argv:
         print("\n".join(sorted(have)))
-    missing, extra = sorted(want - have), sorted(have - want - class_data - DECLARED_INTERNALLY)
+    operators = {d for d in have if REPLACED_OPERATORS.match(d)}
+    missing, extra = sorted(want - have), sorted(have - want - class_data - DECLARED_INTERNALLY - operators)
     for name in sorted(DECLARED_INTERNALLY & want):
         print(f"export check: {name} is declared in include/ now: drop it from DECLARED_INTERNALLY", file=sys.stderr)
         extra.append(name)
@@ -131,6 +134,7 @@ def main():
     pending = DECLARED_INTERNALLY & have - want
     print(f"export check ({library.rsplit('/', 1)[-1]}): {len(symbols)} symbols, {len(have)} names: "
           f"{len(want & have)} declared functions, {len(class_data)} tables of exported classes, "
+          f"{len(operators)} allocation operators, "
           f"{len(pending)} declared internally; {len(missing)} missing, {len(extra)} undeclared")
     return 1 if missing or extra else 0
 
