@@ -681,6 +681,6 @@ struct WildCard {
 
 bool PathRef::NameWildCardMatch(const std::string& name, const std::string& pattern) {
     const WildCard w{name.data() + name.size(), pattern.data() + pattern.size(),
-                     tq::platform::AnsiLowerTable(nullptr)};
+                     tq::platform::AnsiLowerTable().table};
     return w.Match(name.data(), pattern.data());
 }
