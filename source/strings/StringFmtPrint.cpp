@@ -531,6 +531,12 @@ class Engine {
         type &= 0xF;
         const int32 cls = NumClass(type);
         if (cls == kNumClassNone) return true;
+        if (type == kNumDbl && limit >= 18) {
+            // Between 10^-17 and 10^17 a double leaves the 17 digits plus sign this limit allows: the
+            // extended-precision test below would say so too.
+            const double a = std::fabs(*static_cast<const double*>(value));
+            if (a >= 1e-17 && a < 1e17) return true;
+        }
         if (cls != kNumClassComplex)
             return WithinDigits(type == kNumDbl ? *static_cast<const double*>(value) : PartValue(value, type),
                                 type == kNumExt, limit);
