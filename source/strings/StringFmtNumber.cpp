@@ -96,6 +96,30 @@ constexpr struct DigitPairs {
     }
 } kDigitPairs;
 
+// Two hexadecimal digits per step, from a table of the bytes 00..FF.
+constexpr struct HexPairs {
+    char text[512];
+    constexpr HexPairs() : text() {
+        for (int32 i = 0; i < 256; ++i)
+            text[2 * i] = "0123456789ABCDEF"[i >> 4], text[2 * i + 1] = "0123456789ABCDEF"[i & 15];
+    }
+} kHexPairs;
+
+char* HexBefore(uInt64 v, char* p) {
+    while (v >= 256) {
+        p -= 2;
+        std::memcpy(p, kHexPairs.text + 2 * (v & 0xFF), 2);
+        v >>= 8;
+    }
+    if (v >= 16) {
+        p -= 2;
+        std::memcpy(p, kHexPairs.text + 2 * v, 2);
+    } else {
+        *--p = "0123456789ABCDEF"[v];
+    }
+    return p;
+}
+
 template <class U>
 char* DecimalBefore(U v, char* p) {
     while (v >= 100) {
@@ -112,12 +136,14 @@ char* DecimalBefore(U v, char* p) {
     return p;
 }
 
-// The digits of v in base, most significant first, written to end at `end`; returns their count. Values
-// that fit 32 bits take 32-bit arithmetic, and the power-of-two bases shift.
+// The digits of v in base, most significant first, written to end at `end`; returns their count. Decimal
+// values that fit 32 bits take 32-bit arithmetic, hexadecimal goes a byte a step, octal and binary shift.
 int32 DigitsBefore(uInt64 v, int32 base, char* end) {
     char* p = end;
     if (base == 10) {
         p = v <= 0xFFFFFFFFu ? DecimalBefore(uInt32(v), p) : DecimalBefore(v, p);
+    } else if (base == 16) {
+        p = HexBefore(v, p);
     } else {
         const int32 shift = base == 16 ? 4 : base == 8 ? 3 : 1;
         const uInt64 mask = uInt64(base - 1);
