@@ -123,14 +123,13 @@ inline Order ClassOrder(const Endianizer& e) {
     return Order::kOther;
 }
 
-// n > 0 bytes at position when they fit and there is no error (the common case of every buffer's
-// GetDataPointer), else null and nothing changes.
-template <class Byte>
-inline Byte* TakeFitting(Byte* data, size_t size, size_t& position, int32 error, size_t n) {
-    if (error != 0 || n - 1 >= size - position) return nullptr;
-    Byte* p = data + position;
+// The common case of every buffer's GetDataPointer: n > 0 bytes that fit after position, with no error. Then
+// at receives their offset and position moves past them; otherwise nothing changes.
+inline bool TakeFitting(size_t size, size_t& position, int32 error, size_t n, size_t& at) {
+    if (error != 0 || n - 1 >= size - position) return false;
+    at = position;
     position += n;
-    return p;
+    return true;
 }
 
 }  // namespace tq::bindata
@@ -160,7 +159,12 @@ class TQ_API MemInputBuf : public InputBuf {
   private:
     friend class BinDataReader;
     // A plain read that fits, or null: what GetDataPointer does then, without the call.
-    const uChar* Fit(size_t n) { return tq::bindata::TakeFitting(data_, size_, position_, error_, n); }
+    bool Fit(size_t n, const uChar*& p) {
+        size_t at;
+        if (!tq::bindata::TakeFitting(size_, position_, error_, n, at)) return false;
+        p = data_ + at;
+        return true;
+    }
 
     int32 error_ = 0;
     const uChar* data_;
@@ -206,7 +210,12 @@ class TQ_API StaticOutputBuf : public OutputBuf {
   private:
     friend class BinDataWriter;
     // A reservation that fits, or null: what GetDataPointer does then, without the call.
-    uChar* Fit(size_t n) { return tq::bindata::TakeFitting(data_, capacity_, position_, error_, n); }
+    bool Fit(size_t n, uChar*& p) {
+        size_t at;
+        if (!tq::bindata::TakeFitting(capacity_, position_, error_, n, at)) return false;
+        p = data_ + at;
+        return true;
+    }
 
     int32 error_ = 0;
     uChar* data_;
@@ -227,8 +236,11 @@ class TQ_API HandleOutputBuf : public OutputBuf {
   private:
     friend class BinDataWriter;
     // A reservation that fits without growing, or null: what GetDataPointer does then, without the call.
-    uChar* Fit(size_t n) {
-        return handle_ ? tq::bindata::TakeFitting(*handle_, capacity_, position_, error_, n) : nullptr;
+    bool Fit(size_t n, uChar*& p) {
+        size_t at;
+        if (!handle_ || !tq::bindata::TakeFitting(capacity_, position_, error_, n, at)) return false;
+        p = *handle_ + at;
+        return true;
     }
 
     int32 error_ = 0;
@@ -253,8 +265,11 @@ class TQ_API LStrOutputBuf : public OutputBuf {
   private:
     friend class BinDataWriter;
     // A reservation that fits without growing, or null: what GetDataPointer does then, without the call.
-    uChar* Fit(size_t n) {
-        return handle_ ? tq::bindata::TakeFitting((*handle_)->str, capacity_, position_, error_, n) : nullptr;
+    bool Fit(size_t n, uChar*& p) {
+        size_t at;
+        if (!handle_ || !tq::bindata::TakeFitting(capacity_, position_, error_, n, at)) return false;
+        p = (*handle_)->str + at;
+        return true;
     }
     void Allocate(size_t capacity);
 
@@ -316,30 +331,31 @@ class TQ_API BinDataReader {
     void SetError(TqErr err);
 
   private:
-    // Bytes straight from a MemInputBuf when they are there; null sends the read the general way.
-    const uChar* Fit(size_t n) {
-        if (&typeid(*buffer_) == &typeid(MemInputBuf)) return static_cast<MemInputBuf*>(buffer_)->Fit(n);
-        return nullptr;
+    // Bytes straight from a MemInputBuf when they are there; false sends the read the general way.
+    bool Fit(size_t n, const uChar*& p) {
+        return &typeid(*buffer_) == &typeid(MemInputBuf) && static_cast<MemInputBuf*>(buffer_)->Fit(n, p);
     }
     template <class T, bool kConvert>
     T Read() {
         using tq::bindata::Order;
         if (error_ == 0) {
-            const Order order = kConvert ? tq::bindata::ClassOrder(*endianizer_) : Order::kHost;
-            if (order != Order::kOther) {
-                if (const uChar* p = Fit(sizeof(T))) {
-                    const T v = tq::bindata::Load<T>(p);
-                    return order == Order::kReversed ? tq::bindata::Reverse(v) : v;
-                }
+            const uChar* p;
+            switch (kConvert ? tq::bindata::ClassOrder(*endianizer_) : Order::kHost) {
+                case Order::kReversed:
+                    if (Fit(sizeof(T), p)) return tq::bindata::Reverse(tq::bindata::Load<T>(p));
+                    break;
+                case Order::kHost:
+                    if (Fit(sizeof(T), p)) return tq::bindata::Load<T>(p);
+                    break;
+                case Order::kOther:
+                    break;
             }
         }
-        T v;
-        ReadSlowly(&v, sizeof v, kConvert);
-        return v;
+        return T(ReadSlowly(sizeof(T), kConvert));
     }
     // One value of n bytes (1, 2, 4 or 8) through the buffer's GetDataPointer and, when convert is set, the
     // endianizer; zero when the read fails.
-    void ReadSlowly(void* v, size_t n, bool convert);
+    uInt64 ReadSlowly(size_t n, bool convert);
     int32 ReadCount();
 
     const Endianizer* endianizer_;
@@ -386,32 +402,44 @@ class TQ_API BinDataWriter {
     virtual ~BinDataWriter();
 
   private:
-    // Room straight in one of the library's in-memory sinks when the value fits without growing; null sends
+    // Stores v straight into one of the library's in-memory sinks when it fits without growing; false sends
     // the write the general way.
-    uChar* Fit(size_t n) {
+    template <class T>
+    bool Put(T v) {
         const std::type_info* t = &typeid(*buffer_);
-        if (t == &typeid(HandleOutputBuf)) return static_cast<HandleOutputBuf*>(buffer_)->Fit(n);
-        if (t == &typeid(StaticOutputBuf)) return static_cast<StaticOutputBuf*>(buffer_)->Fit(n);
-        if (t == &typeid(LStrOutputBuf)) return static_cast<LStrOutputBuf*>(buffer_)->Fit(n);
-        return nullptr;
+        uChar* p;
+        if (t == &typeid(HandleOutputBuf)) {
+            if (!static_cast<HandleOutputBuf*>(buffer_)->Fit(sizeof v, p)) return false;
+        } else if (t == &typeid(StaticOutputBuf)) {
+            if (!static_cast<StaticOutputBuf*>(buffer_)->Fit(sizeof v, p)) return false;
+        } else if (t == &typeid(LStrOutputBuf)) {
+            if (!static_cast<LStrOutputBuf*>(buffer_)->Fit(sizeof v, p)) return false;
+        } else {
+            return false;
+        }
+        tq::bindata::Store(p, v);
+        return true;
     }
     template <class T, bool kConvert>
     uInt32 Write(T v) {
         using tq::bindata::Order;
         if (error_ == 0 && buffer_) {
-            const Order order = kConvert ? tq::bindata::ClassOrder(*endianizer_) : Order::kHost;
-            if (order != Order::kOther) {
-                if (uChar* p = Fit(sizeof v)) {
-                    tq::bindata::Store(p, order == Order::kReversed ? tq::bindata::Reverse(v) : v);
-                    return sizeof v;
-                }
+            switch (kConvert ? tq::bindata::ClassOrder(*endianizer_) : Order::kHost) {
+                case Order::kReversed:
+                    if (Put(tq::bindata::Reverse(v))) return sizeof v;
+                    break;
+                case Order::kHost:
+                    if (Put(v)) return sizeof v;
+                    break;
+                case Order::kOther:
+                    break;
             }
         }
-        return WriteSlowly(&v, sizeof v, kConvert);
+        return WriteSlowly(v, sizeof v, kConvert);
     }
-    // One value of n bytes (1, 2, 4 or 8) through the buffer's GetDataPointer and, when convert is set, the
-    // endianizer.
-    uInt32 WriteSlowly(const void* v, size_t n, bool convert);
+    // One value of n bytes (1, 2, 4 or 8, the low bytes of v) through the buffer's GetDataPointer and, when
+    // convert is set, the endianizer.
+    uInt32 WriteSlowly(uInt64 v, size_t n, bool convert);
     uInt32 WritePascal(const uChar* chars, size_t count, size_t a);
     uInt32 WriteLong(const void* chars, int32 count);
 

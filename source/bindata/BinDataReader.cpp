@@ -56,19 +56,18 @@ void BinDataReader::Align(size_t a) {
     if (const size_t pad = tq::bindata::PadTo(buffer_->GetBytesRead(), a)) Skip(pad);
 }
 
-void BinDataReader::ReadSlowly(void* v, size_t n, bool convert) {
+uInt64 BinDataReader::ReadSlowly(size_t n, bool convert) {
     const void* p = Fetch(buffer_, error_, n);
-    if (!p) {
-        std::memset(v, 0, n);
-    } else if (!convert || n == 1) {
-        std::memcpy(v, p, n);
-    } else if (n == 2) {
-        tq::bindata::Store(v, ToHost<uInt16>(endianizer_, p));
-    } else if (n == 4) {
-        tq::bindata::Store(v, ToHost<uInt32>(endianizer_, p));
-    } else {
-        tq::bindata::Store(v, ToHost<uInt64>(endianizer_, p));
+    if (!p) return 0;
+    if (!convert || n == 1) {
+        // As stored, in the low bytes on this little-endian host.
+        uInt64 v = 0;
+        std::memcpy(&v, p, n);
+        return v;
     }
+    if (n == 2) return ToHost<uInt16>(endianizer_, p);
+    if (n == 4) return ToHost<uInt32>(endianizer_, p);
+    return ToHost<uInt64>(endianizer_, p);
 }
 
 float80 BinDataReader::ReadFX() {

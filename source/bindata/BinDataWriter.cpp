@@ -68,11 +68,12 @@ size_t BinDataWriter::Align(size_t a) {
     return pad ? WriteBytes(nullptr, pad) : 0;
 }
 
-uInt32 BinDataWriter::WriteSlowly(const void* v, size_t n, bool convert) {
-    if (!convert || n == 1) return BinDataWriter::WriteBytes(v, n);
-    if (n == 2) return WriteValue(buffer_, error_, endianizer_, tq::bindata::Load<uInt16>(v));
-    if (n == 4) return WriteValue(buffer_, error_, endianizer_, tq::bindata::Load<uInt32>(v));
-    return WriteValue(buffer_, error_, endianizer_, tq::bindata::Load<uInt64>(v));
+uInt32 BinDataWriter::WriteSlowly(uInt64 v, size_t n, bool convert) {
+    // As it is in memory: the low bytes of v on this little-endian host.
+    if (!convert || n == 1) return BinDataWriter::WriteBytes(&v, n);
+    if (n == 2) return WriteValue(buffer_, error_, endianizer_, uInt16(v));
+    if (n == 4) return WriteValue(buffer_, error_, endianizer_, uInt32(v));
+    return WriteValue(buffer_, error_, endianizer_, v);
 }
 
 uInt32 BinDataWriter::WriteFX(float80 v) {

@@ -38,9 +38,10 @@ namespace {
 inline const void* Take(const uChar* data, size_t size, size_t& position, int32& error, size_t n, int32& err,
                         size_t* got, int32 peek) {
     if (!got && !peek) {
-        if (const uChar* p = tq::bindata::TakeFitting(data, size, position, error, n)) {
+        size_t at;
+        if (tq::bindata::TakeFitting(size, position, error, n, at)) {
             err = 0;
-            return p;
+            return data + at;
         }
     }
     return TakeSlowly(data, size, position, error, n, err, got, peek);

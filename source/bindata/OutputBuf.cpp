@@ -51,9 +51,8 @@ bool Reserve(UHandle h, size_t header, size_t& capacity, size_t position, size_t
 inline uChar* ReserveInHandle(UHandle h, size_t header, size_t& capacity, size_t& position, size_t n,
                               int32& error, int32& err) {
     err = error;
-    if (h) {
-        if (uChar* p = tq::bindata::TakeFitting(*h + header, capacity, position, error, n)) return p;
-    }
+    size_t at;
+    if (h && tq::bindata::TakeFitting(capacity, position, error, n, at)) return *h + header + at;
     return ReserveSlowly(h, header, capacity, position, n, error, err);
 }
 
@@ -88,7 +87,7 @@ StaticOutputBuf::~StaticOutputBuf() {
 
 void* StaticOutputBuf::GetDataPointer(size_t n, int32& err) {
     err = error_;
-    if (uChar* p = Fit(n)) return p;
+    if (uChar * p; Fit(n, p)) return p;
     // Whatever does not fit is past the end.
     if (error_ == 0 && n != 0) {
         error_ = kErrEndOfData;
