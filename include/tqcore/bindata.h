@@ -355,7 +355,7 @@ class TQ_API BinDataReader {
     }
     // One value of n bytes (1, 2, 4 or 8) through the buffer's GetDataPointer and, when convert is set, the
     // endianizer; zero when the read fails.
-    uInt64 ReadSlowly(size_t n, bool convert);
+    [[gnu::cold]] uInt64 ReadSlowly(size_t n, bool convert);
     int32 ReadCount();
 
     const Endianizer* endianizer_;
@@ -439,7 +439,7 @@ class TQ_API BinDataWriter {
     }
     // One value of n bytes (1, 2, 4 or 8, the low bytes of v) through the buffer's GetDataPointer and, when
     // convert is set, the endianizer.
-    uInt32 WriteSlowly(uInt64 v, size_t n, bool convert);
+    [[gnu::cold]] uInt32 WriteSlowly(uInt64 v, size_t n, bool convert);
     uInt32 WritePascal(const uChar* chars, size_t count, size_t a);
     uInt32 WriteLong(const void* chars, int32 count);
 
