@@ -38,7 +38,9 @@ class PlatformEventMSWin final : public PlatformEvent {
     }
 
     int32 Signal() override {
-        state_.fetch_and(~kUnsignalled);
+        // Signalling a signalled event changes nothing: the read spares a producer that signals after every
+        // post the locked write while its consumer is busy.
+        if (state_.load() & kUnsignalled) state_.fetch_and(~kUnsignalled);
         if (waiters_.load() <= 0) return 0;
         platform::SignalEvent(native_);
         return 1;
@@ -48,7 +50,8 @@ class PlatformEventMSWin final : public PlatformEvent {
 
     int32 Wait(int32 timeoutMs) override {
         const bool forever = timeoutMs < 0;
-        const uInt32 deadline = MilliSecs() + uInt32(forever ? 0 : timeoutMs);
+        // An endless wait needs no clock reading.
+        const uInt32 deadline = forever ? 0 : MilliSecs() + uInt32(timeoutMs);
         waiters_.fetch_add(1);
         int32 result = kEventTimedOut;
         for (bool timedOut = false;;) {
