@@ -84,28 +84,13 @@ class EventQueue final : public TQEventQueue {
 
     TqErr Post(TQEventTarget* target, TQEvent* event, bool append, TQEventCoalescePolicy* policy) override {
         if (!target) return kErrArgument;
-        TQEvent* released[2] = {nullptr, nullptr};
-        TqErr result = kErrNone;
-        {
-            Hold lock(mutex_);
-            if (max_ > 0 && int32(entries_.Size()) >= max_) {
-                released[0] = event;
-                result = kErrMemoryFull;
-            } else if (!initialised_ || !accepting_) {
-                return kErrQueueClosed;
-            } else if (append || !Coalesce(target, event, policy, released)) {
-                // No room to grow is the maximum reached by other means.
-                if (!entries_.PushBack({target, event})) {
-                    released[0] = event;
-                    result = kErrMemoryFull;
-                }
-            } else {
-                result = 1;
-            }
+        ThMutexAcquire(mutex_);
+        // The common post, an append to an open queue with room, keeps to this short path.
+        if (append && initialised_ && accepting_ && !Full() && entries_.PushBack({target, event})) {
+            ThMutexRelease(mutex_);
+            return kErrNone;
         }
-        ReleaseEvent(released[0]);
-        ReleaseEvent(released[1]);
-        return result;
+        return PostUnderLock(target, event, append, policy);
     }
 
     int32 Purge(TQEventPurgePredicate predicate, void* arg) override {
@@ -188,6 +173,33 @@ class EventQueue final : public TQEventQueue {
     }
 
   private:
+    bool Full() const { return max_ > 0 && int32(entries_.Size()) >= max_; }
+
+    // Every other post, entered holding the lock, which it releases before releasing any event.
+    __attribute__((noinline)) TqErr PostUnderLock(TQEventTarget* target, TQEvent* event, bool append,
+                                                  TQEventCoalescePolicy* policy) {
+        TQEvent* released[2] = {nullptr, nullptr};
+        TqErr result = kErrNone;
+        if (Full()) {
+            released[0] = event;
+            result = kErrMemoryFull;
+        } else if (!initialised_ || !accepting_) {
+            result = kErrQueueClosed;
+        } else if (append || !Coalesce(target, event, policy, released)) {
+            // No room to grow is the maximum reached by other means.
+            if (!entries_.PushBack({target, event})) {
+                released[0] = event;
+                result = kErrMemoryFull;
+            }
+        } else {
+            result = 1;
+        }
+        ThMutexRelease(mutex_);
+        ReleaseEvent(released[0]);
+        ReleaseEvent(released[1]);
+        return result;
+    }
+
     // Under the lock: resolves event against the first matching entry of target; false when none matches.
     bool Coalesce(TQEventTarget* target, TQEvent* event, TQEventCoalescePolicy* policy,
                   TQEvent* (&released)[2]) {
