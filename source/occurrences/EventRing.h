@@ -1,5 +1,5 @@
 // A growable ring of queue entries in posting order. Taking entries from the front, the usual case, moves
-// nothing and allocates nothing; the storage only grows (doubling) and is kept for the next posts.
+// nothing and allocates nothing; the storage grows by doubling and is kept for the next posts until Clear.
 #pragma once
 
 #include <cstddef>
@@ -30,7 +30,12 @@ class EventRing {
         return true;
     }
 
-    void Clear() { head_ = count_ = 0; }
+    // Empties the ring and gives its storage back.
+    void Clear() {
+        delete[] slots_;
+        slots_ = nullptr;
+        capacity_ = mask_ = head_ = count_ = 0;
+    }
 
     // Removes entry i, closing the gap from the nearer end.
     void Erase(size_t i) {
