@@ -38,11 +38,13 @@ class PlatformEventMSWin final : public PlatformEvent {
     }
 
     int32 Signal() override {
-        // Signalling a signalled event changes nothing: the read spares a producer that signals after every
-        // post the locked write while its consumer is busy.
-        if (state_.load() & kUnsignalled) state_.fetch_and(~kUnsignalled);
+        // Signalling a signalled event changes nothing, as for any auto-reset event: the signal already
+        // pending has woken, or will wake, a waiter. A producer that signals after every post thus spares
+        // itself the locked write and the native set while its consumer is still waking.
+        const bool wasUnsignalled = (state_.load() & kUnsignalled) != 0;
+        if (wasUnsignalled) state_.fetch_and(~kUnsignalled);
         if (waiters_.load() <= 0) return 0;
-        platform::SignalEvent(native_);
+        if (wasUnsignalled) platform::SignalEvent(native_);
         return 1;
     }
 
