@@ -5,7 +5,15 @@ source "$(dirname "$0")/common.sh"
 "$top/scripts/deps.sh" native
 build_tree "$top/build/release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQCORE_TESTS=OFF
 tq="$top/build/release/tools/tqcore"
-for cmd in ${TQCORE_TOUR:-services clock}; do
+# TQCORE_TOUR names subcommands (no arguments); the default tour also reads and flattens a path.
+if [ -n "${TQCORE_TOUR:-}" ]; then
+  read -r -a tour <<<"$TQCORE_TOUR"
+else
+  tour=(services clock sysinfo "path /home/ann/docs/report.txt" "path C:\\Users\\ann\\..\\a.txt --from dos"
+        "path flatten ../a.txt --from unix --utf8")
+fi
+for cmd in "${tour[@]}"; do
   echo "== tqcore $cmd"
+  # shellcheck disable=SC2086 # each entry is a command line
   "$tq" $cmd
 done

@@ -7,7 +7,10 @@
 #include "tqcore/types.h"
 
 #ifdef __cplusplus
+#include <bit>
+#include <cstring>
 #include <string>
+#include <typeinfo>
 
 class PathRef;
 
@@ -81,6 +84,56 @@ class TQ_API _NativeEndianizer : public _NonSwappingEndianizer {
     size_t ExtSize() const override;
 };
 
+namespace tq::bindata {
+
+// Unaligned loads and stores in host order, and byte reversal.
+template <class T>
+inline T Load(const void* src) {
+    T v;
+    std::memcpy(&v, src, sizeof v);
+    return v;
+}
+
+template <class T>
+inline void Store(void* dst, T v) {
+    std::memcpy(dst, &v, sizeof v);
+}
+
+inline uInt8 Reverse(uInt8 v) {
+    return v;
+}
+inline uInt16 Reverse(uInt16 v) {
+    return __builtin_bswap16(v);
+}
+inline uInt32 Reverse(uInt32 v) {
+    return __builtin_bswap32(v);
+}
+inline uInt64 Reverse(uInt64 v) {
+    return __builtin_bswap64(v);
+}
+
+enum class Order { kReversed, kHost, kOther };
+
+// What the library's own converter classes do to integers and plain floats, so the typed reader and writer
+// can convert without a call. Any other class (a caller's subclass too) is kOther and is always asked.
+inline Order ClassOrder(const Endianizer& e) {
+    const std::type_info* t = &typeid(e);
+    if (t == &typeid(_SwappingEndianizer)) return Order::kReversed;
+    if (t == &typeid(_NonSwappingEndianizer) || t == &typeid(_NativeEndianizer)) return Order::kHost;
+    return Order::kOther;
+}
+
+// The common case of every buffer's GetDataPointer: n > 0 bytes that fit after position, with no error. Then
+// at receives their offset and position moves past them; otherwise nothing changes.
+inline bool TakeFitting(size_t size, size_t& position, int32 error, size_t n, size_t& at) {
+    if (error != 0 || n - 1 >= size - position) return false;
+    at = position;
+    position += n;
+    return true;
+}
+
+}  // namespace tq::bindata
+
 // ---- Byte sources.
 class TQ_API InputBuf {
   public:
@@ -104,6 +157,15 @@ class TQ_API MemInputBuf : public InputBuf {
     size_t GetSize() const override;
 
   private:
+    friend class BinDataReader;
+    // A plain read that fits, or null: what GetDataPointer does then, without the call.
+    bool Fit(size_t n, const uChar*& p) {
+        size_t at;
+        if (!tq::bindata::TakeFitting(size_, position_, error_, n, at)) return false;
+        p = data_ + at;
+        return true;
+    }
+
     int32 error_ = 0;
     const uChar* data_;
     size_t size_;
@@ -146,6 +208,15 @@ class TQ_API StaticOutputBuf : public OutputBuf {
     size_t GetBytesWritten() const override;
 
   private:
+    friend class BinDataWriter;
+    // A reservation that fits, or null: what GetDataPointer does then, without the call.
+    bool Fit(size_t n, uChar*& p) {
+        size_t at;
+        if (!tq::bindata::TakeFitting(capacity_, position_, error_, n, at)) return false;
+        p = data_ + at;
+        return true;
+    }
+
     int32 error_ = 0;
     uChar* data_;
     size_t capacity_;
@@ -163,6 +234,15 @@ class TQ_API HandleOutputBuf : public OutputBuf {
     UHandle GetHandle(int32 release);
 
   private:
+    friend class BinDataWriter;
+    // A reservation that fits without growing, or null: what GetDataPointer does then, without the call.
+    bool Fit(size_t n, uChar*& p) {
+        size_t at;
+        if (!handle_ || !tq::bindata::TakeFitting(capacity_, position_, error_, n, at)) return false;
+        p = *handle_ + at;
+        return true;
+    }
+
     int32 error_ = 0;
     UHandle handle_;
     size_t capacity_ = 0;
@@ -183,6 +263,14 @@ class TQ_API LStrOutputBuf : public OutputBuf {
     LStrHandle GetHandle(int32 release);
 
   private:
+    friend class BinDataWriter;
+    // A reservation that fits without growing, or null: what GetDataPointer does then, without the call.
+    bool Fit(size_t n, uChar*& p) {
+        size_t at;
+        if (!handle_ || !tq::bindata::TakeFitting(capacity_, position_, error_, n, at)) return false;
+        p = (*handle_)->str + at;
+        return true;
+    }
     void Allocate(size_t capacity);
 
     int32 error_ = 0;
@@ -211,20 +299,23 @@ class TQ_API BinDataReader {
     virtual void Align(size_t a);
     virtual InputBuf* GetBuffer();
     virtual TqErr GetError();
-    virtual int8 ReadI8();
-    virtual uInt8 ReadU8();
-    virtual int16 ReadI16();
-    virtual uInt16 ReadU16();
-    virtual int32 ReadI32();
-    virtual uInt32 ReadU32();
-    virtual int64 ReadI64();
-    virtual uInt64 ReadU64();
-    virtual int32 Read4Char();
-    virtual float ReadF32();
-    virtual double ReadF64();
+    // The fixed-width reads are inline: from the library's memory source, with the library's converters,
+    // they need no call; otherwise they take the same path through the buffer and the converter.
+    virtual int8 ReadI8() { return int8(Read<uInt8, false>()); }
+    virtual uInt8 ReadU8() { return Read<uInt8, false>(); }
+    virtual int16 ReadI16() { return int16(Read<uInt16, true>()); }
+    virtual uInt16 ReadU16() { return Read<uInt16, true>(); }
+    virtual int32 ReadI32() { return int32(Read<uInt32, true>()); }
+    virtual uInt32 ReadU32() { return Read<uInt32, true>(); }
+    virtual int64 ReadI64() { return int64(Read<uInt64, true>()); }
+    virtual uInt64 ReadU64() { return Read<uInt64, true>(); }
+    // The four bytes in stream order, never converted.
+    virtual int32 Read4Char() { return int32(Read<uInt32, false>()); }
+    virtual float ReadF32() { return std::bit_cast<float>(Read<uInt32, true>()); }
+    virtual double ReadF64() { return std::bit_cast<double>(Read<uInt64, true>()); }
     virtual float80 ReadFX();
     // The byte as stored: booleans are not normalised.
-    virtual uInt8 ReadBool();
+    virtual uInt8 ReadBool() { return Read<uInt8, false>(); }
     // A new path the caller owns, or null.
     virtual PathRef* ReadPath();
     // dst holds 256 bytes; a >= 1 is the alignment of the whole string.
@@ -240,6 +331,31 @@ class TQ_API BinDataReader {
     void SetError(TqErr err);
 
   private:
+    // Bytes straight from a MemInputBuf when they are there; false sends the read the general way.
+    bool Fit(size_t n, const uChar*& p) {
+        return &typeid(*buffer_) == &typeid(MemInputBuf) && static_cast<MemInputBuf*>(buffer_)->Fit(n, p);
+    }
+    template <class T, bool kConvert>
+    T Read() {
+        using tq::bindata::Order;
+        if (error_ == 0) {
+            const uChar* p;
+            switch (kConvert ? tq::bindata::ClassOrder(*endianizer_) : Order::kHost) {
+                case Order::kReversed:
+                    if (Fit(sizeof(T), p)) return tq::bindata::Reverse(tq::bindata::Load<T>(p));
+                    break;
+                case Order::kHost:
+                    if (Fit(sizeof(T), p)) return tq::bindata::Load<T>(p);
+                    break;
+                case Order::kOther:
+                    break;
+            }
+        }
+        return T(ReadSlowly(sizeof(T), kConvert));
+    }
+    // One value of n bytes (1, 2, 4 or 8) through the buffer's GetDataPointer and, when convert is set, the
+    // endianizer; zero when the read fails.
+    [[gnu::cold]] uInt64 ReadSlowly(size_t n, bool convert);
     int32 ReadCount();
 
     const Endianizer* endianizer_;
@@ -257,20 +373,23 @@ class TQ_API BinDataWriter {
     virtual OutputBuf* SetBuffer(OutputBuf* buf);
     // Zero bytes up to the next multiple of a (a >= 1); returns their count.
     virtual size_t Align(size_t a);
-    virtual uInt32 WriteI8(int8 v);
-    virtual uInt32 WriteU8(uInt8 v);
-    virtual uInt32 WriteI16(int16 v);
-    virtual uInt32 WriteU16(uInt16 v);
-    virtual uInt32 WriteI32(int32 v);
-    virtual uInt32 WriteU32(uInt32 v);
-    virtual uInt32 WriteI64(int64 v);
-    virtual uInt32 WriteU64(uInt64 v);
+    // The fixed-width writes are inline: into the library's in-memory sinks, with the library's converters,
+    // they need no call while the value fits; otherwise they take the same path through the buffer and the
+    // converter.
+    virtual uInt32 WriteI8(int8 v) { return Write<uInt8, false>(uInt8(v)); }
+    virtual uInt32 WriteU8(uInt8 v) { return Write<uInt8, false>(v); }
+    virtual uInt32 WriteI16(int16 v) { return Write<uInt16, true>(uInt16(v)); }
+    virtual uInt32 WriteU16(uInt16 v) { return Write<uInt16, true>(v); }
+    virtual uInt32 WriteI32(int32 v) { return Write<uInt32, true>(uInt32(v)); }
+    virtual uInt32 WriteU32(uInt32 v) { return Write<uInt32, true>(v); }
+    virtual uInt32 WriteI64(int64 v) { return Write<uInt64, true>(uInt64(v)); }
+    virtual uInt32 WriteU64(uInt64 v) { return Write<uInt64, true>(v); }
     // The four bytes in memory order, never converted.
-    virtual uInt32 Write4Char(int32 v);
-    virtual uInt32 WriteF32(float v);
-    virtual uInt32 WriteF64(double v);
+    virtual uInt32 Write4Char(int32 v) { return Write<uInt32, false>(uInt32(v)); }
+    virtual uInt32 WriteF32(float v) { return Write<uInt32, true>(std::bit_cast<uInt32>(v)); }
+    virtual uInt32 WriteF64(double v) { return Write<uInt64, true>(std::bit_cast<uInt64>(v)); }
     virtual uInt32 WriteFX(float80 v);
-    virtual uInt32 WriteBool(uInt8 v);
+    virtual uInt32 WriteBool(uInt8 v) { return Write<uInt8, false>(v); }
     // The flattened path's byte count; the writer's error is neither consulted nor set.
     virtual uInt32 WritePath(const PathRef* p);
     // Null writes nothing; otherwise the count byte, the characters and zeros up to a multiple of a.
@@ -283,6 +402,44 @@ class TQ_API BinDataWriter {
     virtual ~BinDataWriter();
 
   private:
+    // Stores v straight into one of the library's in-memory sinks when it fits without growing; false sends
+    // the write the general way.
+    template <class T>
+    bool Put(T v) {
+        const std::type_info* t = &typeid(*buffer_);
+        uChar* p;
+        if (t == &typeid(HandleOutputBuf)) {
+            if (!static_cast<HandleOutputBuf*>(buffer_)->Fit(sizeof v, p)) return false;
+        } else if (t == &typeid(StaticOutputBuf)) {
+            if (!static_cast<StaticOutputBuf*>(buffer_)->Fit(sizeof v, p)) return false;
+        } else if (t == &typeid(LStrOutputBuf)) {
+            if (!static_cast<LStrOutputBuf*>(buffer_)->Fit(sizeof v, p)) return false;
+        } else {
+            return false;
+        }
+        tq::bindata::Store(p, v);
+        return true;
+    }
+    template <class T, bool kConvert>
+    uInt32 Write(T v) {
+        using tq::bindata::Order;
+        if (error_ == 0 && buffer_) {
+            switch (kConvert ? tq::bindata::ClassOrder(*endianizer_) : Order::kHost) {
+                case Order::kReversed:
+                    if (Put(tq::bindata::Reverse(v))) return sizeof v;
+                    break;
+                case Order::kHost:
+                    if (Put(v)) return sizeof v;
+                    break;
+                case Order::kOther:
+                    break;
+            }
+        }
+        return WriteSlowly(v, sizeof v, kConvert);
+    }
+    // One value of n bytes (1, 2, 4 or 8, the low bytes of v) through the buffer's GetDataPointer and, when
+    // convert is set, the endianizer.
+    [[gnu::cold]] uInt32 WriteSlowly(uInt64 v, size_t n, bool convert);
     uInt32 WritePascal(const uChar* chars, size_t count, size_t a);
     uInt32 WriteLong(const void* chars, int32 count);
 

@@ -1,4 +1,6 @@
-// The typed reader: one buffer call per value, converted in place through the endianizer.
+// The typed reader: one buffer call per value, converted in place through the endianizer. The fixed-width
+// reads are inline in the header; this is where they go when the buffer or the converter is not one they
+// know.
 #include <cstring>
 #include <new>
 
@@ -54,50 +56,18 @@ void BinDataReader::Align(size_t a) {
     if (const size_t pad = tq::bindata::PadTo(buffer_->GetBytesRead(), a)) Skip(pad);
 }
 
-int8 BinDataReader::ReadI8() {
-    return int8(ReadU8());
-}
-
-uInt8 BinDataReader::ReadU8() {
-    const void* p = Fetch(buffer_, error_, 1);
-    return p ? *static_cast<const uInt8*>(p) : 0;
-}
-
-int16 BinDataReader::ReadI16() {
-    return int16(ReadValue<uInt16>(buffer_, error_, endianizer_));
-}
-
-uInt16 BinDataReader::ReadU16() {
-    return ReadValue<uInt16>(buffer_, error_, endianizer_);
-}
-
-int32 BinDataReader::ReadI32() {
-    return int32(ReadValue<uInt32>(buffer_, error_, endianizer_));
-}
-
-uInt32 BinDataReader::ReadU32() {
-    return ReadValue<uInt32>(buffer_, error_, endianizer_);
-}
-
-int64 BinDataReader::ReadI64() {
-    return int64(ReadValue<uInt64>(buffer_, error_, endianizer_));
-}
-
-uInt64 BinDataReader::ReadU64() {
-    return ReadValue<uInt64>(buffer_, error_, endianizer_);
-}
-
-int32 BinDataReader::Read4Char() {
-    const void* p = Fetch(buffer_, error_, 4);
-    return p ? tq::bindata::Load<int32>(p) : 0;
-}
-
-float BinDataReader::ReadF32() {
-    return std::bit_cast<float>(ReadValue<uInt32>(buffer_, error_, endianizer_));
-}
-
-double BinDataReader::ReadF64() {
-    return std::bit_cast<double>(ReadValue<uInt64>(buffer_, error_, endianizer_));
+uInt64 BinDataReader::ReadSlowly(size_t n, bool convert) {
+    const void* p = Fetch(buffer_, error_, n);
+    if (!p) return 0;
+    if (!convert || n == 1) {
+        // As stored, in the low bytes on this little-endian host.
+        uInt64 v = 0;
+        std::memcpy(&v, p, n);
+        return v;
+    }
+    if (n == 2) return ToHost<uInt16>(endianizer_, p);
+    if (n == 4) return ToHost<uInt32>(endianizer_, p);
+    return ToHost<uInt64>(endianizer_, p);
 }
 
 float80 BinDataReader::ReadFX() {
@@ -105,10 +75,6 @@ float80 BinDataReader::ReadFX() {
     if (error_ != 0) return x;
     if (const void* p = Fetch(buffer_, error_, endianizer_->ExtSize())) endianizer_->ToNativeExt(p, &x);
     return x;
-}
-
-uInt8 BinDataReader::ReadBool() {
-    return ReadU8();
 }
 
 PathRef* BinDataReader::ReadPath() {

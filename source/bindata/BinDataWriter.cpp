@@ -1,4 +1,6 @@
-// The typed writer: one buffer call per value, converted in place through the endianizer.
+// The typed writer: one buffer call per value, converted in place through the endianizer. The fixed-width
+// writes are inline in the header; this is where they go when the sink or the converter is not one they know,
+// or the value does not fit without growing.
 #define TQ_UNIT "source\\BinDataWriter"
 
 #include <algorithm>
@@ -66,54 +68,12 @@ size_t BinDataWriter::Align(size_t a) {
     return pad ? WriteBytes(nullptr, pad) : 0;
 }
 
-uInt32 BinDataWriter::WriteI8(int8 v) {
-    return WriteU8(uInt8(v));
-}
-
-uInt32 BinDataWriter::WriteU8(uInt8 v) {
-    void* p;
-    if (!Reserve(buffer_, error_, 1, &p)) return 0;
-    if (p) *static_cast<uInt8*>(p) = v;
-    return 1;
-}
-
-uInt32 BinDataWriter::WriteI16(int16 v) {
-    return WriteValue(buffer_, error_, endianizer_, uInt16(v));
-}
-
-uInt32 BinDataWriter::WriteU16(uInt16 v) {
+uInt32 BinDataWriter::WriteSlowly(uInt64 v, size_t n, bool convert) {
+    // As it is in memory: the low bytes of v on this little-endian host.
+    if (!convert || n == 1) return BinDataWriter::WriteBytes(&v, n);
+    if (n == 2) return WriteValue(buffer_, error_, endianizer_, uInt16(v));
+    if (n == 4) return WriteValue(buffer_, error_, endianizer_, uInt32(v));
     return WriteValue(buffer_, error_, endianizer_, v);
-}
-
-uInt32 BinDataWriter::WriteI32(int32 v) {
-    return WriteValue(buffer_, error_, endianizer_, uInt32(v));
-}
-
-uInt32 BinDataWriter::WriteU32(uInt32 v) {
-    return WriteValue(buffer_, error_, endianizer_, v);
-}
-
-uInt32 BinDataWriter::WriteI64(int64 v) {
-    return WriteValue(buffer_, error_, endianizer_, uInt64(v));
-}
-
-uInt32 BinDataWriter::WriteU64(uInt64 v) {
-    return WriteValue(buffer_, error_, endianizer_, v);
-}
-
-uInt32 BinDataWriter::Write4Char(int32 v) {
-    void* p;
-    if (!Reserve(buffer_, error_, 4, &p)) return 0;
-    if (p) tq::bindata::Store(p, v);
-    return 4;
-}
-
-uInt32 BinDataWriter::WriteF32(float v) {
-    return WriteValue(buffer_, error_, endianizer_, std::bit_cast<uInt32>(v));
-}
-
-uInt32 BinDataWriter::WriteF64(double v) {
-    return WriteValue(buffer_, error_, endianizer_, std::bit_cast<uInt64>(v));
 }
 
 uInt32 BinDataWriter::WriteFX(float80 v) {
@@ -122,10 +82,6 @@ uInt32 BinDataWriter::WriteFX(float80 v) {
     if (!Reserve(buffer_, error_, n, &p)) return 0;
     if (p) endianizer_->FromNativeExt(&v, p);
     return uInt32(n);
-}
-
-uInt32 BinDataWriter::WriteBool(uInt8 v) {
-    return WriteU8(v);
 }
 
 uInt32 BinDataWriter::WritePath(const PathRef* p) {

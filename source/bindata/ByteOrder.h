@@ -1,5 +1,5 @@
-// Unaligned loads and stores in host or reversed byte order, and which process-wide endianizer a pointer
-// names, so the typed reader and writer can convert inline for the three shared instances.
+// Which process-wide endianizer a pointer names, so the library can convert inline for the three shared
+// instances, and byte reversal of longer blocks.
 #pragma once
 
 #include <cstring>
@@ -8,27 +8,10 @@
 
 namespace tq::bindata {
 
-template <class T>
-inline T Load(const void* src) {
-    T v;
-    std::memcpy(&v, src, sizeof v);
-    return v;
-}
-
-template <class T>
-inline void Store(void* dst, T v) {
-    std::memcpy(dst, &v, sizeof v);
-}
-
-inline uInt16 Reverse(uInt16 v) {
-    return __builtin_bswap16(v);
-}
-inline uInt32 Reverse(uInt32 v) {
-    return __builtin_bswap32(v);
-}
-inline uInt64 Reverse(uInt64 v) {
-    return __builtin_bswap64(v);
-}
+using tq::bindata::Load;
+using tq::bindata::Order;
+using tq::bindata::Reverse;
+using tq::bindata::Store;
 
 // Copies n bytes in reverse order; src and dst may be the same block but must not overlap otherwise.
 inline void ReverseBytes(const void* src, void* dst, size_t n) {
@@ -47,8 +30,6 @@ inline size_t PadTo(size_t used, size_t a) {
 extern const void* const kSwappingInstance;
 extern const void* const kLittleInstance;
 extern const void* const kNativeInstance;
-
-enum class Order { kReversed, kHost, kOther };
 
 inline Order InstanceOrder(const Endianizer* e) {
     if (e == kSwappingInstance) return Order::kReversed;

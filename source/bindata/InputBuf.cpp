@@ -37,11 +37,12 @@ namespace {
 // The common case, a plain read that fits, stays small enough to need no stack frame.
 inline const void* Take(const uChar* data, size_t size, size_t& position, int32& error, size_t n, int32& err,
                         size_t* got, int32 peek) {
-    if (error == 0 && !got && !peek && n - 1 < size - position) {
-        err = 0;
-        const uChar* p = data + position;
-        position += n;
-        return p;
+    if (!got && !peek) {
+        size_t at;
+        if (tq::bindata::TakeFitting(size, position, error, n, at)) {
+            err = 0;
+            return data + at;
+        }
     }
     return TakeSlowly(data, size, position, error, n, err, got, peek);
 }

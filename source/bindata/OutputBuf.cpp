@@ -51,11 +51,8 @@ bool Reserve(UHandle h, size_t header, size_t& capacity, size_t position, size_t
 inline uChar* ReserveInHandle(UHandle h, size_t header, size_t& capacity, size_t& position, size_t n,
                               int32& error, int32& err) {
     err = error;
-    if (error == 0 && h && n - 1 < capacity - position) {
-        uChar* p = *h + header + position;
-        position += n;
-        return p;
-    }
+    size_t at;
+    if (h && tq::bindata::TakeFitting(capacity, position, error, n, at)) return *h + header + at;
     return ReserveSlowly(h, header, capacity, position, n, error, err);
 }
 
@@ -90,15 +87,13 @@ StaticOutputBuf::~StaticOutputBuf() {
 
 void* StaticOutputBuf::GetDataPointer(size_t n, int32& err) {
     err = error_;
-    if (error_ != 0 || n == 0) return nullptr;
-    if (n > capacity_ - position_) {
+    if (uChar * p; Fit(n, p)) return p;
+    // Whatever does not fit is past the end.
+    if (error_ == 0 && n != 0) {
         error_ = kErrEndOfData;
         err = error_;
-        return nullptr;
     }
-    uChar* p = data_ + position_;
-    position_ += n;
-    return p;
+    return nullptr;
 }
 
 size_t StaticOutputBuf::GetBytesWritten() const {

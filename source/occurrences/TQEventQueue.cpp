@@ -1,10 +1,10 @@
 // TQEventQueue: posting with coalescing, purging, and processing with its budget and deferrals.
 #include <atomic>
-#include <deque>
 #include <new>
 #include <vector>
 
 #include "diagnostics/Report.h"
+#include "occurrences/EventRing.h"
 #include "threads/ThMutexHold.h"
 #include "tqcore/clocks.h"
 #include "tqcore/threads.h"
@@ -14,6 +14,7 @@
 namespace {
 
 using Hold = tq::threads::ThMutexHold;
+using tq::occurrences::SweepAnswer;
 
 struct Entry {
     TQEventTarget* target;
@@ -52,8 +53,8 @@ class EventQueue final : public TQEventQueue {
         {
             Hold lock(mutex_);
             accepting_ = false;
-            for (const Entry& e : entries_) released.push_back(e.event);
-            entries_.clear();
+            for (size_t i = 0; i < entries_.Size(); ++i) released.push_back(entries_[i].event);
+            entries_.Clear();
             initialised_ = false;
         }
         ReleaseAll(released);
@@ -83,24 +84,13 @@ class EventQueue final : public TQEventQueue {
 
     TqErr Post(TQEventTarget* target, TQEvent* event, bool append, TQEventCoalescePolicy* policy) override {
         if (!target) return kErrArgument;
-        TQEvent* released[2] = {nullptr, nullptr};
-        TqErr result = kErrNone;
-        {
-            Hold lock(mutex_);
-            if (max_ > 0 && int32(entries_.size()) >= max_) {
-                released[0] = event;
-                result = kErrMemoryFull;
-            } else if (!initialised_ || !accepting_) {
-                return kErrQueueClosed;
-            } else if (append || !Coalesce(target, event, policy, released)) {
-                entries_.push_back({target, event});
-            } else {
-                result = 1;
-            }
+        ThMutexAcquire(mutex_);
+        // The common post, an append to an open queue with room, keeps to this short path.
+        if (append && initialised_ && accepting_ && !Full() && entries_.PushBack({target, event})) {
+            ThMutexRelease(mutex_);
+            return kErrNone;
         }
-        ReleaseEvent(released[0]);
-        ReleaseEvent(released[1]);
-        return result;
+        return PostUnderLock(target, event, append, policy);
     }
 
     int32 Purge(TQEventPurgePredicate predicate, void* arg) override {
@@ -108,14 +98,11 @@ class EventQueue final : public TQEventQueue {
         std::vector<TQEvent*> released;
         {
             Hold lock(mutex_);
-            for (size_t i = 0; i < entries_.size();) {
-                if (!predicate(entries_[i].target, entries_[i].event, arg)) {
-                    ++i;
-                    continue;
-                }
-                released.push_back(entries_[i].event);
-                Erase(i);
-            }
+            entries_.Sweep([&](Entry& e) {
+                if (!predicate(e.target, e.event, arg)) return SweepAnswer::kKeep;
+                released.push_back(e.event);
+                return SweepAnswer::kRemove;
+            });
         }
         const auto purged = int32(released.size());
         ReleaseAll(released);
@@ -124,15 +111,15 @@ class EventQueue final : public TQEventQueue {
 
     int32 Count() override {
         Hold lock(mutex_);
-        return int32(entries_.size());
+        return int32(entries_.Size());
     }
 
     int32 MaxEntries() override { return max_; }
 
     bool WouldDefer() override {
         Hold lock(mutex_);
-        for (const Entry& e : entries_)
-            if (e.target->Disposition(e.event) == kTQEventDeliverLater) return true;
+        for (size_t i = 0; i < entries_.Size(); ++i)
+            if (entries_[i].target->Disposition(entries_[i].event) == kTQEventDeliverLater) return true;
         return false;
     }
 
@@ -162,7 +149,7 @@ class EventQueue final : public TQEventQueue {
     void ToDebugStream(DebugStream& s) const override {
         Hold lock(mutex_);
         ::ToDebugStream(s, "TQEventQueue: entries ");
-        ::ToDebugStream(s, int32(entries_.size()));
+        ::ToDebugStream(s, int32(entries_.Size()));
         ::ToDebugStream(s, ", max ");
         ::ToDebugStream(s, max_);
         ::ToDebugStream(s, initialised_ ? ", initialised" : ", not initialised");
@@ -171,7 +158,8 @@ class EventQueue final : public TQEventQueue {
         ::ToDebugStream(s, handled_);
         ::ToDebugStream(s, ", deferred ");
         ::ToDebugStream(s, deferred_);
-        for (const Entry& e : entries_) {
+        for (size_t i = 0; i < entries_.Size(); ++i) {
+            const Entry& e = entries_[i];
             ::ToDebugStream(s, "\n  target ");
             ::ToDebugStream(s, static_cast<const TQUnknown*>(e.target));
             ::ToDebugStream(s, ", event ");
@@ -181,22 +169,42 @@ class EventQueue final : public TQEventQueue {
 
   protected:
     ~EventQueue() override {
-        for (const Entry& e : entries_) ReleaseEvent(e.event);
+        for (size_t i = 0; i < entries_.Size(); ++i) ReleaseEvent(entries_[i].event);
     }
 
   private:
-    void Erase(size_t i) {
-        if (i == 0)
-            entries_.pop_front();
-        else
-            entries_.erase(entries_.begin() + std::ptrdiff_t(i));
+    bool Full() const { return max_ > 0 && int32(entries_.Size()) >= max_; }
+
+    // Every other post, entered holding the lock, which it releases before releasing any event.
+    __attribute__((noinline)) TqErr PostUnderLock(TQEventTarget* target, TQEvent* event, bool append,
+                                                  TQEventCoalescePolicy* policy) {
+        TQEvent* released[2] = {nullptr, nullptr};
+        TqErr result = kErrNone;
+        if (Full()) {
+            released[0] = event;
+            result = kErrMemoryFull;
+        } else if (!initialised_ || !accepting_) {
+            result = kErrQueueClosed;
+        } else if (append || !Coalesce(target, event, policy, released)) {
+            // No room to grow is the maximum reached by other means.
+            if (!entries_.PushBack({target, event})) {
+                released[0] = event;
+                result = kErrMemoryFull;
+            }
+        } else {
+            result = 1;
+        }
+        ThMutexRelease(mutex_);
+        ReleaseEvent(released[0]);
+        ReleaseEvent(released[1]);
+        return result;
     }
 
     // Under the lock: resolves event against the first matching entry of target; false when none matches.
     bool Coalesce(TQEventTarget* target, TQEvent* event, TQEventCoalescePolicy* policy,
                   TQEvent* (&released)[2]) {
         if (!event) return false;
-        for (size_t i = 0; i < entries_.size(); ++i) {
+        for (size_t i = 0; i < entries_.Size(); ++i) {
             Entry& e = entries_[i];
             if (e.target != target || !e.event || !e.event->Matches(event)) continue;
             TQEventCoalescePolicy* p = policy ? policy : policy_ ? policy_ : &gKeepExisting;
@@ -208,7 +216,7 @@ class EventQueue final : public TQEventQueue {
                 case kTQDropBothEvents:
                     released[0] = e.event;
                     released[1] = event;
-                    Erase(i);
+                    entries_.Erase(i);
                     ++handled_;
                     break;
                 default:
@@ -239,12 +247,12 @@ class EventQueue final : public TQEventQueue {
     void Pass(void* context, Budget& b, Scratch& scratch) {
         Hold lock(mutex_);
         if (b.limit < 0) {
-            b.limit = int32(entries_.size());
+            b.limit = int32(entries_.Size());
             if (b.maxEvents > 0 && b.maxEvents < b.limit) b.limit = b.maxEvents;
         }
         if (!initialised_ || !accepting_) return;
-        for (size_t i = 0; i < entries_.size() && b.handled + b.deferred < b.limit;) {
-            const Entry e = entries_[i];
+        entries_.Sweep([&](const Entry& e) {
+            if (b.handled + b.deferred >= b.limit) return SweepAnswer::kStop;
             const int32 answer = e.target->HandleEvent(e.event, context);
             if (answer == kTQEventHandled) {
                 scratch.released.push_back(e.event);
@@ -259,17 +267,16 @@ class EventQueue final : public TQEventQueue {
                     TQ_REPORT(kDbgFatal, "Bad event queue element");
                 }
             } else {
-                ++i;
-                continue;
+                return SweepAnswer::kKeep;
             }
-            Erase(i);
-        }
+            return SweepAnswer::kRemove;
+        });
     }
 
     ThMutex mutex_ = nullptr;  // "TQEventQueueRights"
     bool initialised_ = false;
     bool accepting_ = false;
-    std::deque<Entry> entries_;
+    tq::occurrences::EventRing<Entry> entries_;
     int32 max_;
     TQEventCoalescePolicy* policy_;
     TqErr status_;

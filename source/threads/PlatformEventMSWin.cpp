@@ -38,9 +38,13 @@ class PlatformEventMSWin final : public PlatformEvent {
     }
 
     int32 Signal() override {
-        state_.fetch_and(~kUnsignalled);
+        // Signalling a signalled event changes nothing, as for any auto-reset event: the signal already
+        // pending has woken, or will wake, a waiter. A producer that signals after every post thus spares
+        // itself the locked write and the native set while its consumer is still waking.
+        const bool wasUnsignalled = (state_.load() & kUnsignalled) != 0;
+        if (wasUnsignalled) state_.fetch_and(~kUnsignalled);
         if (waiters_.load() <= 0) return 0;
-        platform::SignalEvent(native_);
+        if (wasUnsignalled) platform::SignalEvent(native_);
         return 1;
     }
 
@@ -48,7 +52,8 @@ class PlatformEventMSWin final : public PlatformEvent {
 
     int32 Wait(int32 timeoutMs) override {
         const bool forever = timeoutMs < 0;
-        const uInt32 deadline = MilliSecs() + uInt32(forever ? 0 : timeoutMs);
+        // An endless wait needs no clock reading.
+        const uInt32 deadline = forever ? 0 : MilliSecs() + uInt32(timeoutMs);
         waiters_.fetch_add(1);
         int32 result = kEventTimedOut;
         for (bool timedOut = false;;) {

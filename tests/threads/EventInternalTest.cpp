@@ -79,6 +79,30 @@ TEST(ThEventTest, EachSignalReleasesExactlyOneWaiter) {
     ThEventDestroy(ev);
 }
 
+// A producer that signals after every post, mostly while the event is still signalled or its consumer is
+// still waking: the consumer, waiting only when it has seen everything posted, is never left waiting.
+TEST(ThEventTest, SignalsAfterEveryPostNeverStrandAWaitingConsumer) {
+    ThEvent ev = nullptr;
+    ASSERT_EQ(ThEventCreate(&ev, 0, 0), kErrNone);
+    constexpr int kPosts = 20000;
+    std::atomic<int> posted{0};
+    std::thread producer([&] {
+        for (int i = 1; i <= kPosts; ++i) {
+            posted.store(i);
+            ThEventSignal(ev);
+        }
+    });
+    int seen = 0;
+    bool stranded = false;
+    while (seen < kPosts && !stranded) {
+        if (posted.load() == seen) stranded = ThEventWaitWithTimeout(ev, 10000) != kErrNone;
+        seen = posted.load();
+    }
+    producer.join();
+    EXPECT_FALSE(stranded) << "waiting with " << seen << " of " << kPosts << " seen";
+    ThEventDestroy(ev);
+}
+
 ThEvent gSignalledWith = nullptr;
 void NoteSignal(ThEvent ev) {
     gSignalledWith = ev;
