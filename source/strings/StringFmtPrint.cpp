@@ -622,7 +622,7 @@ class Engine {
     }
 
     bool Decimal16(int16 v) {
-        char text[8];
+        char text[32];  // six characters at most; the room keeps GCC's bounds analysis of CopyBytes quiet
         int32 n = 0;
         int32 x = v;
         if (x < 0) text[n++] = '-', x = -x;
