@@ -36,20 +36,48 @@ void Dispose(LStrHandle h) {
 void Run(BinDataReader& r, uint8_t op) {
     const size_t arg = op >> 5;
     switch (op & 31) {
-        case 0: r.ReadI8(); break;
-        case 1: r.ReadU8(); break;
-        case 2: r.ReadI16(); break;
-        case 3: r.ReadU16(); break;
-        case 4: r.ReadI32(); break;
-        case 5: r.ReadU32(); break;
-        case 6: r.ReadI64(); break;
-        case 7: r.ReadU64(); break;
-        case 8: r.Read4Char(); break;
-        case 9: r.ReadF32(); break;
-        case 10: r.ReadF64(); break;
-        case 11: r.ReadFX(); break;
-        case 12: r.ReadBool(); break;
-        case 13: delete r.ReadPath(); break;
+        case 0:
+            r.ReadI8();
+            break;
+        case 1:
+            r.ReadU8();
+            break;
+        case 2:
+            r.ReadI16();
+            break;
+        case 3:
+            r.ReadU16();
+            break;
+        case 4:
+            r.ReadI32();
+            break;
+        case 5:
+            r.ReadU32();
+            break;
+        case 6:
+            r.ReadI64();
+            break;
+        case 7:
+            r.ReadU64();
+            break;
+        case 8:
+            r.Read4Char();
+            break;
+        case 9:
+            r.ReadF32();
+            break;
+        case 10:
+            r.ReadF64();
+            break;
+        case 11:
+            r.ReadFX();
+            break;
+        case 12:
+            r.ReadBool();
+            break;
+        case 13:
+            delete r.ReadPath();
+            break;
         case 14: {
             Str255 s;
             r.ReadPStr(s, arg + 1);
@@ -77,9 +105,15 @@ void Run(BinDataReader& r, uint8_t op) {
             r.ReadBytes(bytes, arg);
             break;
         }
-        case 19: r.Skip(arg); break;
-        case 20: r.Align(arg + 1); break;
-        default: r.ReadBytes(nullptr, arg); break;
+        case 19:
+            r.Skip(arg);
+            break;
+        case 20:
+            r.Align(arg + 1);
+            break;
+        default:
+            r.ReadBytes(nullptr, arg);
+            break;
     }
 }
 

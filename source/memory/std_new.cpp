@@ -1,7 +1,7 @@
 // The library's global allocation operators. The shared library publishes them on Linux, so they replace the
-// process's own: libstdc++ allocates some of the library's strings and the library frees them, and the reverse,
-// so both sides must meet one allocator whatever the guard-byte settings. A DLL links its own copy of the C++
-// runtime, which uses these operators within it.
+// process's own: libstdc++ allocates some of the library's strings and the library frees them, and the
+// reverse, so both sides must meet one allocator whatever the guard-byte settings. A DLL links its own copy
+// of the C++ runtime, which uses these operators within it.
 #include <new>
 
 #include "tqcore/memory.h"

@@ -2,8 +2,8 @@
 #include <cerrno>
 
 #include "platform/LastError.h"
-#include "platform/posix/ErrnoMap.h"
 #include "platform/ThreadLocal.h"
+#include "platform/posix/ErrnoMap.h"
 
 namespace tq::platform {
 
