@@ -11,4 +11,10 @@ int32 SignedIntegerCodeText(int64 v, bool is64, int32 code, uChar* buf, int32 si
 // where it starts.
 char* IntegerCodeDigits(int64 v, bool is64, int32 code, char* end);
 
+// The text NumToAnyString gives a double under a fixed code (-digits), written into text (kFixedTextRoom
+// bytes) without the terminating NUL: returns its length and sets *start, or -1 when the value takes the
+// general rendering.
+constexpr int32 kFixedTextRoom = 96;
+int32 FixedCodeText(double v, int32 digits, uChar point, char* text, const char** start);
+
 }  // namespace tq::strings

@@ -683,23 +683,13 @@ bool ScientificDirect(double v, int32 code, uChar point, TextOut& out) {
     return true;
 }
 
-// Fixed text of a finite double straight from the digit generator, when it needs no more than the 17
-// significant digits the general path keeps and fits as that path requires; a result that rounds to zero
-// loses its sign, as there. Other values take the general path, which gives the same text.
 bool FixedDirect(double v, int32 digits, uChar point, TextOut& out) {
-    if (!std::isfinite(v) || std::fabs(v) >= 1e17 || digits > 63 || digits > out.Size() - 8) return false;
-    char text[96];
-    char* end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, digits).ptr;
-    const char* p = text + (text[0] == '-' ? 1 : 0);
-    while (p < end && (*p == '0' || *p == '.')) ++p;
-    // Counted from the first non-zero digit, trailing zeros included; the point stands before the last
-    // `digits` digits.
-    const int32 significant = int32(end - p) - (digits > 0 && p < end - digits ? 1 : 0);
-    if (significant > tq::strings::kMaxSignificant) return false;
-    const char* shown = significant == 0 && text[0] == '-' ? text + 1 : text;
-    if (end - shown > out.Size() - 4) return false;
-    if (digits > 0) end[-digits - 1] = char(point);
-    out.Put(shown, int32(end - shown));
+    if (digits > out.Size() - 8) return false;
+    char text[tq::strings::kFixedTextRoom];
+    const char* shown;
+    const int32 n = tq::strings::FixedCodeText(v, digits, point, text, &shown);
+    if (n < 0 || n > out.Size() - 4) return false;
+    out.Put(shown, n);
     return true;
 }
 
@@ -775,6 +765,23 @@ bool DecodePacked(const PackedDecimalReal& p, Decimal& d) {
 }  // namespace
 
 namespace tq::strings {
+
+// Fixed text of a finite double straight from the digit generator, when it needs no more than the 17
+// significant digits the general path keeps; a result that rounds to zero loses its sign, as there. Other
+// values take the general path, which gives the same text.
+int32 FixedCodeText(double v, int32 digits, uChar point, char* text, const char** start) {
+    if (!std::isfinite(v) || std::fabs(v) >= 1e17 || digits > 63) return -1;
+    char* end = std::to_chars(text, text + kFixedTextRoom, v, std::chars_format::fixed, digits).ptr;
+    const char* p = text + (text[0] == '-' ? 1 : 0);
+    while (p < end && (*p == '0' || *p == '.')) ++p;
+    // Counted from the first non-zero digit, trailing zeros included; the point stands before the last
+    // `digits` digits.
+    const int32 significant = int32(end - p) - (digits > 0 && p < end - digits ? 1 : 0);
+    if (significant > kMaxSignificant) return -1;
+    *start = significant == 0 && text[0] == '-' ? text + 1 : text;
+    if (digits > 0) end[-digits - 1] = char(point);
+    return int32(end - *start);
+}
 
 char* IntegerCodeDigits(int64 v, bool is64, int32 code, char* end) {
     const int32 base = kBaseOfCode[code - 64];

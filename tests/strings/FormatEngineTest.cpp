@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -149,6 +152,82 @@ TEST_F(FormatEngine, LimitsAndWrappers) {
     uChar exact[5] = {'#', '#', '#', '#', '#'};
     EXPECT_EQ(Limited(exact, 3, "%d", 123456), 3);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(exact), 5), "123##");
+}
+
+// A lone %d, %x or %.Nf takes a shorter road than the same directive with a zero width ("%0d"), which walks
+// the whole directive syntax: both must give the C library's text, and cut it alike at every limit. The C
+// library's text is compared where the engine's fixed form applies (no exponent form past 17 digits).
+void ExpectSameAsGeneral(const char* quick, const char* general, const char* expected, auto value) {
+    uChar a[64], b[64];
+    const int32 n = Limited(a, sizeof a, quick, value);
+    if (expected) {
+        ASSERT_EQ(std::string(reinterpret_cast<char*>(a), size_t(n)), expected) << quick;
+    }
+    ASSERT_EQ(Limited(nullptr, 0, quick, value), n) << quick;  // measuring
+    for (uInt32 limit = 0; limit <= uInt32(n) + 1; ++limit) {
+        std::memset(a, 0xEE, sizeof a);
+        std::memset(b, 0xEE, sizeof b);
+        ASSERT_EQ(Limited(a, limit, quick, value), Limited(b, limit, general, value))
+            << quick << " " << limit;
+        ASSERT_EQ(std::memcmp(a, b, sizeof a), 0) << quick << " " << limit;
+    }
+}
+
+// The C library's %.Nf where the engine writes the same: it drops the sign of a value that rounds to zero,
+// and gives 17 significant digits at most (the rest zeros), so longer texts are not compared.
+const char* CFixed(char (&c)[64], double v, int32 digits) {
+    std::snprintf(c, sizeof c, "%.*f", digits, v);
+    int32 significant = 0;
+    bool leading = true;
+    for (const char* p = c; *p; ++p)
+        if (*p >= '0' && *p <= '9' && !(leading && *p == '0')) leading = false, ++significant;
+    if (significant > 17) return nullptr;
+    return c[0] == '-' && significant == 0 ? c + 1 : c;
+}
+
+TEST_F(FormatEngine, LoneDirectivesMatchTheGeneralPathAndTheCLibrary) {
+    std::vector<int32> ints = {INT32_MIN, INT32_MIN + 1, -1000000000,   -99999,   -10, -9, -1, 0, 1, 9, 10,
+                               99999,     1000000000,    INT32_MAX - 1, INT32_MAX};
+    uInt32 x = 12345;
+    for (int32 i = 0; i < 2000; ++i) ints.push_back(int32(x = x * 1664525u + 1013904223u) >> (i % 31));
+    char c[64];
+    for (int32 v : ints) {
+        std::snprintf(c, sizeof c, "%d", v);
+        ExpectSameAsGeneral("%d", "%0d", c, v);
+        ExpectSameAsGeneral("%i", "%0i", c, v);
+        std::snprintf(c, sizeof c, "%X", unsigned(v));
+        ExpectSameAsGeneral("%x", "%0x", c, v);
+    }
+    std::vector<double> reals = {0.0,
+                                 -0.0,
+                                 1e-17,
+                                 -1e-17,
+                                 0.5,
+                                 1.5,
+                                 2.5,
+                                 -2.5,
+                                 0.0000005,
+                                 0.0000015,
+                                 0.1,
+                                 1.0 / 3,
+                                 123456.7890125,
+                                 99999999.9999995,
+                                 1e16,
+                                 9.99999999999999e16,
+                                 1e17,
+                                 -1e17,
+                                 1e300,
+                                 1e-300,
+                                 5e-324};
+    for (int32 i = 0; i < 2000; ++i)
+        reals.push_back((double(x = x * 1664525u + 1013904223u) - 2147483648.0) *
+                        std::pow(10.0, i % 30 - 18));
+    for (double v : reals)
+        for (int32 digits : {0, 1, 6, 9}) {
+            const std::string quick = "%." + std::to_string(digits) + "f", general = "%0" + quick.substr(1);
+            const bool ordinary = std::fabs(v) >= 1e-17 && std::fabs(v) < 1e17;
+            ExpectSameAsGeneral(quick.c_str(), general.c_str(), ordinary ? CFixed(c, v, digits) : nullptr, v);
+        }
 }
 
 }  // namespace
