@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "tqcore/bindata.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
@@ -13,20 +14,8 @@
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-
-const Endianizer* Converter(uint8_t selector) {
-    switch (selector % 3) {
-        case 0:
-            return BigEndianizer();
-        case 1:
-            return LittleEndianizer();
-        default:
-            return NativeEndianizer();
-    }
-}
+using fuzz::Check;
+using fuzz::Converter;
 
 void Dispose(LStrHandle h) {
     AZDisposeHandle(reinterpret_cast<UHandle>(h));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "tqcore/bindata.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
@@ -12,20 +13,8 @@
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
-
-const Endianizer* Converter(uint8_t selector) {
-    switch (selector % 3) {
-        case 0:
-            return BigEndianizer();
-        case 1:
-            return LittleEndianizer();
-        default:
-            return NativeEndianizer();
-    }
-}
+using fuzz::Check;
+using fuzz::Converter;
 
 std::vector<uChar> Flatten(const PathRef* p, const Endianizer* e) {
     HandleOutputBuf out;
