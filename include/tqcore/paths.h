@@ -58,6 +58,49 @@ TQ_API int32 FUnFlattenPath(UPtr buf, Path* p);
 TQ_API uInt64 FGetPathStorageSize(Path p);
 TQ_API void TQSetSaveForPrevVersion(uInt32 v);
 TQ_API void TQClearSaveForPrevVersion(void);
+
+// Making, editing and inspecting Path values. Functions that produce a Path assign into the one passed when
+// it is non-null and otherwise return a new one, which the caller disposes with FDestroyPath.
+// FMakePath: type code 0..3, then PStr names ending with a null pointer.
+TQ_API Path FMakePath(Path p, int32 type, ...);
+TQ_API Path FEmptyPath(Path p);
+TQ_API Path FNotAPath(Path p);
+TQ_API TqErr FDestroyPath(Path* pp);
+TQ_API TqErr FDisposePath(Path p);
+TQ_API TqErr FPathCpy(Path dst, Path src);
+TQ_API TqErr FPathToPath(Path* pp);
+TQ_API TqErr FAppendName(Path p, ConstPStr name);
+TQ_API TqErr FAddPath(Path base, Path rel, Path out);
+TQ_API TqErr FRelPath(Path from, Path to, Path out);
+TQ_API TqErr FCommonPath(Path a, Path b, Path out);
+TQ_API TqErr FDirName(Path p, Path out);
+TQ_API TqErr FName(Path p, UHandle h);
+TQ_API TqErr FNamePtr(Path p, PStr out);
+TQ_API TqErr FPathComponent(Path p, int32 i, PStr out);
+TQ_API PStr PathCopyElt(Path p, int32 i, PStr out);
+TQ_API PStr PathCopyName(Path p, PStr out);
+TQ_API TqErr PathReplaceElt(Path p, ConstPStr name, int32 i);
+TQ_API int32 FDepth(Path p);
+TQ_API int32 PathCnt(Path p);
+TQ_API int32 FIsAbsPath(Path p);
+TQ_API int32 FIsEmptyPath(Path p);
+TQ_API int32 FIsCDUp(Path p);
+TQ_API int32 FIsAPathOfType(Path p, int32 type);
+TQ_API TqErr FGetPathType(Path p, int32* type);
+TQ_API int32 PathType(Path p);
+TQ_API TqErr FSetPathType(Path p, int32 type);
+TQ_API int32 FPathCmp(Path a, Path b);
+TQ_API int32 FPathCmpExact(Path a, Path b);
+TQ_API int32 FPathCmpLexical(Path a, Path b);
+TQ_API int32 FPathEqual(Path a, Path b);
+TQ_API int32 FPathMatchingTailCount(Path a, Path b);
+TQ_API TqErr FNormalizePath(Path p);
+TQ_API TqErr FShrinkPath(Path p);
+TQ_API uInt64 PathSize(Path p);
+TQ_API int32 FileNameEqual(ConstPStr a, ConstPStr b);
+TQ_API int32 FileNameNEqual(ConstCStr a, ConstCStr b, int32 n);
+TQ_API int32 FileNameCStrEqual(ConstCStr a, ConstCStr b);
+TQ_API TqErr FGetFileExtension(ConstCStr name, CStr ext);
 TQ_EXTERN_C_END
 
 #ifdef __cplusplus
@@ -207,6 +250,108 @@ class TQ_API PathRef {
     static void Setting(const char* keyword);
     // ---- End of the flattened form.
 
+    // ---- Caches, standard locations and the element pool.
+    // 0: the cached value depends on the file's metadata (a flush drops it); 1: it does not.
+    enum RelationToMetaData : int32 { kDependsOnMetaData = 0, kIndependentOfMetaData = 1 };
+    // Where GetCachedProxy looks: the element then its ancestors, the element alone, the element then its
+    // descendants.
+    enum SearchDirection : int32 { kSearchUp = 0, kSearchHere = 1, kSearchDown = 2 };
+    // 0: only report; 1: also free empty storage buffers; 2: also report leaked elements and drop leftovers.
+    typedef int32 OptimizationMethod;
+    enum SizeType : int32 { kPhysicalSize = 0, kLogicalSize = 1 };
+
+    // A value cached on an element, with an expiry on the millisecond clock.
+    class TQ_API CachedItem {
+      public:
+        CachedItem(uInt32 lifetimeMs, RelationToMetaData relation);
+        virtual bool IsA(const char* className) const;
+        virtual ~CachedItem();
+        virtual bool Expired() const;
+        virtual bool Invalidate() const;
+        virtual void Reset(uInt32 lifetimeMs);
+        virtual uInt64 Size() const;
+        virtual uInt32 Rotten() const;
+        virtual void Reserved();
+        static const char* ClassName();
+
+      protected:
+        uInt32 expiry_;
+        int32 invalidateOnFlush_;
+    };
+
+    class TQ_API CachedBool : public CachedItem {
+      public:
+        CachedBool(uInt32 lifetimeMs, bool value, RelationToMetaData relation);
+        bool IsA(const char* className) const override;
+        uInt64 Size() const override;
+        void ResetBool(uInt32 lifetimeMs, bool value);
+        bool Value() const { return value_; }
+        static const char* ClassName();
+
+      private:
+        bool value_;
+    };
+
+    class TQ_API CachedInt32 : public CachedItem {
+      public:
+        CachedInt32(uInt32 lifetimeMs, int32 value, RelationToMetaData relation);
+        bool IsA(const char* className) const override;
+        uInt64 Size() const override;
+        void ResetInt32(uInt32 lifetimeMs, int32 value);
+        int32 Value() const { return value_; }
+        static const char* ClassName();
+
+      private:
+        int32 value_;
+    };
+
+    class TQ_API CachedPath : public CachedItem {
+      public:
+        CachedPath(uInt32 lifetimeMs, const PathRef& value, RelationToMetaData relation);
+        CachedPath(const CachedPath&) = delete;
+        CachedPath& operator=(const CachedPath&) = delete;
+        ~CachedPath() override;
+        bool IsA(const char* className) const override;
+        uInt64 Size() const override;
+        void ResetPath(uInt32 lifetimeMs, const PathRef& value);
+        const PathRef& Value() const { return *value_; }
+        static const char* ClassName();
+
+      private:
+        PathRef* value_;
+    };
+
+    class TQ_API CachedPathString : public CachedItem {
+      public:
+        CachedPathString(uInt32 lifetimeMs, const std::string& value, RelationToMetaData relation);
+        bool IsA(const char* className) const override;
+        uInt64 Size() const override;
+        void ResetString(uInt32 lifetimeMs, const std::string& value);
+        const std::string& Value() const { return value_; }
+        static const char* ClassName();
+
+      private:
+        std::string value_;
+    };
+
+    // Stores item under key on this path's element, replacing (and deleting) an older one; the element owns
+    // it from then on (also on failure). 1 for NotAPath.
+    TqErr Cache(const char* key, CachedItem* item);
+    // Drops the items that depend on metadata or have expired; the bytes reclaimed.
+    uInt64 FlushCache();
+    // Walks the element pool; the bytes reclaimed.
+    static uInt64 GarbageCollect(OptimizationMethod m);
+
+    // Standard locations: names the host registers for well-known paths.
+    explicit PathRef(const char* standardLocationName);
+    // 1 when the name is already registered.
+    TqErr AssignToName(const char* name);
+    static const char* ApplicationPath();
+    static const char* TempDir();
+    static const char* PreferenceDir();
+    static const char* DocumentsDir();
+    // ---- End of caches.
+
   private:
     friend class PathRefAccess;
     // A path over element, taking one retain of its own.
@@ -217,6 +362,9 @@ class TQ_API PathRef {
     [[noreturn]] void Fail(TqErr code, const char* message, int32 line);
     void AppendName(const char* name, size_t length, const char* where);
     std::string& Buffer() const;
+    // The fresh item under key whose class answers className, looked up in direction; null when none.
+    const CachedItem* GetCachedProxy(const char* key, const char* className, SearchDirection direction,
+                                     PathItemElement** foundAt) const;
 
     PathItemElement* element_ = nullptr;
     mutable std::string* text_ = nullptr;

@@ -4,27 +4,31 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "tqcore/types.h"
+#include "tqcore/paths.h"
 
 namespace tq::paths {
 
-class CachedItem {
-  public:
-    virtual ~CachedItem() = default;
-    virtual uInt64 Size() const = 0;
-};
+using ElementCache = std::map<std::string, std::unique_ptr<PathRef::CachedItem>, std::less<>>;
 
-class CachedPathString final : public CachedItem {
-  public:
-    explicit CachedPathString(std::string text) : text_(std::move(text)) {}
-    uInt64 Size() const override { return 48 + text_.capacity(); }
-    const std::string& Text() const { return text_; }
+// Items taken out under the path mutex wait here until it is released: a cached path's release may need the
+// mutex itself. Declare one before the lock so it dies after it.
+using CacheGraveyard = std::vector<std::unique_ptr<PathRef::CachedItem>>;
 
-  private:
-    std::string text_;
-};
+// Under the path mutex: the fresh item under key whose class answers className, looked up from e in
+// direction (PathRef::SearchDirection); foundAt (optional) gets the element that has the key.
+const PathRef::CachedItem* FindCachedLocked(const PathItemElement* e, const char* key, const char* className,
+                                            int32 direction, const PathItemElement** foundAt);
+// Under the path mutex: stores item under key on e (item is left alone if that fails); a replaced item goes
+// to the graveyard.
+void StoreCachedLocked(PathItemElement* e, const char* key, std::unique_ptr<PathRef::CachedItem>& item,
+                       CacheGraveyard& graveyard);
+// Under the path mutex: moves every item of e's cache to the graveyard and drops the map.
+void BuryCacheLocked(PathItemElement* e, CacheGraveyard& graveyard);
 
-using ElementCache = std::map<std::string, std::unique_ptr<CachedItem>, std::less<>>;
+inline constexpr uInt32 kUnlimitedLifetime = 0x7FFFFFFF;
+inline constexpr uInt64 kCacheEntryBytes = 40;
+inline constexpr uInt64 kCacheMapBytes = 16;
 
 }  // namespace tq::paths

@@ -25,7 +25,7 @@ std::vector<PathItemElement::Child>::iterator LowerBound(PathItemElement* parent
 }
 
 // Removes e from its parent's children and clears it; returns the parent, whose retain e held.
-PathItemElement* Unlink(PathItemElement* e) {
+PathItemElement* Unlink(PathItemElement* e, CacheGraveyard& graveyard) {
     PathItemElement* parent = e->parent;
     if (parent) {
         const int32 hash = NameHash(e->name.data(), e->name.size());
@@ -38,7 +38,7 @@ PathItemElement* Unlink(PathItemElement* e) {
     }
     e->parent = nullptr;
     e->children.clear();
-    e->cache.reset();
+    BuryCacheLocked(e, graveyard);
     e->alive = 0;
     return parent;
 }
@@ -53,21 +53,21 @@ bool DropRetain(PathItemElement* e) {
 }
 
 // Collects the chain that dies first, so very deep paths cannot exhaust the stack.
-void ReleaseChainIteratively(PathItemElement* e) {
+void ReleaseChainIteratively(PathItemElement* e, CacheGraveyard& graveyard) {
     std::vector<PathItemElement*> dead;
     while (e && DropRetain(e)) {
         dead.push_back(e);
-        e = Unlink(e);
+        e = Unlink(e, graveyard);
     }
     for (PathItemElement* d : dead) FreeElement(d);
 }
 
-void ReleaseLocked(PathItemElement* e) {
-    if (e->depth >= kIterativeReleaseDepth) return ReleaseChainIteratively(e);
+void ReleaseLocked(PathItemElement* e, CacheGraveyard& graveyard) {
+    if (e->depth >= kIterativeReleaseDepth) return ReleaseChainIteratively(e, graveyard);
     if (!DropRetain(e)) return;
-    PathItemElement* parent = Unlink(e);
+    PathItemElement* parent = Unlink(e, graveyard);
     FreeElement(e);
-    if (parent) ReleaseLocked(parent);
+    if (parent) ReleaseLocked(parent, graveyard);
 }
 
 bool Insane(bool report, const char* why, int32 a = -1, int32 b = -1) {
@@ -142,8 +142,12 @@ void Release(PathItemElement* e) {
     int32 n = e->retains.load(std::memory_order_relaxed);
     while (n > 1)
         if (e->retains.compare_exchange_weak(n, n - 1, std::memory_order_acq_rel)) return;
-    PathLock lock;
-    ReleaseLocked(e);
+    {
+        CacheGraveyard graveyard;
+        PathLock lock;
+        ReleaseLocked(e, graveyard);
+    }
+    CollectIfDue();
 }
 
 const PathItemElement* RootOf(const PathItemElement* e) {

@@ -1,14 +1,21 @@
-// Element storage: slot buffers that hand out and take back path tree elements.
+// Element storage: a ring of slot buffers that hand out and take back path tree elements, their garbage
+// collection and the standard-location map.
 #include "paths/PathItemStorage.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
-#include <memory>
+#include <map>
 #include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "diagnostics/Report.h"
+#include "paths/PathCache.h"
 #include "paths/PathItemElement.h"
+#include "paths/PathManagerImplementation.h"
+#include "tqcore/threads.h"
 
 #define TQ_UNIT "source\\PathItemStorage"
 
@@ -16,79 +23,138 @@ namespace tq::paths {
 namespace {
 
 // Elements live in buffers of 512 slots, so paths made together sit together in memory and walking them stays
-// in the cache. A slot is free while its element is not alive. Guarded by the path mutex, like every caller.
+// in the cache. A slot is free while its element is neither alive nor retained. Slots are handed out and
+// taken back under the path mutex; the ring itself changes under the storage mutex as well.
 constexpr int32 kSlots = 512;
+// What one buffer counts for in the collection's figures.
+constexpr uInt64 kBufferBytes = 49168;
+// Empty buffers kept back by the automatic collection, so a tree that breathes does not churn the heap.
+constexpr int32 kSpareBuffers = 1;
 
 struct Buffer {
     PathItemElement slots[kSlots];
-    int32 cursor = 0;  // where the next search starts
+    Buffer* next = this;
+    int32 cursor = kSlots - 1;  // where the next search starts; searches step downwards
     int32 used = 0;
 };
 
+bool SlotFree(const PathItemElement& e) {
+    return !e.alive && e.retains.load(std::memory_order_relaxed) == 0;
+}
+
+class StorageLock {
+  public:
+    explicit StorageLock(ThMutex m) : mutex_(m) {
+        if (mutex_) ThMutexAcquire(mutex_);
+    }
+    ~StorageLock() {
+        if (mutex_) ThMutexRelease(mutex_);
+    }
+    StorageLock(const StorageLock&) = delete;
+    StorageLock& operator=(const StorageLock&) = delete;
+
+  private:
+    ThMutex mutex_;
+};
+
 struct Storage {
-    std::vector<std::unique_ptr<Buffer>> buffers;
-    std::vector<Buffer*> byAddress;  // the same buffers, in address order, to find an element's buffer
-    size_t current = 0;
-
-    // Frees the buffers that hold no live element; one that still does stays, since paths point into it.
-    void Drain() {
-        std::vector<std::unique_ptr<Buffer>> kept;
-        for (auto& b : buffers) {
-            if (b->used) {
-                TQ_REPORT(kDbgWarn, "Killing a storage buffer with ", b->used, " live object(s)");
-                kept.push_back(std::move(b));
-            }
-        }
-        buffers = std::move(kept);
-        Index();
-        current = 0;
-    }
-
-    void Index() {
-        byAddress.clear();
-        for (auto& b : buffers) byAddress.push_back(b.get());
-        std::sort(byAddress.begin(), byAddress.end(), std::less<Buffer*>());
-    }
+    ThMutex mutex = nullptr;
+    Buffer* current = nullptr;
+    std::vector<Buffer*> byAddress;      // every buffer of the ring, in address order
+    std::atomic<int32> emptyBuffers{0};  // buffers whose used count is 0 (changed under the path mutex)
+    std::map<std::string, PathItemElement*> standard;
 
     static PathItemElement* Take(Buffer& b) {
         for (int32 n = 0; n < kSlots; ++n) {
-            const int32 i = (b.cursor + n) % kSlots;
-            PathItemElement& e = b.slots[i];
-            if (e.alive || e.retains.load(std::memory_order_relaxed)) continue;
-            b.cursor = (i + 1) % kSlots;
-            ++b.used;
-            e.retains.store(0, std::memory_order_relaxed);
+            PathItemElement& e = b.slots[b.cursor];
+            b.cursor = b.cursor ? b.cursor - 1 : kSlots - 1;
+            if (!SlotFree(e)) continue;
             return &e;
         }
         return nullptr;
     }
 
-    PathItemElement* New() {
-        for (size_t n = 0; n < buffers.size(); ++n) {
-            const size_t k = (current + n) % buffers.size();
-            if (buffers[k]->used == kSlots) continue;
-            current = k;
-            if (PathItemElement* e = Take(*buffers[k])) return e;
-        }
-        auto b = std::unique_ptr<Buffer>(new (std::nothrow) Buffer());
-        if (!b) return nullptr;
-        try {
-            buffers.push_back(std::move(b));
-            Index();
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
-        current = buffers.size() - 1;
-        return Take(*buffers.back());
+    void Claimed(Buffer& b) {
+        if (b.used++ == 0) --emptyBuffers;
     }
 
-    void Free(PathItemElement* e) {
+    // Path mutex held.
+    PathItemElement* New() {
+        if (current) {
+            Buffer* b = current;
+            do {
+                if (b->used < kSlots) {
+                    if (PathItemElement* e = Take(*b)) {
+                        current = b;
+                        Claimed(*b);
+                        return e;
+                    }
+                }
+                b = b->next;
+            } while (b != current);
+        }
+        Buffer* b = Grow();
+        if (!b) return nullptr;
+        PathItemElement* e = Take(*b);
+        Claimed(*b);
+        return e;
+    }
+
+    Buffer* Grow() {
+        auto* b = new (std::nothrow) Buffer();
+        if (!b) return nullptr;
+        StorageLock lock(mutex);
+        try {
+            byAddress.insert(std::upper_bound(byAddress.begin(), byAddress.end(), b, std::less<Buffer*>()),
+                             b);
+        } catch (const std::bad_alloc&) {
+            delete b;
+            return nullptr;
+        }
+        if (current) {
+            b->next = current->next;
+            current->next = b;
+        }
+        current = b;
+        ++emptyBuffers;
+        return b;
+    }
+
+    Buffer* BufferOf(const PathItemElement* e) const {
         auto it = std::upper_bound(
             byAddress.begin(), byAddress.end(), e,
             [](const PathItemElement* x, Buffer* b) { return std::less<const void*>()(x, b->slots); });
-        if (it == byAddress.begin()) return;
+        if (it == byAddress.begin()) return nullptr;
         Buffer* b = *--it;
-        if (e < b->slots + kSlots) --b->used;
+        return std::less<const void*>()(e, b->slots + kSlots) ? b : nullptr;
+    }
+
+    // Path mutex held.
+    void Free(PathItemElement* e) {
+        if (Buffer* b = BufferOf(e))
+            if (--b->used == 0) ++emptyBuffers;
+    }
+
+    // Path and storage mutexes held: unlinks and frees the empty buffers beyond keep; the bytes freed.
+    uInt64 FreeEmpty(int32 keep) {
+        uInt64 freed = 0;
+        for (size_t i = byAddress.size(); i-- > 0;) {
+            Buffer* b = byAddress[i];
+            if (b->used || keep-- > 0) continue;
+            Unlink(b);
+            byAddress.erase(byAddress.begin() + ptrdiff_t(i));
+            --emptyBuffers;
+            delete b;
+            freed += kBufferBytes;
+        }
+        return freed;
+    }
+
+    void Unlink(Buffer* b) {
+        Buffer* before = b;
+        while (before->next != b) before = before->next;
+        before->next = b->next;
+        if (current == b) current = b->next == b ? nullptr : b->next;
     }
 };
 
@@ -109,7 +175,33 @@ void Clear(PathItemElement* e) {
     e->foldedHash = 0;
 }
 
+// Path and storage mutexes held: the report lines for elements held by more than their children.
+void FindLeaks(std::vector<std::pair<int32, std::string>>& leaks, CacheGraveyard& graveyard) {
+    for (Buffer* b : TheStorage().byAddress) {
+        for (PathItemElement& e : b->slots) {
+            if (SlotFree(e)) {
+                BuryCacheLocked(&e, graveyard);
+                continue;
+            }
+            const int32 retains = e.retains.load(std::memory_order_relaxed);
+            if (e.alive && retains > int32(e.children.size())) leaks.emplace_back(retains, e.name);
+        }
+    }
+}
+
 }  // namespace
+
+TqErr StartStorage() {
+    Storage& s = TheStorage();
+    if (s.mutex) return kErrNone;
+    return ThMutexCreate(&s.mutex, "PathStorageMutex") == kErrNone ? kErrNone : kErrMemoryFull;
+}
+
+void StopStorage() {
+    Storage& s = TheStorage();
+    if (s.mutex) ThMutexDestroy(s.mutex);
+    s.mutex = nullptr;
+}
 
 PathItemElement* NewElement() {
     PathItemElement* e = TheStorage().New();
@@ -128,7 +220,69 @@ void FreeElement(PathItemElement* e) {
 }
 
 void DrainElements() {
-    TheStorage().Drain();
+    Storage& s = TheStorage();
+    StorageLock lock(s.mutex);
+    s.FreeEmpty(0);
+    for (Buffer* b : s.byAddress)
+        TQ_REPORT(kDbgWarn, "Killing a storage buffer with ", b->used, " live object(s)");
+}
+
+void CollectIfDue() {
+    Storage& s = TheStorage();
+    if (s.emptyBuffers.load(std::memory_order_relaxed) <= kSpareBuffers) return;
+    PathLock lock;
+    StorageLock storageLock(s.mutex);
+    s.FreeEmpty(kSpareBuffers);
+}
+
+uInt64 StorageBytes() {
+    PathLock lock;
+    StorageLock storageLock(TheStorage().mutex);
+    return uInt64(TheStorage().byAddress.size()) * kBufferBytes;
+}
+
+bool RegisterStandardLocation(const std::string& name, PathItemElement* e) {
+    Storage& s = TheStorage();
+    StorageLock lock(s.mutex);
+    if (!s.standard.emplace(name, e).second) return false;
+    Retain(e);
+    return true;
+}
+
+PathItemElement* LookUpStandardLocation(const char* name) {
+    Storage& s = TheStorage();
+    StorageLock lock(s.mutex);
+    const auto it = s.standard.find(name);
+    if (it == s.standard.end()) return nullptr;
+    Retain(it->second);
+    return it->second;
+}
+
+void ForgetStandardLocations() {
+    std::map<std::string, PathItemElement*> gone;
+    {
+        StorageLock lock(TheStorage().mutex);
+        gone.swap(TheStorage().standard);
+    }
+    for (auto& entry : gone) Release(entry.second);
 }
 
 }  // namespace tq::paths
+
+uInt64 PathRef::GarbageCollect(OptimizationMethod m) {
+    using namespace tq::paths;
+    std::vector<std::pair<int32, std::string>> leaks;
+    uInt64 reclaimed = 0;
+    {
+        CacheGraveyard graveyard;
+        PathLock lock;
+        Storage& s = TheStorage();
+        StorageLock storageLock(s.mutex);
+        if (m == 2) FindLeaks(leaks, graveyard);
+        if (m) reclaimed = s.FreeEmpty(0);
+    }
+    for (const auto& leak : leaks)
+        TQ_REPORT(kDbgWarn, "Leaked Path Element: ", leak.first, " refs to ", leak.second.c_str());
+    TQ_REPORT(kDbgNote, "Path Garbage Collect: ", reclaimed, " bytes reclaimed");
+    return reclaimed;
+}

@@ -7,6 +7,7 @@
 #include "diagnostics/Report.h"
 #include "memory/Services.h"
 #include "paths/PathFormatReader.h"
+#include "paths/PathGuard.h"
 #include "paths/PathManagerImplementation.h"
 #include "paths/PathTextFormat.h"
 #include "strings/PathTextHook.h"
@@ -105,15 +106,6 @@ std::string LStrText(LStrHandle h) {
                                     : std::string();
 }
 
-template <class F>
-TqErr Guarded(F f) {
-    try {
-        return TqErr(f());
-    } catch (...) {
-        return GetExceptionInCatch_FileAndLine(TQ_UNIT, __LINE__).ErrorCode();
-    }
-}
-
 }  // namespace
 
 IServiceObject* PathManagerService(void) {
@@ -145,7 +137,7 @@ int32 FIsSanePath(Path p) {
 
 int32 FStrFitsPat(UPtr pattern, UPtr str, int32 patLen, int32 strLen) {
     if (!pattern || !str || patLen < 0 || strLen < 0) return 0;
-    return Guarded([&]() -> TqErr {
+    return TQ_GUARDED([&]() -> TqErr {
         return TqErr(
             PathRef::NameWildCardMatch(std::string(reinterpret_cast<const char*>(str), size_t(strLen)),
                                        std::string(reinterpret_cast<const char*>(pattern), size_t(patLen))));
@@ -167,7 +159,7 @@ void FSetPathTooLongString(ConstPStr s) {
 
 TqErr FTextToPath(UPtr text, int32 len, Path* p) {
     if (len < 0 || (!text && len > 0)) return kErrArgument;
-    return Guarded([&]() -> TqErr {
+    return TQ_GUARDED([&]() -> TqErr {
         return TextToPath(std::string(reinterpret_cast<const char*>(text), size_t(len)),
                           PathRef::StringDisplay(), p);
     });
@@ -182,7 +174,7 @@ TqErr FFileSystemCStrToPath(ConstCStr text, Path* p) {
 }
 
 TqErr FStringToPath(LStrHandle text, Path* p) {
-    return Guarded([&]() -> TqErr { return TextToPath(LStrText(text), PathRef::StringDisplay(), p); });
+    return TQ_GUARDED([&]() -> TqErr { return TextToPath(LStrText(text), PathRef::StringDisplay(), p); });
 }
 
 TqErr FFileSystemStringToPath(LStrHandle text, Path* p) {
@@ -191,7 +183,7 @@ TqErr FFileSystemStringToPath(LStrHandle text, Path* p) {
 
 TqErr FPathToText(Path p, LStrPtr buf) {
     if (!buf) return kErrArgument;
-    return Guarded([&]() -> TqErr {
+    return TQ_GUARDED([&]() -> TqErr {
         std::string text;
         const TqErr err = TextOf(p, PathRef::StringDisplay(), &text);
         if (err) return err;
@@ -203,11 +195,11 @@ TqErr FPathToText(Path p, LStrPtr buf) {
 }
 
 TqErr FPathToDSString(Path p, LStrHandle* h) {
-    return Guarded([&]() -> TqErr { return PathToHandle(p, PathRef::StringDisplay(), h); });
+    return TQ_GUARDED([&]() -> TqErr { return PathToHandle(p, PathRef::StringDisplay(), h); });
 }
 
 TqErr FPathToAZString(Path p, LStrHandle* h) {
-    return Guarded([&]() -> TqErr { return PathToHandle(p, PathRef::StringDisplay(), h, true); });
+    return TQ_GUARDED([&]() -> TqErr { return PathToHandle(p, PathRef::StringDisplay(), h, true); });
 }
 
 TqErr FPathToFileSystemDSString(Path p, LStrHandle* h) {
@@ -233,7 +225,7 @@ TqErr FPathToMaxCString(Path p, UPtr* s) {
     constexpr int32 kBlock = 264, kLongest = 260;
     *s = DSNewPtr(kBlock);
     if (!*s) return kErrMemoryFull;
-    const TqErr err = Guarded([&]() -> TqErr {
+    const TqErr err = TQ_GUARDED([&]() -> TqErr {
         std::string text;
         const TqErr e = TextOf(p, PathRef::StringDisplay(), &text);
         if (e) return e;
@@ -249,11 +241,11 @@ TqErr FPathToMaxCString(Path p, UPtr* s) {
 }
 
 TqErr FPathToUnixString(Path p, LStrHandle* h) {
-    return Guarded([&]() -> TqErr { return PathToHandle(p, PathRef::StringUnix(), h); });
+    return TQ_GUARDED([&]() -> TqErr { return PathToHandle(p, PathRef::StringUnix(), h); });
 }
 
 TqErr FPathToStringRTF(Path p, LStrHandle* h) {
-    return Guarded([&]() -> TqErr {
+    return TQ_GUARDED([&]() -> TqErr {
         std::string text, doubled;
         const TqErr err = TextOf(p, PathRef::StringDisplay(), &text);
         if (err) return err;
@@ -267,7 +259,7 @@ TqErr FPathToStringRTF(Path p, LStrHandle* h) {
 
 TqErr ConvertPathToPlatformIndependentText(Path p, LStrHandle* h) {
     if (!p || !h) return kErrArgument;
-    return Guarded([&]() -> TqErr { return PathToHandle(p, PathRef::StringPlatformIndependent(), h); });
+    return TQ_GUARDED([&]() -> TqErr { return PathToHandle(p, PathRef::StringPlatformIndependent(), h); });
 }
 
 TqErr ConvertPlatformIndependentTextToPath(Path* p, LStrHandle text) {
@@ -275,7 +267,7 @@ TqErr ConvertPlatformIndependentTextToPath(Path* p, LStrHandle text) {
         TQ_REPORT(kDbgError, "ConvertPlatformIndependentTextToPathNew: NULL text passed in");
         return kErrArgument;
     }
-    return Guarded(
+    return TQ_GUARDED(
         [&]() -> TqErr { return TextToPath(LStrText(text), PathRef::StringPlatformIndependent(), p); });
 }
 

@@ -3,10 +3,13 @@
 
 #include <atomic>
 
+#include "diagnostics/Report.h"
 #include "paths/PathItemElement.h"
 #include "paths/PathItemStorage.h"
 #include "tqcore/core.h"
 #include "tqcore/strings.h"
+
+#define TQ_UNIT "source\\PathManager"
 
 namespace tq::paths {
 namespace {
@@ -62,7 +65,10 @@ PathBase BaseOf(const PathItemElement* e) {
 
 TqErr InitTree() {
     if (Initialised()) return kErrNone;
-    if (ThMutexCreate(&gTree.mutex, "PathMutex") != kErrNone) return kErrMemoryFull;
+    if (ThMutexCreate(&gTree.mutex, "PathMutex") != kErrNone || StartStorage() != kErrNone) {
+        UnInitTree();
+        return kErrMemoryFull;
+    }
     for (int32 b = 0; b < kBaseCount; ++b) {
         if (!kBaseLabels[b]) continue;
         gTree.bases[b] = MakeBase(kBaseLabels[b]);
@@ -75,17 +81,28 @@ TqErr InitTree() {
     return kErrNone;
 }
 
+static void ReportBasesInUse() {
+    PathLock lock;
+    for (int32 b = 0; b < kBaseCount; ++b)
+        if (gTree.bases[b] && !gTree.bases[b]->children.empty())
+            TQ_REPORT(kDbgWarn, "Possible path leak, unable to purge elements of base #", b);
+}
+
 void UnInitTree() {
+    ForgetStandardLocations();
+    ReportBasesInUse();
     gTree.ready.store(false, std::memory_order_release);
     // A base that paths still use lives on until the last of them is gone.
     for (PathItemElement*& base : gTree.bases) {
         if (base) Release(base);
         base = nullptr;
     }
+    PathRef::GarbageCollect(2);
     {
         PathLock lock;
         DrainElements();
     }
+    StopStorage();
     if (gTree.mutex) ThMutexDestroy(gTree.mutex);
     gTree.mutex = nullptr;
 }

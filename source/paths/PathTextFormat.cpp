@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "paths/PathCache.h"
 #include "paths/PathItemElement.h"
 #include "paths/PathManagerImplementation.h"
 #include "paths/PathRefAccess.h"
@@ -37,19 +38,21 @@ bool CachingAllowed(const PathRef& path) {
 
 bool CachedText(const PathItemElement* e, const char* key, std::string* out) {
     PathLock lock;
-    if (!e->cache) return false;
-    const auto it = e->cache->find(std::string_view(key));
-    if (it == e->cache->end()) return false;
-    const auto* text = dynamic_cast<const CachedPathString*>(it->second.get());
+    const auto* text = static_cast<const PathRef::CachedPathString*>(
+        FindCachedLocked(e, key, PathRef::CachedPathString::ClassName(), PathRef::kSearchHere, nullptr));
     if (!text) return false;
-    *out = text->Text();
+    *out = text->Value();
     return true;
 }
 
+// Text depends on the items alone, never on the file system: it survives every flush.
 void StoreText(PathItemElement* e, const char* key, const std::string& text) {
+    std::unique_ptr<PathRef::CachedItem> item = std::make_unique<PathRef::CachedPathString>(
+        kUnlimitedLifetime, text, PathRef::kIndependentOfMetaData);
+    CacheGraveyard graveyard;
+    graveyard.reserve(1);
     PathLock lock;
-    if (!e->cache) e->cache = std::make_unique<ElementCache>();
-    (*e->cache)[key] = std::make_unique<CachedPathString>(text);
+    StoreCachedLocked(e, key, item, graveyard);
 }
 
 TqErr Compose(const PathRef& path, PathTextFormat& writer, std::string* out) {
