@@ -336,7 +336,7 @@ class TQ_API PathRef {
 
     // Stores item under key on this path's element, replacing (and deleting) an older one; the element owns
     // it from then on (also on failure). 1 for NotAPath.
-    TqErr Cache(const char* key, CachedItem* item);
+    TqErr Cache(const char* key, CachedItem* item) const;
     // Drops the items that depend on metadata or have expired; the bytes reclaimed.
     uInt64 FlushCache();
     // Walks the element pool; the bytes reclaimed.

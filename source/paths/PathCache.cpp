@@ -85,7 +85,7 @@ void BuryCacheLocked(PathItemElement* e, CacheGraveyard& graveyard) {
 using tq::paths::CacheGraveyard;
 using tq::paths::PathLock;
 
-TqErr PathRef::Cache(const char* key, CachedItem* item) {
+TqErr PathRef::Cache(const char* key, CachedItem* item) const {
     std::unique_ptr<CachedItem> owned(item);
     if (!element_ || !key) return kErrArgument;
     CacheGraveyard graveyard;
