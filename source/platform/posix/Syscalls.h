@@ -11,6 +11,7 @@
 #include <iconv.h>
 #include <locale.h>
 #include <pthread.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -111,7 +112,10 @@
     X(iconv_open, iconv_t(const char*, const char*), ::iconv_open, -1, kNoCount)                             \
     X(iconv, size_t(iconv_t, char**, size_t*, char**, size_t*), ::iconv, -1, kNoCount)                       \
     X(iconv_close, int(iconv_t), ::iconv_close, -1, kNoCount)                                                \
-    X(newlocale, locale_t(int, const char*, locale_t), ::newlocale, 0, kNoCount)
+    X(newlocale, locale_t(int, const char*, locale_t), ::newlocale, 0, kNoCount)                             \
+    /* Users. */                                                                                             \
+    X(getpwuid_r, int(uid_t, struct passwd*, char*, size_t, struct passwd**), ::getpwuid_r, kReturnsError,   \
+      kNoCount)
 
 namespace tq::platform::sys {
 

@@ -1,0 +1,108 @@
+// Standard folders from the shell's known folders; the temporary folder from the kernel.
+#include "platform/KnownFolders.h"
+
+#include <shlobj.h>
+
+#include <string>
+
+#include "platform/win32/Syscalls.h"
+
+namespace tq::platform {
+namespace {
+
+std::string ToUtf8(const wchar_t* text, int length) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(size_t(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// "C:\a\" -> "C:\a"; a volume root keeps its backslash.
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
+const KNOWNFOLDERID* FolderId(KnownFolder folder) {
+    switch (folder) {
+        case KnownFolder::kHome:
+            return &FOLDERID_Profile;
+        case KnownFolder::kDesktop:
+            return &FOLDERID_Desktop;
+        case KnownFolder::kDocuments:
+            return &FOLDERID_Documents;
+        case KnownFolder::kUserApplicationData:
+        case KnownFolder::kUserPreferences:
+            return &FOLDERID_LocalAppData;
+        case KnownFolder::kPublicDocuments:
+            return &FOLDERID_PublicDocuments;
+        case KnownFolder::kPublicApplicationData:
+        case KnownFolder::kPublicPreferences:
+        case KnownFolder::kPublicCache:
+            return &FOLDERID_ProgramData;
+        case KnownFolder::kSystemCoreLibraries:
+        case KnownFolder::kSystemInstalledLibraries:
+            return &FOLDERID_System;
+        case KnownFolder::kApplicationFiles:
+            return &FOLDERID_ProgramFiles;
+        case KnownFolder::kBootVolumeRoot:
+            return &FOLDERID_Windows;
+        default:
+            return nullptr;
+    }
+}
+
+std::wstring ShellFolder(const KNOWNFOLDERID& id, bool create) {
+    PWSTR path = nullptr;
+    const HRESULT hr = ::SHGetKnownFolderPath(id, create ? KF_FLAG_CREATE : 0, nullptr, &path);
+    std::wstring out = SUCCEEDED(hr) && path ? std::wstring(path) : std::wstring();
+    ::CoTaskMemFree(path);
+    return out;
+}
+
+}  // namespace
+
+std::string KnownFolderPath(KnownFolder folder, bool create) {
+    if (folder == KnownFolder::kUserTemporary) {
+        TemporaryFolderFailure failure;
+        return TemporaryFolderPath(failure);
+    }
+    const KNOWNFOLDERID* id = FolderId(folder);
+    if (!id) return {};
+    std::wstring path = ShellFolder(*id, create);
+    if (folder == KnownFolder::kBootVolumeRoot) {
+        // The volume that holds the system: "C:\".
+        if (path.size() < 2 || path[1] != L':') return {};
+        path = path.substr(0, 2) + L"\\";
+    }
+    path = WithoutTrailingBackslash(path);
+    return ToUtf8(path.c_str(), int(path.size()));
+}
+
+std::string TemporaryFolderPath(TemporaryFolderFailure& failure) {
+    failure = {};
+    wchar_t asked[MAX_PATH + 1];
+    const DWORD n = sys::GetTempPathW(MAX_PATH + 1, asked);
+    if (n == 0 || n > MAX_PATH) {
+        failure.step = TemporaryFolderFailure::kAsking;
+        failure.error = int32(n ? ERROR_INSUFFICIENT_BUFFER : ::GetLastError());
+        return {};
+    }
+    std::wstring longName(MAX_PATH + 1, L'\0');
+    DWORD m = ::GetLongPathNameW(asked, longName.data(), DWORD(longName.size()));
+    if (m > longName.size()) {
+        longName.resize(m);
+        m = ::GetLongPathNameW(asked, longName.data(), DWORD(longName.size()));
+    }
+    if (m == 0 || m >= longName.size()) {
+        failure.step = TemporaryFolderFailure::kLongName;
+        failure.error = int32(m ? ERROR_INSUFFICIENT_BUFFER : ::GetLastError());
+        return {};
+    }
+    longName.resize(m);
+    longName = WithoutTrailingBackslash(longName);
+    return ToUtf8(longName.c_str(), int(longName.size()));
+}
+
+}  // namespace tq::platform
