@@ -104,9 +104,14 @@ TQ_API TqErr FGetFileExtension(ConstCStr name, CStr ext);
 TQ_EXTERN_C_END
 
 #ifdef __cplusplus
+#include <list>
 #include <string>
+#include <vector>
 
 class PathItemElement;
+class DebugStream;
+class AbbreviationStyle;
+class MeasurementStyle;
 
 // The flattened form's record kinds and the stream classes it is written through (bindata.h).
 class Endianizer;
@@ -350,6 +355,10 @@ class TQ_API PathRef {
     static const char* TempDir();
     static const char* PreferenceDir();
     static const char* DocumentsDir();
+
+    // One display string per path, in list order, as the style shortens them; 1 for a null out.
+    static TqErr ToAbbreviatedDisplayStrings(const std::list<PathRef>& paths, std::vector<std::string>* out,
+                                             const AbbreviationStyle& style, const MeasurementStyle& measure);
     // ---- End of caches.
 
   private:
@@ -378,4 +387,45 @@ TQ_API uInt32 FFlattenPath2(const PathRef* p, OutputBuf* out, const Endianizer* 
 TQ_API TqErr FUnFlattenPath2(InputBuf* in, PathRef** p, const Endianizer* e);
 // The bytes consumed from the size bytes at data, or size + 1 on failure.
 TQ_API int32 FUnFlattenPath2(UPtr data, PathRef** p, int32 size);
+// Whether a display string fits where it is to be shown.
+class TQ_API MeasurementStyle {
+  public:
+    virtual ~MeasurementStyle();
+    virtual bool StringIsTooLong(const std::string& text) const = 0;
+};
+
+// Too long: more characters (a double-byte character counts once) than the limit.
+class TQ_API CharCountMeasurementStyle : public MeasurementStyle {
+  public:
+    explicit CharCountMeasurementStyle(uInt32 limit) : limit_(limit) {}
+    bool StringIsTooLong(const std::string& text) const override;
+    uInt32 Limit() const { return limit_; }
+
+  private:
+    uInt32 limit_;
+};
+
+class TQ_API AbbreviationStyle {
+  public:
+    virtual ~AbbreviationStyle();
+    // Appends one string per path to out; throws PKExcept when a path has no display text.
+    virtual TqErr PerformAbbreviation(const std::list<PathRef>& paths, std::vector<std::string>* out,
+                                      const MeasurementStyle& measure) const = 0;
+    bool GetForceFullPathStrings() const { return forceFullPathStrings_; }
+    void SetForceFullPathStrings(bool force) { forceFullPathStrings_ = force; }
+
+  private:
+    bool forceFullPathStrings_ = false;
+};
+
+// Keeps the end of each path: the name alone while the names tell the paths apart, else the full text with
+// items elided from the front.
+class TQ_API TrimFromFrontAbbreviationStyle : public AbbreviationStyle {
+  public:
+    TqErr PerformAbbreviation(const std::list<PathRef>& paths, std::vector<std::string>* out,
+                              const MeasurementStyle& measure) const override;
+};
+
+// The display text of a path for a debug stream: shorter than 253 bytes, or "<path too long>".
+TQ_API void ToDebugStream(DebugStream& s, const PathRef& p);
 #endif

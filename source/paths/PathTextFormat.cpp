@@ -55,7 +55,13 @@ void StoreText(PathItemElement* e, const char* key, const std::string& text) {
     StoreCachedLocked(e, key, item, graveyard);
 }
 
-TqErr Compose(const PathRef& path, PathTextFormat& writer, std::string* out) {
+// Items in [elideFirst, elideLast] are written as one ellipsis.
+struct Elision {
+    int32 first = -1;
+    int32 last = -2;
+};
+
+TqErr Compose(const PathRef& path, PathTextFormat& writer, std::string* out, Elision elide) {
     out->clear();
     const PathItemElement* e = path.Element();
     const PathBase base = BaseOf(e);
@@ -78,8 +84,11 @@ TqErr Compose(const PathRef& path, PathTextFormat& writer, std::string* out) {
     std::vector<const PathItemElement*> items;
     if (!ChainItems(e, items)) return kErrEndOfData;
     for (int32 i = 0; i < count; ++i) {
+        if (i > elide.first && i <= elide.last) continue;
         if (i) writer.AppendSeparator(*out);
-        if (IsUpDir(items[size_t(i)]))
+        if (i == elide.first)
+            writer.AppendEllipsis(*out);
+        else if (IsUpDir(items[size_t(i)]))
             writer.AppendUpDir(*out);
         else
             writer.AppendName(*out, items[size_t(i)]->name, i);
@@ -88,19 +97,19 @@ TqErr Compose(const PathRef& path, PathTextFormat& writer, std::string* out) {
     return kErrNone;
 }
 
-TqErr ComposeIn(const PathRef& path, WriterKind kind, std::string* out) {
+TqErr ComposeIn(const PathRef& path, WriterKind kind, std::string* out, Elision elide = {}) {
     switch (kind) {
         case WK::kWin: {
             PathTextFormatWin w;
-            return Compose(path, w, out);
+            return Compose(path, w, out, elide);
         }
         case WK::kUnix: {
             PathTextFormatUNIX w;
-            return Compose(path, w, out);
+            return Compose(path, w, out, elide);
         }
         default: {
             PathTextFormatPlatformIndependent w;
-            return Compose(path, w, out);
+            return Compose(path, w, out, elide);
         }
     }
 }
@@ -121,6 +130,12 @@ TqErr WritePath(const PathRef& path, const TextFormat& format, std::string* out)
     const TqErr err = ComposeIn(path, format.writer, out);
     if (err == kErrNone && CachingAllowed(path)) StoreText(e, format.cacheKey, *out);
     return err;
+}
+
+TqErr WriteElidedPath(const PathRef& path, const TextFormat& format, int32 first, int32 last,
+                      std::string* out) {
+    if (format.commandLine && (!path.IsValid() || path.ItemCount() < 1)) return kErrArgument;
+    return ComposeIn(path, format.writer, out, Elision{first, last});
 }
 
 }  // namespace tq::paths

@@ -23,6 +23,9 @@ const TextFormat* FindTextFormat(const char* name);
 
 // The text of path in format; 0, or 1 for a path the format cannot write.
 TqErr WritePath(const PathRef& path, const TextFormat& format, std::string* out);
+// The same with items first..last written as one ellipsis (uncached).
+TqErr WriteElidedPath(const PathRef& path, const TextFormat& format, int32 first, int32 last,
+                      std::string* out);
 
 }  // namespace tq::paths
 
