@@ -18,6 +18,8 @@ struct FileStatus {
     bool readOnly = false;
     // POSIX has no attribute: a name beginning with "." is hidden, as the desktop's file managers treat it.
     bool hidden = false;
+    // Unix permission bits; Windows: 0444 or 0666, and the execute bits for a folder.
+    uInt32 permissions = 0;
     uInt64 size = 0;
     // POSIX: the birth time where the file system keeps one, else the earlier of the last status change and
     // the last write.
@@ -27,6 +29,8 @@ struct FileStatus {
 
 // Follows symbolic links.
 bool FileGetStatus(const char* path, FileStatus* out);
+// A symbolic link's own status (what deleting the name deletes); Windows: as FileGetStatus.
+bool FileGetLinkStatus(const char* path, FileStatus* out);
 
 struct FolderEntry {
     std::string name;

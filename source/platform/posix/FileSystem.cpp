@@ -55,6 +55,7 @@ std::string_view LastComponent(std::string_view path) {
 void FillStatus(const struct statx& sx, std::string_view name, FileStatus* out) {
     out->folder = S_ISDIR(sx.stx_mode);
     out->readOnly = !(sx.stx_mode & S_IWUSR);
+    out->permissions = sx.stx_mode & 07777;
     out->hidden = !name.empty() && name[0] == '.' && name != "." && name != "..";
     out->size = out->folder ? 0 : sx.stx_size;
     out->modified = FileTimeOf(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
@@ -69,9 +70,9 @@ constexpr unsigned kStatusMask =
     STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
 
 // Status relative to a folder descriptor (AT_FDCWD for the current directory).
-bool StatusAt(int folder, const char* name, std::string_view shownName, FileStatus* out) {
+bool StatusAt(int folder, const char* name, std::string_view shownName, FileStatus* out, int flags = 0) {
     struct statx sx {};
-    if (sys::statx(folder, name, AT_STATX_SYNC_AS_STAT, kStatusMask, &sx) != 0) return Fail(errno);
+    if (sys::statx(folder, name, AT_STATX_SYNC_AS_STAT | flags, kStatusMask, &sx) != 0) return Fail(errno);
     FillStatus(sx, shownName, out);
     return true;
 }
@@ -243,6 +244,11 @@ bool MoveAcrossVolumes(const char* from, const char* to) {
 bool FileGetStatus(const char* path, FileStatus* out) {
     *out = {};
     return StatusAt(AT_FDCWD, path, LastComponent(path), out);
+}
+
+bool FileGetLinkStatus(const char* path, FileStatus* out) {
+    *out = {};
+    return StatusAt(AT_FDCWD, path, LastComponent(path), out, AT_SYMLINK_NOFOLLOW);
 }
 
 bool FolderRead(const char* path, std::vector<FolderEntry>& entries, bool withStatus) {
