@@ -176,8 +176,6 @@ TQ_API int32 FMFindWildCardMatchCh(UPtr s, int64* pos, int64 len, char extra);
 #ifdef __cplusplus
 TQ_API TqErr MakeDOSPathName(Path p, TQWChar* buf, int32 resolveShortcuts);
 #endif
-// The calling thread's last operating-system error as a TqErr.
-TQ_API TqErr Win32ToPKFileErr(void);
 // Seconds since 1904 to a FILETIME.
 TQ_API void SecsToWin32FileTime(uInt32 secs, TQFileTime* ft);
 
