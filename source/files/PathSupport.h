@@ -17,8 +17,6 @@ TqErr RootedOsName(Path p, bool resolveShortcuts, std::string& utf8);
 // The library text of an OS name (UTF-8 on POSIX) as a Path in *out (a new one when null); 1 when it is not
 // a rooted path.
 TqErr PathFromOsName(const std::string& utf8, Path* out);
-// The last item of a path in the OS's text.
-std::string OsItemText(const std::string& libraryText);
 
 // Dates of the information records: whole seconds since 1904, rounded to the nearest second.
 uInt32 DateFromFileTime(const TQFileTime& t);
