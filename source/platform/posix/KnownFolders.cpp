@@ -28,7 +28,7 @@ std::string Home() {
     passwd entry{};
     passwd* found = nullptr;
     std::vector<char> buffer(16384);
-    if (sys::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+    if (sys::getpwuid_r(sys::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
         !found->pw_dir)
         return {};
     return WithoutTrailingSlash(found->pw_dir);
