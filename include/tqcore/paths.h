@@ -101,6 +101,31 @@ TQ_API int32 FileNameEqual(ConstPStr a, ConstPStr b);
 TQ_API int32 FileNameNEqual(ConstCStr a, ConstCStr b, int32 n);
 TQ_API int32 FileNameCStrEqual(ConstCStr a, ConstCStr b);
 TQ_API TqErr FGetFileExtension(ConstCStr name, CStr ext);
+
+// The operating system's standard folders.
+typedef int32 SystemDirType;
+enum {
+    kUserHomeDir = 0,
+    kUserDesktopDir = 1,
+    kUserDocumentsDir = 2,
+    kUserApplicationDataDir = 3,
+    kUserPreferencesDir = 4,
+    kUserTemporaryDir = 5,
+    kPublicDocumentsDir = 6,
+    kPublicApplicationDataDir = 7,
+    kPublicPreferencesDir = 8,
+    kSystemCoreLibrariesDir = 9,
+    kSystemInstalledLibrariesDir = 10,
+    kApplicationFilesDir = 11,
+    kBootVolumeRootDir = 12,
+    kPublicCacheDir = 13,
+};
+// The folder into out (nonzero create: made when missing); the empty absolute path when the system has none.
+TQ_API TqErr GetSystemDir(SystemDirType type, int32 create, Path out);
+// The application's file name, its folder, and the name as a C string of at most size bytes.
+TQ_API TqErr FAppName(Path p);
+TQ_API TqErr FAppPath(Path p);
+TQ_API TqErr FAppCStr(CStr buf, int32 size);
 TQ_EXTERN_C_END
 
 #ifdef __cplusplus
@@ -424,6 +449,32 @@ class TQ_API TrimFromFrontAbbreviationStyle : public AbbreviationStyle {
   public:
     TqErr PerformAbbreviation(const std::list<PathRef>& paths, std::vector<std::string>* out,
                               const MeasurementStyle& measure) const override;
+};
+
+// The operating system's standard folders as paths; the empty absolute path when the system has none.
+// Each asks the system afresh. With create, a missing folder is made.
+class TQ_API SystemDirs {
+  public:
+    // Throws 1 for an unknown type, 42 when the temporary folder cannot be had.
+    static PathRef Get(SystemDirType type, bool create);
+    static PathRef GetUserHomeDir(bool create) { return Get(kUserHomeDir, create); }
+    static PathRef GetUserDesktopDir(bool create) { return Get(kUserDesktopDir, create); }
+    static PathRef GetUserDocumentsDir(bool create) { return Get(kUserDocumentsDir, create); }
+    static PathRef GetUserApplicationDataDir(bool create) { return Get(kUserApplicationDataDir, create); }
+    static PathRef GetUserPreferencesDir(bool create) { return Get(kUserPreferencesDir, create); }
+    static PathRef GetUserTemporaryDir(bool create) { return Get(kUserTemporaryDir, create); }
+    static PathRef GetPublicDocumentsDir(bool create) { return Get(kPublicDocumentsDir, create); }
+    static PathRef GetPublicApplicationDataDir(bool create) { return Get(kPublicApplicationDataDir, create); }
+    static PathRef GetPublicPreferencesDir(bool create) { return Get(kPublicPreferencesDir, create); }
+    static PathRef GetSystemCoreLibrariesDir(bool create) { return Get(kSystemCoreLibrariesDir, create); }
+    static PathRef GetSystemInstalledLibrariesDir(bool create) {
+        return Get(kSystemInstalledLibrariesDir, create);
+    }
+    static PathRef GetApplicationFilesDir(bool create) { return Get(kApplicationFilesDir, create); }
+    static PathRef GetBootVolumeRootDir(bool create) { return Get(kBootVolumeRootDir, create); }
+    static PathRef GetPublicCacheDir(bool create) { return Get(kPublicCacheDir, create); }
+    // The type's name, as "GetUserHomeDir" without the "Get"; null for an unknown type.
+    static const char* TypeName(SystemDirType type);
 };
 
 // The display text of a path for a debug stream: shorter than 253 bytes, or "<path too long>".

@@ -1,5 +1,5 @@
-// The operating system's standard folders: the user's own, the ones shared by every user, the system's and
-// the temporary folder. Every call asks the system afresh, so a changed setting shows at once. Any thread.
+// The operating system's standard folders: the user's own, the ones shared by every user and the system's.
+// Every call asks the system afresh, so a changed setting shows at once. Any thread.
 #pragma once
 
 #include <string>
@@ -29,15 +29,7 @@ inline constexpr int32 kKnownFolderCount = 14;
 
 // The folder's OS name (UTF-8), without a trailing separator except for a root; empty when the system cannot
 // supply it. With create, a folder that does not exist yet is made (with its parents) where the system allows
-// it. Not for kUserTemporary.
+// it. The temporary folder is the file system's (platform/FileSystem.h): empty here.
 std::string KnownFolderPath(KnownFolder folder, bool create);
-
-// Why the temporary folder could not be had: which step failed and the OS error number.
-struct TemporaryFolderFailure {
-    enum Step : int32 { kNone, kAsking, kLongName } step = kNone;
-    int32 error = 0;
-};
-// The temporary folder's OS name in its long form (all links and short names resolved). Empty on failure.
-std::string TemporaryFolderPath(TemporaryFolderFailure& failure);
 
 }  // namespace tq::platform

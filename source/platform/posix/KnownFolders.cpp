@@ -179,31 +179,7 @@ std::string Folder(KnownFolder folder, bool create) {
 }  // namespace
 
 std::string KnownFolderPath(KnownFolder folder, bool create) {
-    if (folder == KnownFolder::kUserTemporary) {
-        TemporaryFolderFailure failure;
-        return TemporaryFolderPath(failure);
-    }
     return Folder(folder, create);
-}
-
-std::string TemporaryFolderPath(TemporaryFolderFailure& failure) {
-    failure = {};
-    std::string asked = Env("TMPDIR");
-    if (asked.empty() || asked[0] != '/') asked = "/tmp";
-    char* resolved = sys::realpath(asked.c_str(), nullptr);
-    if (!resolved) {
-        failure.step = TemporaryFolderFailure::kLongName;
-        failure.error = errno;
-        return {};
-    }
-    std::string path = resolved;
-    std::free(resolved);
-    if (!IsFolder(path)) {
-        failure.step = TemporaryFolderFailure::kLongName;
-        failure.error = ENOTDIR;
-        return {};
-    }
-    return path;
 }
 
 }  // namespace tq::platform

@@ -64,10 +64,6 @@ std::wstring ShellFolder(const KNOWNFOLDERID& id, bool create) {
 }  // namespace
 
 std::string KnownFolderPath(KnownFolder folder, bool create) {
-    if (folder == KnownFolder::kUserTemporary) {
-        TemporaryFolderFailure failure;
-        return TemporaryFolderPath(failure);
-    }
     const KNOWNFOLDERID* id = FolderId(folder);
     if (!id) return {};
     std::wstring path = ShellFolder(*id, create);
@@ -78,31 +74,6 @@ std::string KnownFolderPath(KnownFolder folder, bool create) {
     }
     path = WithoutTrailingBackslash(path);
     return ToUtf8(path.c_str(), int(path.size()));
-}
-
-std::string TemporaryFolderPath(TemporaryFolderFailure& failure) {
-    failure = {};
-    wchar_t asked[MAX_PATH + 1];
-    const DWORD n = sys::GetTempPathW(MAX_PATH + 1, asked);
-    if (n == 0 || n > MAX_PATH) {
-        failure.step = TemporaryFolderFailure::kAsking;
-        failure.error = int32(n ? ERROR_INSUFFICIENT_BUFFER : ::GetLastError());
-        return {};
-    }
-    std::wstring longName(MAX_PATH + 1, L'\0');
-    DWORD m = ::GetLongPathNameW(asked, longName.data(), DWORD(longName.size()));
-    if (m > longName.size()) {
-        longName.resize(m);
-        m = ::GetLongPathNameW(asked, longName.data(), DWORD(longName.size()));
-    }
-    if (m == 0 || m >= longName.size()) {
-        failure.step = TemporaryFolderFailure::kLongName;
-        failure.error = int32(m ? ERROR_INSUFFICIENT_BUFFER : ::GetLastError());
-        return {};
-    }
-    longName.resize(m);
-    longName = WithoutTrailingBackslash(longName);
-    return ToUtf8(longName.c_str(), int(longName.size()));
 }
 
 }  // namespace tq::platform
