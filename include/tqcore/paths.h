@@ -126,6 +126,8 @@ TQ_API TqErr GetSystemDir(SystemDirType type, int32 create, Path out);
 TQ_API TqErr FAppName(Path p);
 TQ_API TqErr FAppPath(Path p);
 TQ_API TqErr FAppCStr(CStr buf, int32 size);
+// The volume of p into out.
+TQ_API TqErr FVolName(Path p, Path out);
 TQ_EXTERN_C_END
 
 #ifdef __cplusplus
@@ -385,6 +387,38 @@ class TQ_API PathRef {
     static TqErr ToAbbreviatedDisplayStrings(const std::list<PathRef>& paths, std::vector<std::string>* out,
                                              const AbbreviationStyle& style, const MeasurementStyle& measure);
     // ---- End of caches.
+
+    // ---- The file system, through the file manager. Members that return a code return the file manager's;
+    // the others throw it. A fresh "FExists" cache entry saying the path is missing answers Size,
+    // DirectoryItemCount, IsAShortcut and MakeWriteable without asking the file system.
+    bool IsAShortcut() const;
+    // Seconds since 1904.
+    uInt32 ModificationDate() const;
+    // A file's length; only kLogicalSize is supported.
+    uInt64 Size(SizeType t) const;
+    // A folder's number of entries.
+    uInt64 DirectoryItemCount() const;
+    PathRef Volume() const;
+    double VolumeSize() const;
+    double VolumeFree() const;
+    TqErr DisconnectVolume() const;
+    // Nonzero resolve: the source's shortcuts are resolved first.
+    TqErr CopyFileTo(const PathRef& destination, int32 resolve) const;
+    TqErr MoveFileTo(const PathRef& destination, int32 resolve) const;
+    // Nonzero resolve: the target of the path's shortcuts is removed, then the path itself.
+    TqErr RemoveFile(int32 resolve);
+    // 1: only the parent is resolved; anything else: the whole path.
+    PathRef ResolveShortcuts(int32 mode) const;
+    PathRef GetLongNames() const;
+    // Each item spelt as on disk; the answers are cached for the given seconds.
+    PathRef GetCorrectedCase(double seconds) const;
+    // 0: adds the write bits a file lacks; 1 is not supported (53).
+    TqErr MakeWriteable(int32 depth) const;
+    // Appends prefix, a random number, suffix and "." extension (when given), choosing a name that does not
+    // exist yet.
+    void AppendTemporaryName(const std::string& extension, const std::string& prefix,
+                             const std::string& suffix);
+    // ---- End of the file system.
 
   private:
     friend class PathRefAccess;
