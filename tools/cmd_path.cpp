@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Command.h"
+#include "PathShort.h"
 #include "tqcore/bindata.h"
 #include "tqcore/core.h"
 #include "tqcore/paths.h"
@@ -16,13 +17,16 @@ const tool::Command kCommand{
     "usage: tqcore path TEXT [--from FORMAT] [--to FORMAT]\n"
     "       tqcore path flatten TEXT [--from FORMAT] [--utf8] [--prev-version]\n"
     "       tqcore path unflatten HEX\n"
+    "       tqcore path short PATH... --width N [--style trim|full]\n"
     "Reads TEXT as a path in FORMAT (default: the operating system's own form) and prints its base,\n"
     "item count and items, then its text in every format, or in the --to FORMAT only.\n"
     "FORMAT: display, commandline, dos, unix, platformindependent, platformagnostic\n"
     "(with or without the pathref_ prefix). Exit 1 when TEXT is not a path in FORMAT.\n"
     "flatten prints the path's big-endian flattened record as hex (--utf8: UTF-8 names always,\n"
     "--prev-version: as saved for a previous version); unflatten reads such a record back and prints\n"
-    "the path, or exits 1 with the reader's error.\n",
+    "the path, or exits 1 with the reader's error.\n"
+    "short prints each PATH's display string cut to at most N characters: the trim style shows names\n"
+    "alone while they differ, full always starts from the whole text; items go from the front first.\n",
     Run};
 
 const char* const kFormats[] = {"pathref_display", "pathref_commandline",         "pathref_dos",
@@ -157,6 +161,8 @@ int Unflatten(int argc, char** argv) {
 int Run(int argc, char** argv) {
     if (argc > 1 && !std::strcmp(argv[1], "flatten")) return Flatten(argc - 1, argv + 1);
     if (argc > 1 && !std::strcmp(argv[1], "unflatten")) return Unflatten(argc - 1, argv + 1);
+    if (argc > 1 && !std::strcmp(argv[1], "short"))
+        return tool::PathShort(argc - 1, argv + 1, NativeFormat());
     const char* text = nullptr;
     const char* from = NativeFormat();
     const char* to = nullptr;
