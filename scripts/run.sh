@@ -10,7 +10,8 @@ if [ -n "${TQCORE_TOUR:-}" ]; then
   read -r -a tour <<<"$TQCORE_TOUR"
 else
   tour=(services clock sysinfo "path /home/ann/docs/report.txt" "path C:\\Users\\ann\\..\\a.txt --from dos"
-        "path flatten ../a.txt --from unix --utf8")
+        "path flatten ../a.txt --from unix --utf8"
+        dirs "path short /home/ann/docs/report.txt /home/bob/Report.TXT --width 24")
 fi
 for cmd in "${tour[@]}"; do
   echo "== tqcore $cmd"
