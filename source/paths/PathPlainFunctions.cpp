@@ -247,7 +247,7 @@ TqErr FNamePtr(Path p, PStr out) {
 }
 
 TqErr FPathComponent(Path p, int32 i, PStr out) {
-    if (!p || !out) return kErrArgument;
+    if (!p || !out || i < -1) return kErrArgument;
     return TQ_GUARDED([&]() -> TqErr {
         std::string item;
         const TqErr err = p->CopyItemAt(i, &item);

@@ -176,6 +176,7 @@ TEST(PathPlainItems, NamesAndComponentsAsPStrs) {
     EXPECT_EQ(FPathComponent(p.path, -1, out), 0);
     EXPECT_EQ(Text(out), "file.txt");
     EXPECT_EQ(FPathComponent(p.path, 3, out), 1);
+    EXPECT_EQ(FPathComponent(p.path, -2, out), 1) << "only -1 means the last item";
     EXPECT_EQ(FNamePtr(root.path, out), 1);
     EXPECT_EQ(PathCopyElt(p.path, 1, out), out);
     EXPECT_EQ(Text(out), "dir");
