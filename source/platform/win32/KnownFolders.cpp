@@ -55,7 +55,7 @@ const KNOWNFOLDERID* FolderId(KnownFolder folder) {
 
 std::wstring ShellFolder(const KNOWNFOLDERID& id, bool create) {
     PWSTR path = nullptr;
-    const HRESULT hr = ::SHGetKnownFolderPath(id, create ? KF_FLAG_CREATE : 0, nullptr, &path);
+    const HRESULT hr = ::SHGetKnownFolderPath(id, create ? DWORD(KF_FLAG_CREATE) : DWORD(0), nullptr, &path);
     std::wstring out = SUCCEEDED(hr) && path ? std::wstring(path) : std::wstring();
     ::CoTaskMemFree(path);
     return out;
