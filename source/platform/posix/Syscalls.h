@@ -111,7 +111,9 @@
     X(iconv_open, iconv_t(const char*, const char*), ::iconv_open, -1, kNoCount)                             \
     X(iconv, size_t(iconv_t, char**, size_t*, char**, size_t*), ::iconv, -1, kNoCount)                       \
     X(iconv_close, int(iconv_t), ::iconv_close, -1, kNoCount)                                                \
-    X(newlocale, locale_t(int, const char*, locale_t), ::newlocale, 0, kNoCount)
+    X(newlocale, locale_t(int, const char*, locale_t), ::newlocale, 0, kNoCount)                             \
+    /* Open files, by descriptor. */                                                                         \
+    X(futimens, int(int, const struct timespec*), ::futimens, -1, kNoCount)
 
 namespace tq::platform::sys {
 
