@@ -55,9 +55,15 @@ NativeFile FailOpen(int err) {
     return kNoFile;
 }
 
-bool Transferred(ssize_t n, uInt32* done) {
+// A descriptor opened without the access asked for is, as Windows says, access denied; only a closed one is
+// a bad handle.
+bool Transferred(int fd, ssize_t n, uInt32* done) {
     if (n < 0) {
-        SetLastErrorFromErrno(errno);
+        const int err = errno;
+        if (err == EBADF && sys::fcntl(fd, F_GETFD, 0) != -1)
+            SetLastError(kWinAccessDenied);
+        else
+            SetLastErrorFromErrno(err);
         return false;
     }
     *done = uInt32(n);
@@ -144,14 +150,14 @@ bool FileRead(NativeFile file, void* buffer, uInt32 count, uInt32* done) {
     *done = 0;
     if (!TransferAllowed(int(file), count)) return false;
     const ssize_t n = Restarting([&] { return sys::read(int(file), buffer, count); });
-    return Transferred(n, done);
+    return Transferred(int(file), n, done);
 }
 
 bool FileWrite(NativeFile file, const void* buffer, uInt32 count, uInt32* done) {
     *done = 0;
     if (!TransferAllowed(int(file), count)) return false;
     const ssize_t n = Restarting([&] { return sys::write(int(file), buffer, count); });
-    return Transferred(n, done);
+    return Transferred(int(file), n, done);
 }
 
 // Linux releases the descriptor even when close reports EINTR: never close twice.
