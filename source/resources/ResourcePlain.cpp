@@ -174,7 +174,8 @@ TqErr RExists(uInt32 refnum, ResType type, int32 id, int32* exists) {
 
 Bool32 RIsLoaded(uInt32 refnum, ResType type, int32 id) {
     bool loaded = false;
-    return Guarded([&]() -> TqErr { return ChainOf(refnum).RIsLoaded(type, id, &loaded); }) == kErrNone && loaded;
+    return Guarded([&]() -> TqErr { return ChainOf(refnum).RIsLoaded(type, id, &loaded); }) == kErrNone &&
+           loaded;
 }
 
 TqErr RAdd(UHandle h, uInt32 refnum, ResType type, int32 id, ConstPStr name) {

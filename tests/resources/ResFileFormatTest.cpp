@@ -22,14 +22,16 @@ class ResFileFormatTest : public ::testing::Test {
         uInt32 ref = 0;
         EXPECT_EQ(OpenImage(b, &ref), kErrGeneric) << "rule " << rule;
         EXPECT_EQ(ref, 0u);
-        EXPECT_EQ(ReportCapture::Count(kDbgWarn, "map validation failure " + std::to_string(rule) + " for \""), 1)
+        EXPECT_EQ(
+            ReportCapture::Count(kDbgWarn, "map validation failure " + std::to_string(rule) + " for \""), 1)
             << "rule " << rule;
     }
     static void ExpectHeaderRule(const Bytes& b, int rule) {
         ReportCapture capture;
         uInt32 ref = 0;
         EXPECT_EQ(OpenImage(b, &ref), kErrGeneric) << "rule " << rule;
-        EXPECT_EQ(ReportCapture::Count(kDbgWarn, "header validationErr=" + std::to_string(rule)), 1) << "rule " << rule;
+        EXPECT_EQ(ReportCapture::Count(kDbgWarn, "header validationErr=" + std::to_string(rule)), 1)
+            << "rule " << rule;
     }
     static Bytes One() { return MakeImage({{kData, 1, "abc", ""}}); }
 };
@@ -163,7 +165,7 @@ TEST_F(ResFileFormatTest, MapRulesNameTheFirstFailure) {
         change(b);
         return b;
     };
-    ExpectMapRule(mutate([&](Bytes& b) { b[m + 8] = 'X'; }), 7);           // copy's file type differs
+    ExpectMapRule(mutate([&](Bytes& b) { b[m + 8] = 'X'; }), 7);            // copy's file type differs
     ExpectMapRule(mutate([&](Bytes& b) { SetBE32(b, m + 40, 0x01); }), 8);  // unknown map attribute
     ExpectMapRule(mutate([&](Bytes& b) { SetBE32(b, m + 44, 48); }), 11);
     ExpectMapRule(mutate([&](Bytes& b) { SetBE32(b, m + 44, 85); }), 11);
@@ -230,7 +232,8 @@ TEST_F(ResFileFormatTest, ReferenceListsAreSortedWhenRead) {
     const size_t m = MapOffset(b);
     // Swap the two entries: the file stores them out of order.
     Bytes e1(b.begin() + long(m + kFirstEntry), b.begin() + long(m + kFirstEntry + 20));
-    std::copy(b.begin() + long(m + kFirstEntry + 20), b.begin() + long(m + kFirstEntry + 40), b.begin() + long(m + kFirstEntry));
+    std::copy(b.begin() + long(m + kFirstEntry + 20), b.begin() + long(m + kFirstEntry + 40),
+              b.begin() + long(m + kFirstEntry));
     std::copy(e1.begin(), e1.end(), b.begin() + long(m + kFirstEntry + 20));
     uInt32 ref = 0;
     ASSERT_EQ(OpenImage(b, &ref), kErrNone);

@@ -23,8 +23,9 @@ struct Spec {
 };
 
 inline Bytes PStrOf(const std::string& s) {
-    Bytes p(1, uInt8(s.size()));
-    p.insert(p.end(), s.begin(), s.end());
+    Bytes p(s.size() + 1);
+    p[0] = uInt8(s.size());
+    if (!s.empty()) std::memcpy(p.data() + 1, s.data(), s.size());
     return p;
 }
 
@@ -39,8 +40,8 @@ inline Bytes MakeImage(const std::vector<Spec>& specs, ResType type = TQFourCC("
     EXPECT_EQ(ResFileFactory::RCreateMemFile(&f, creator, type), kErrNone);
     for (const Spec& s : specs) {
         const Bytes name = PStrOf(s.name);
-        EXPECT_EQ(f->RAddPtr(reinterpret_cast<const uInt8*>(s.data.data()), int32(s.data.size()), s.type, s.id,
-                             s.name.empty() ? nullptr : name.data()),
+        EXPECT_EQ(f->RAddPtr(reinterpret_cast<const uInt8*>(s.data.data()), int32(s.data.size()), s.type,
+                             s.id, s.name.empty() ? nullptr : name.data()),
                   kErrNone);
     }
     UHandle h = nullptr;
@@ -76,6 +77,45 @@ inline TqErr OpenCopy(const Bytes& b, uInt32* refnum, int32 permission = kResRea
 
 inline std::string Text(UHandle h) {
     return std::string(reinterpret_cast<const char*>(*h), size_t(DSGetHandleSize(h)));
+}
+
+}  // namespace restest
+
+#include "tqcore/bindata.h"
+#include "tqcore/paths.h"
+
+namespace restest {
+
+// A path's "PTH0" record, big-endian.
+inline std::string FlatPath(const PathRef& p) {
+    HandleOutputBuf out;
+    uInt64 written = 0;
+    EXPECT_EQ(p.Flatten(&out, kFlattenPTH0, &written, BigEndianizer()), kErrNone);
+    UHandle h = out.GetHandle(1);
+    std::string s = Text(h);
+    DSDisposeHandle(h);
+    return s;
+}
+
+inline std::string BE32Text(uInt32 v) {
+    return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+
+// A string list: big-endian 16-bit count, then packed PStrs.
+inline std::string StringList(const std::vector<std::string>& items) {
+    std::string s{char(items.size() >> 8), char(items.size())};
+    for (const auto& i : items) {
+        s.push_back(char(i.size()));
+        s.append(i);
+    }
+    return s;
+}
+
+// A path list: 32-bit count, then records padded to 4 bytes.
+inline std::string PathList(const std::vector<std::string>& records) {
+    std::string s = BE32Text(uInt32(records.size()));
+    for (const auto& r : records) s += r + std::string((4 - r.size() % 4) % 4, '\0');
+    return s;
 }
 
 }  // namespace restest
