@@ -32,5 +32,7 @@ namespace tq::resources {
 // Over a handle (owned from now on) or a caller's read-only block; null when allocation fails.
 PKResfileIO* NewHandleIO(UHandle h, int32 permission);
 PKResfileIO* NewImageIO(const uInt8* data, uInt64 size);
+// Opens the file at path; a read-only file is mapped when it can be. 0 and the object, or the code.
+TqErr OpenDiskIO(const PathRef& path, int32 permission, PKResfileIO** out);
 
 }  // namespace tq::resources
