@@ -1,15 +1,14 @@
-// Resource files name and read paths: the path tree is started once for every test of this program.
+// Resource files run as the library's hosts run them: inside the started base services (paths and files).
 #include <gtest/gtest.h>
 
 #include "tqcore/core.h"
-#include "tqcore/paths.h"
 
 namespace {
 
 class ResEnvironment : public ::testing::Environment {
   public:
-    void SetUp() override { ASSERT_EQ(PathRef::Init(), kErrNone); }
-    void TearDown() override { PathRef::UnInit(); }
+    void SetUp() override { ASSERT_EQ(InitTQCoreBase(), kErrNone); }
+    void TearDown() override { EXPECT_EQ(UninitTQCoreBase(), kErrNone); }
 };
 
 [[maybe_unused]] ::testing::Environment* const gEnvironment =
