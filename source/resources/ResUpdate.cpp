@@ -49,6 +49,23 @@ TqErr WriteBlock(PKResfileIO& io, int64 pos, const uInt8* bytes, int64 n) {
     return io.Write(pos + 4 + n, zeros, size - 4 - n);
 }
 
+// Keeps a block whose move failed in memory, marked changed: its old place may be partly overwritten, and
+// the next update writes it from memory.
+void KeepForRetry(PKResFile& f, int64 entry, ResourceData* data) {
+    auto* r = new (std::nothrow) PKResource(&f, data);
+    if (!r) {
+        delete data;
+        return;
+    }
+    if (PKResFileAccess::GiveCookie(f, entry, r)) {
+        r->NotifyFileClosed();
+        delete r;
+        return;
+    }
+    uInt8* map = *PKResFileAccess::MapHandle(f);
+    Set32(map, entry + kRefAttrs, Get32(map, entry + kRefAttrs) | kResChanged);
+}
+
 // Writes the entry's bytes at data position p (relative to the new data area at 32).
 TqErr RewriteEntry(PKResFile& f, int64 entry, int64 p, int64* size) {
     PKResfileIO& io = *PKResFileAccess::IO(f);
@@ -61,7 +78,10 @@ TqErr RewriteEntry(PKResFile& f, int64 entry, int64 p, int64* size) {
         temporary.reset(data);
     }
     const int64 n = data->DataSize();
-    if (const TqErr e = WriteBlock(io, kHeaderSize + p, data->DataPtr(), n)) return e;
+    if (const TqErr e = WriteBlock(io, kHeaderSize + p, data->DataPtr(), n)) {
+        if (temporary) KeepForRetry(f, entry, temporary.release());
+        return e;
+    }
     *size = BlockSize(n);
     return kErrNone;
 }
