@@ -9,7 +9,9 @@
 
 #include "tqcore/core.h"
 #include "tqcore/diagnostics.h"
+#include "tqcore/files.h"
 #include "tqcore/memory.h"
+#include "tqcore/paths.h"
 
 namespace tool::rsrc {
 namespace {
@@ -136,35 +138,68 @@ Check CheckBytes(const Bytes& bytes) {
     return c;
 }
 
+namespace {
+
+// The operating system's own text form of a path.
+const char* NativeFormat() {
+#if defined(_WIN32)
+    return PathRef::StringDOS();
+#else
+    return PathRef::StringUnix();
+#endif
+}
+
+// Writes the copy through the library's file manager and flushes it to the device. A test stops the program
+// halfway through, with the copy half written.
+bool WriteCopy(const std::string& copy, const Bytes& bytes, std::string* why) {
+    PathRef p;
+    try {
+        p = PathRef(std::filesystem::absolute(copy).string(), NativeFormat());
+    } catch (const std::exception&) {
+        *why = "cannot name " + copy;
+        return false;
+    }
+    File fd = 0;
+    TqErr e = FCreateAlways(&fd, &p, 0644, kOpenReadWrite, kDenyReadWrite, nullptr);
+    if (e) {
+        *why = "cannot create " + copy + ": error " + std::to_string(e);
+        return false;
+    }
+    const bool stop = std::getenv("TQCORE_RSRC_STOP_MID_WRITE") != nullptr;
+    const size_t half = bytes.size() / 2;
+    int32 done = 0;
+    e = FMWrite(fd, int32(stop ? half : bytes.size()), &done, const_cast<uInt8*>(bytes.data()));
+    if (!e && stop) std::_Exit(9);
+    if (!e) e = FFlush(fd);
+    const TqErr closed = FMClose(fd);
+    if (e || closed) {
+        *why = "cannot write " + copy + ": error " + std::to_string(e ? e : closed);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ReplaceSafely(const std::string& path, const Bytes& bytes, std::string* why) {
     const std::string copy = path + ".tqcore-edit";
-    {
-        std::ofstream out(copy, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            *why = "cannot create " + copy;
-            return false;
-        }
-        // A test stops the program here, with the copy half written.
-        const size_t stopAt = std::getenv("TQCORE_RSRC_STOP_MID_WRITE") ? bytes.size() / 2 : bytes.size();
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(stopAt));
-        out.flush();
-        if (stopAt != bytes.size()) std::_Exit(9);
-        if (!out) {
-            *why = "cannot write " + copy;
-            return false;
-        }
+    if (bytes.size() > size_t(INT32_MAX)) {
+        *why = "the file would be larger than 2 GiB";
+        return false;
     }
     Bytes back;
-    if (!ReadWhole(copy, &back, why) || back != bytes || CheckBytes(back).code) {
+    if (!WriteCopy(copy, bytes, why) || !ReadWhole(copy, &back, why) || back != bytes ||
+        CheckBytes(back).code) {
         if (why->empty()) *why = "the copy did not read back as written";
-        std::filesystem::remove(copy);
+        std::error_code ignored;
+        std::filesystem::remove(copy, ignored);
         return false;
     }
     std::error_code ec;
     std::filesystem::rename(copy, path, ec);
     if (ec) {
         *why = "cannot replace " + path + ": " + ec.message();
-        std::filesystem::remove(copy);
+        std::filesystem::remove(copy, ec);
         return false;
     }
     return true;
