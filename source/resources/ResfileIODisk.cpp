@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+#define TQ_UNIT "source\\ResfileIODisk"
+
+#include "diagnostics/Report.h"
 #include "platform/File.h"
 #include "platform/MappedFile.h"
 #include "resources/ResfileIO.h"
@@ -61,8 +64,13 @@ class DiskIO final : public PKResfileIO {
     }
     const uInt8* Image() const override { return view_.base; }
 
-    // Read-only files are read in place; a file that cannot be mapped is read through the file manager.
-    void Map() { tq::platform::MapWholeFile(tq::platform::FileFromToken(fd_), &view_); }
+    // Read-only files are read in place. An empty file has nothing to map (its header read fails later).
+    TqErr Map() {
+        if (fileSize == 0 || tq::platform::MapWholeFile(tq::platform::FileFromToken(fd_), &view_)) return kErrNone;
+        const TqErr e = Win32ToPKFileErr();
+        TQ_REPORT(kDbgWarn, "Cannot memory map the resource file");
+        return e ? e : kErrIO;
+    }
 
   private:
     File fd_;
@@ -97,7 +105,12 @@ TqErr OpenDiskIO(const PathRef& path, int32 permission, PKResfileIO** out) {
     }
     io->permission = permission;
     io->fileSize = size;
-    if (permission == kResReadOnly) io->Map();
+    if (permission == kResReadOnly) {
+        if (const TqErr mapped = io->Map()) {
+            delete io;
+            return mapped;
+        }
+    }
     *out = io;
     return kErrNone;
 }

@@ -8,6 +8,7 @@
 #include "files/FileOsNames.h"
 #include "files/ScratchFolder.h"
 #include "platform/Syscalls.h"
+#include "support/ReportCapture.h"
 
 namespace {
 
@@ -114,6 +115,29 @@ TEST_F(ResUpdateFaultsTest, EveryCallOfAnUpdateMayFail) {
         }
         EXPECT_GT(failures, 0) << call;  // the update made the call at least once
     }
+}
+
+TEST_F(ResUpdateFaultsTest, AReadOnlyFileThatCannotBeMappedIsNotOpened) {
+    const PathRef p = NativePath(path_);
+    Contents expected;
+    ASSERT_EQ(RCloseFile(OpenEdited(p, &expected)), kErrNone);
+#ifdef _WIN32
+    const char* map = "MapViewOfFile";
+#else
+    const char* map = "mmap";
+#endif
+    SyscallFault fault;
+    fault.error = kOs.ioError;
+    ASSERT_TRUE(InjectSyscallFault(map, fault));
+    uInt32 ref = 0;
+    {
+        ReportCapture capture;
+        EXPECT_NE(ROpenFile(const_cast<PathRef*>(&p), kResReadOnly, &ref, nullptr, nullptr), kErrNone);
+        EXPECT_EQ(ReportCapture::Count(kDbgWarn, "Cannot memory map the resource file"), 1);
+    }
+    EXPECT_EQ(ref, 0u);
+    ResetSyscallsForTest();
+    ExpectContents(p, expected);
 }
 
 #ifndef _WIN32

@@ -1,5 +1,6 @@
 #include "platform/MappedFile.h"
 
+#include "platform/LastError.h"
 #include "platform/win32/Syscalls.h"
 
 namespace tq::platform {
@@ -8,7 +9,11 @@ bool MapWholeFile(intptr_t file, MappedView* view) {
     *view = MappedView{};
     LARGE_INTEGER size{};
     HANDLE h = reinterpret_cast<HANDLE>(file);
-    if (!sys::GetFileSizeEx(h, &size) || size.QuadPart <= 0) return false;
+    if (!sys::GetFileSizeEx(h, &size)) return false;
+    if (size.QuadPart <= 0) {
+        SetLastError(kWinInvalidParameter);
+        return false;
+    }
     HANDLE mapping = sys::CreateFileMappingW(h, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (!mapping) return false;
     void* p = sys::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
