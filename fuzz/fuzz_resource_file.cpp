@@ -3,9 +3,10 @@
 // end-of-file code) and the string lists are walked. A file that opens is written again through the
 // library's writer, and the copy opens and holds the same resources.
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "FuzzSupport.h"
 #include "tqcore/core.h"
@@ -15,7 +16,24 @@
 namespace {
 
 using fuzz::Check;
-using Contents = std::map<std::pair<ResType, int32>, std::string>;
+// Every resource in type-list and list order: a file may hold one ID twice.
+using Contents = std::vector<std::tuple<ResType, int32, std::string>>;
+
+// The first strings of a resource read as a string list agree with a walk over its bytes.
+void CheckStringList(uInt32 ref, ResType type, int32 id, const std::string& bytes) {
+    size_t at = 2;
+    const int32 count = bytes.size() >= 2 ? (uint8_t(bytes[0]) << 8 | uint8_t(bytes[1])) : 0;
+    for (int32 k = 1; k <= 3; ++k) {
+        ConstPStr s = nullptr;
+        const TqErr e = RGetIndStringPtr(ref, &s, id, k, type);
+        const bool inside = k <= count && at < bytes.size() && at + 1 + uint8_t(bytes[at]) <= bytes.size();
+        Check(e == (inside ? kErrNone : kErrResourceNotFound));
+        if (!inside) return;
+        Check(std::string(reinterpret_cast<const char*>(s), size_t(s[0]) + 1) ==
+              bytes.substr(at, size_t(uint8_t(bytes[at])) + 1));
+        at += 1 + uint8_t(bytes[at]);
+    }
+}
 
 // Every resource of the file, read by index; false when one cannot be read.
 bool ReadAll(uInt32 ref, Contents* out) {
@@ -38,11 +56,17 @@ bool ReadAll(uInt32 ref, Contents* out) {
             int32 id = 0, size = -1;
             Check(RGetInfo(h, &id, nullptr, nullptr) == kErrNone && RSize(h, &size) == kErrNone);
             Check(size == DSGetHandleSize(h));
-            (*out)[{type, id}] = std::string(reinterpret_cast<const char*>(*h), size_t(size));
-            ConstPStr s = nullptr;
-            for (int32 k = 1; k <= 3; ++k)
-                if (RGetIndStringPtr(ref, &s, id, k, type) == kErrNone)
-                    Check(s >= *h + 2 && s + 1 + s[0] <= *h + size);
+            out->emplace_back(type, id, std::string(reinterpret_cast<const char*>(*h), size_t(size)));
+            // By ID the first resource of that ID answers, which the string-list reader reads too.
+            UHandle first = nullptr;
+            if (const TqErr byId = RGet(ref, type, id, &first)) {
+                Check(byId == kErrEndOfFile);  // another entry of the same ID, whose block is not whole
+                whole = false;
+                continue;
+            }
+            CheckStringList(
+                ref, type, id,
+                std::string(reinterpret_cast<const char*>(*first), size_t(DSGetHandleSize(first))));
         }
     }
     return whole;
@@ -61,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uInt32 ref = 0;
     const TqErr e = ROpenUPtr(block.get(), size, &ref, nullptr, nullptr);
     if (e) {
-        Check(ref == 0 && (e == kErrEndOfFile || e == kErrResourceFile || e == kErrGeneric || e == kErrResFileVersion));
+        Check(ref == 0 &&
+              (e == kErrEndOfFile || e == kErrResourceFile || e == kErrGeneric || e == kErrResFileVersion));
         return 0;
     }
     Contents original;
@@ -72,7 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Written again by the library: the copy holds the same resources.
     UHandle h = nullptr;
     Check(DSPtrToHand(block.get(), &h, size) == kErrNone);
-    Check(ROpenUHandle(h, kResReadWrite, &ref, nullptr, nullptr) == kErrNone);
+    // A resource file appended to other bytes opens read-only only.
+    if (const TqErr rw = ROpenUHandle(h, kResReadWrite, &ref, nullptr, nullptr)) {
+        Check(rw == kErrResourceFile);
+        return 0;
+    }
     Contents loaded;
     ReadAll(ref, &loaded);
     UHandle image = nullptr;
