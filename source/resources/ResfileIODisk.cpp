@@ -66,7 +66,8 @@ class DiskIO final : public PKResfileIO {
 
     // Read-only files are read in place. An empty file has nothing to map (its header read fails later).
     TqErr Map() {
-        if (fileSize == 0 || tq::platform::MapWholeFile(tq::platform::FileFromToken(fd_), &view_)) return kErrNone;
+        if (fileSize == 0 || tq::platform::MapWholeFile(tq::platform::FileFromToken(fd_), &view_))
+            return kErrNone;
         const TqErr e = Win32ToPKFileErr();
         TQ_REPORT(kDbgWarn, "Cannot memory map the resource file");
         return e ? e : kErrIO;

@@ -96,6 +96,8 @@ class PKResFileAccess {
     static PKResfileIO* IO(PKResFile& f) { return f.io_; }
     static bool IsOpen(PKResFile& f) { return f.isOpen_; }
     static void ClearCache(PKResFile& f);
+    // Fills the lookup cache with a resource and its entry.
+    static void Remember(PKResFile& f, Resource* r, ResType type, int64 entry);
     static bool ReadOnlyMap(PKResFile& f);
     static void MarkMapChanged(PKResFile& f);
     // The loaded resource of an entry, or null.

@@ -177,6 +177,10 @@ TqErr PKResFile::Open(PKResfileIO* io) {
 
 // ---- Finding entries.
 
+void PKResFileAccess::Remember(PKResFile& f, Resource* r, ResType type, int64 entry) {
+    f.cache_ = PKResFile::LookupCache{r, type, f.map_, entry};
+}
+
 void PKResFileAccess::ClearCache(PKResFile& f) {
     f.cache_ = PKResFile::LookupCache{kNoResource, 0, nullptr, 0};
 }
@@ -355,10 +359,7 @@ TqErr Fetch(PKResFile& f, ResType type, int64 entry, Resource** out) {
             return e;
         }
     }
-    PKResFileAccess::ClearCache(f);
-    ResType t = type;
-    int64 e = entry;
-    PKResFileAccess::EntryOf(f, r, &t, &e);
+    PKResFileAccess::Remember(f, r, type, entry);
     *out = r;
     return kErrNone;
 }
