@@ -170,7 +170,13 @@ TqErr PKResFileAccess::Update(PKResFile& f) {
     if (!f.isOpen_) return kErrResourceFile;
     if (!(Get32(*f.map_, kMapAttrs) & kResMapChanged)) return kErrNone;
     const bool empty = Map(f).TypeCount() == 0;
-    if (const TqErr e = empty ? WriteEmpty(f) : UpdateMapped(f)) return e;
+    TqErr e = kErrNone;
+    try {
+        e = empty ? WriteEmpty(f) : UpdateMapped(f);
+    } catch (const std::bad_alloc&) {
+        e = kErrMemoryFull;
+    }
+    if (e) return e;
     if (const TqErr e = f.io_->Flush()) return e;
     Set32(*f.map_, kMapAttrs, Get32(*f.map_, kMapAttrs) & ~uInt32(kResMapChanged));
     return kErrNone;
@@ -231,18 +237,31 @@ TqErr BuildImage(PKResFile& f, UHandle* out) {
 
 }  // namespace
 
-TqErr PKResFile::RGetMemFileHandle(UHandle* out) {
-    if (!out) return kErrArgument;
-    if (!isOpen_) return kErrResourceFile;
-    LockHold hold(ResourceLock());
-    if (io_->IsMemory() && !io_->Image()) {
-        if (const TqErr e = PKResFileAccess::Update(*this)) return e;
-        if (UHandle h = io_->TakeHandle()) {
+namespace {
+
+TqErr MemFileHandle(PKResFile& f, UHandle* out) {
+    PKResfileIO* io = PKResFileAccess::IO(f);
+    if (io->IsMemory() && !io->Image()) {
+        if (const TqErr e = PKResFileAccess::Update(f)) return e;
+        if (UHandle h = io->TakeHandle()) {
             *out = h;
             return kErrNone;
         }
     }
-    return BuildImage(*this, out);
+    return BuildImage(f, out);
+}
+
+}  // namespace
+
+TqErr PKResFile::RGetMemFileHandle(UHandle* out) {
+    if (!out) return kErrArgument;
+    if (!isOpen_) return kErrResourceFile;
+    LockHold hold(ResourceLock());
+    try {
+        return MemFileHandle(*this, out);
+    } catch (const std::bad_alloc&) {
+        return kErrMemoryFull;
+    }
 }
 
 TqErr PKResFile::RPreAllocFile(int32 bytes) {

@@ -162,7 +162,12 @@ TqErr PKResFile::Open(PKResfileIO* io) {
     FileHeader h;
     UHandle map = nullptr;
     TqErr e = cookies_.IsAValidJar() ? FindHeader(*io, &h) : kErrMemoryFull;
-    if (!e) e = ReadMap(*io, h, path_, &map);
+    try {
+        if (!e) e = ReadMap(*io, h, path_, &map);
+    } catch (const std::bad_alloc&) {
+        DSDisposeHandle(map);
+        e = kErrMemoryFull;
+    }
     if (e) {
         io->Close();
         delete io;
