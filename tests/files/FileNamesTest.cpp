@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -210,6 +212,57 @@ TEST(FileNames, WildcardCharacters) {
     at = 5;
     EXPECT_EQ(FMFindWildCardMatchCh(text, &at, 7, 'x'), 0);
     EXPECT_EQ(at, 7);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileLocations, TemporaryFolderOrAsGiven) {
+    std::unique_ptr<FileLoc> temp(CreateFileLoc(FileLoc::kTempDir, "dump", true));
+    ASSERT_NE(temp, nullptr);
+    const std::string path = temp->GetPath();
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    EXPECT_EQ(path.rfind("dump.txt"), path.size() - 8);
+    EXPECT_EQ(path.size(), folder.size() + (folder.back() == '/' || folder.back() == '\\' ? 0 : 1) + 8);
+    std::unique_ptr<FileLoc> copy(temp->Clone());
+    EXPECT_STREQ(copy->GetPath(), temp->GetPath());
+    std::unique_ptr<FileLoc> given(CreateFileLoc(FileLoc::kAsGiven, "/x/y", false));
+    EXPECT_STREQ(given->GetPath(), "/x/y");
+    std::unique_ptr<FileLoc> logged(CreateFileLoc(FileLoc::kAsGivenLog, "rel", true));
+    EXPECT_STREQ(logged->GetPath(), "rel.txt");
+}
+
+TEST(FileLocations, NullAndOverlongNames) {
+    EXPECT_EQ(CreateFileLoc(FileLoc::kAsGiven, nullptr, false), nullptr);
+    const std::string longest(FileLoc::kMaxPath, 'n');
+    std::unique_ptr<FileLoc> fits(CreateFileLoc(FileLoc::kAsGiven, longest.c_str(), false));
+    ASSERT_NE(fits, nullptr);
+    EXPECT_EQ(std::strlen(fits->GetPath()), size_t(FileLoc::kMaxPath));
+    EXPECT_EQ(CreateFileLoc(FileLoc::kAsGiven, longest.c_str(), true), nullptr);
+    const std::string tooLong(FileLoc::kMaxPath + 1, 'n');
+    EXPECT_EQ(CreateFileLoc(FileLoc::kAsGiven, tooLong.c_str(), false), nullptr);
+    try {
+        Win32FileLoc loc(FileLoc::kAsGiven, nullptr, false);
+        ADD_FAILURE() << "no exception";
+    } catch (const PKExcept& e) {
+        EXPECT_EQ(e.ErrorCode(), kErrArgument);
+        EXPECT_STREQ(e.Detail(), "inFilename is NULL");
+    }
+    try {
+        Win32FileLoc loc(FileLoc::kAsGiven, tooLong.c_str(), false);
+        ADD_FAILURE() << "no exception";
+    } catch (const PKExcept& e) {
+        EXPECT_EQ(e.ErrorCode(), kErrNotFound);
+        EXPECT_STREQ(e.Detail(), "Path too long");
+    }
+    try {
+        Win32FileLoc loc(FileLoc::kAsGiven, longest.c_str(), true);
+        ADD_FAILURE() << "no exception";
+    } catch (const PKExcept& e) {
+        EXPECT_EQ(e.ErrorCode(), kErrNotFound);
+        EXPECT_STREQ(e.Detail(), "");
+    }
 }
 
 }  // namespace
