@@ -27,7 +27,11 @@ Resource* const kNoResource = reinterpret_cast<Resource*>(&gNoResource);
 // Reads and checks the header, following an appended file's trailing offset for a read-only open.
 TqErr FindHeader(PKResfileIO& io, FileHeader* out) {
     uInt8 bytes[kHeaderSize];
-    if (io.Read(0, bytes, kHeaderSize)) return kErrEndOfFile;
+    if (const TqErr e = io.Read(0, bytes, kHeaderSize)) {
+        if (e == kErrEndOfFile) return e;
+        TQ_REPORT(kDbgWarn, "cannot seek to start of resource file");
+        return e;
+    }
     FileHeader h = DecodeHeader(bytes);
     if (!Recognised(h)) {
         if (io.permission != kResReadOnly) return kErrResourceFile;
