@@ -14,11 +14,11 @@ using namespace restest;
 const ResType kData = TQFourCC("DATA");
 
 TEST(ResConcurrencyTest, ReadersOfOneFileAndWritersOfTheirOwn) {
-    std::vector<Spec> specs;
+    std::vector<Item> items;
     for (int32 id = 0; id < 64; ++id)
-        specs.push_back({kData, id, std::string(size_t(id + 1), char('a' + id % 26)), ""});
+        items.push_back({kData, id, std::string(size_t(id + 1), char('a' + id % 26)), ""});
     uInt32 shared = 0;
-    ASSERT_EQ(OpenCopy(MakeImage(specs), &shared), kErrNone);
+    ASSERT_EQ(OpenCopy(MakeImage(items), &shared), kErrNone);
     std::atomic<int> wrong{0};
     auto reader = [&](int seed) {
         ResFile* f = RsrcFileToRMapResFile(shared);

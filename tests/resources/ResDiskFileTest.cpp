@@ -17,8 +17,8 @@ const ResType kData = TQFourCC("DATA");
 class ResDiskFileTest : public ::testing::Test {
   protected:
     // A file at name holding the resources, written by the library's own writer.
-    PathRef Make(const std::string& name, const std::vector<Spec>& specs) {
-        const Bytes b = MakeImage(specs);
+    PathRef Make(const std::string& name, const std::vector<Item>& items) {
+        const Bytes b = MakeImage(items);
         WriteText(dir_.Root() / name, std::string(b.begin(), b.end()));
         return NativePath(dir_.Root() / name);
     }

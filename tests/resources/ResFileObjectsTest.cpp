@@ -19,7 +19,7 @@ class ResFileObjectsTest : public ::testing::Test {
         }
     }
     // A writable memory file holding the resources.
-    void Open(const std::vector<Spec>& specs) { ASSERT_EQ(OpenCopy(MakeImage(specs), &ref_), kErrNone); }
+    void Open(const std::vector<Item>& items) { ASSERT_EQ(OpenCopy(MakeImage(items), &ref_), kErrNone); }
     // The file's image after saving, and the refnum closed.
     Bytes SaveAndClose() {
         UHandle h = nullptr;

@@ -15,7 +15,7 @@ namespace restest {
 
 using Bytes = std::vector<uInt8>;
 
-struct Spec {
+struct Item {
     ResType type;
     int32 id;
     std::string data;
@@ -34,11 +34,11 @@ inline Bytes HandleBytes(UHandle h) {
 }
 
 // An image holding the resources in the order given.
-inline Bytes MakeImage(const std::vector<Spec>& specs, ResType type = TQFourCC("TEST"),
+inline Bytes MakeImage(const std::vector<Item>& items, ResType type = TQFourCC("TEST"),
                        ResType creator = TQFourCC("tqcr")) {
     ResFile* f = nullptr;
     EXPECT_EQ(ResFileFactory::RCreateMemFile(&f, creator, type), kErrNone);
-    for (const Spec& s : specs) {
+    for (const Item& s : items) {
         const Bytes name = PStrOf(s.name);
         EXPECT_EQ(f->RAddPtr(reinterpret_cast<const uInt8*>(s.data.data()), int32(s.data.size()), s.type,
                              s.id, s.name.empty() ? nullptr : name.data()),

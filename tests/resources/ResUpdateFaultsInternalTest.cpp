@@ -39,13 +39,13 @@ class ResUpdateFaultsTest : public ::testing::Test {
     // The original file, then edits that make blocks move: one grows (and one large one goes past 4096
     // bytes), one goes away, one is new.
     uInt32 OpenEdited(const PathRef& p, Contents* expected) {
-        const std::vector<Spec> specs = {
+        const std::vector<Item> items = {
             {kData, 1, Sized(10, 'a'), ""},     {kData, 2, Sized(300, 'b'), "two"},
             {kData, 3, Sized(20, 'c'), ""},     {kMore, 1, Sized(5000, 'd'), ""},
             {kMore, 2, Sized(7, 'e'), "seven"}, {kData, 4, Sized(64, 'f'), ""}};
-        const Bytes b = MakeImage(specs);
+        const Bytes b = MakeImage(items);
         WriteText(path_, std::string(b.begin(), b.end()));
-        for (const Spec& s : specs) (*expected)[{s.type, s.id}] = s.data;
+        for (const Item& s : items) (*expected)[{s.type, s.id}] = s.data;
         uInt32 ref = 0;
         EXPECT_EQ(ROpenFile(const_cast<PathRef*>(&p), kResReadWrite, &ref, nullptr, nullptr), kErrNone);
         UHandle h = nullptr;
