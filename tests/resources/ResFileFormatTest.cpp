@@ -144,10 +144,9 @@ TEST_F(ResFileFormatTest, VersionsAndRecognition) {
 
 TEST_F(ResFileFormatTest, AppendedFileOpensOnlyReadOnly) {
     const Bytes res = MakeImage({{kData, 3, "inside", ""}});
-    Bytes exe(100, 0x90);
-    const uInt32 start = uInt32(exe.size());
-    exe.insert(exe.end(), res.begin(), res.end());
-    exe.resize(exe.size() + 4);
+    const uInt32 start = 100;
+    Bytes exe(start + res.size() + 4, 0x90);
+    std::memcpy(exe.data() + start, res.data(), res.size());
     SetBE32(exe, exe.size() - 4, start);
     uInt32 ref = 0;
     ASSERT_EQ(OpenImage(exe, &ref), kErrNone);
