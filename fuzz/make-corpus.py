@@ -324,6 +324,75 @@ def path_text():
     return seeds
 
 
+# --- Resource files, laid out by this script's own writer as the library writes them: header, blocks, map.
+
+def resource_image(resources, ftype=b"TEST", creator=b"tqcr", version=3):
+    """resources: list of (type, id, bytes, name or b"") in the order given; types keep first-seen order."""
+    types = []
+    for r in resources:
+        if r[0] not in types:
+            types.append(r[0])
+    data = b""
+    names = b""
+    offsets = {}
+    for i, (rtype, rid, body, name) in enumerate(resources):
+        offsets[i] = len(data)
+        data += struct.pack(">I", len(body)) + body + bytes(-len(body) % 4)
+    entries = b""
+    type_list = struct.pack(">i", len(types) - 1)
+    first = 4 + 12 * len(types)
+    for t in types:
+        mine = sorted((r for r in enumerate(resources) if r[1][0] == t), key=lambda r: r[1][1])
+        type_list += t + struct.pack(">iI", len(mine) - 1, first + len(entries))
+        for i, (rtype, rid, body, name) in mine:
+            name_offset = 0xFFFFFFFF
+            if name:
+                name_offset = len(names)
+                names += bytes([len(name)]) + name
+            entries += struct.pack(">iIIII", rid, name_offset, 0, offsets[i], 0)
+    map_size = 52 + len(type_list) + len(entries) + len(names) if resources else 0
+    header = b"RSRC\r\n" + struct.pack(">H", version) + ftype + creator
+    header += struct.pack(">IIII", 32 + len(data), map_size, 32, len(data))
+    if not resources:
+        return header
+    name_list = 52 + len(type_list) + len(entries) if names else 0
+    body_map = header + bytes(8) + struct.pack(">III", 0, 52, name_list) + type_list + entries + names
+    return header + data + body_map
+
+
+def pascal(text):
+    return bytes([len(text)]) + text
+
+
+def string_list(items):
+    return struct.pack(">H", len(items)) + b"".join(pascal(i) for i in items)
+
+
+def resource_file():
+    samples = [
+        [],
+        [(b"DATA", 1, b"abc", b"")],
+        [(b"STR ", 128, pascal(b"Hello"), b"greeting"), (b"STR#", 129, string_list([b"one", b"", b"three"]), b"")],
+        [(b"DATA", 5, b"x" * 5, b""), (b"DATA", -3, b"", b"neg"), (b"MORE", 7, bytes(range(40)), b"m")],
+        [(b"PTH0", 1, b"PTH0" + struct.pack(">I", 7) + bytes([0, 1, 0, 2, 0, 1, 0x61]), b"")],
+    ]
+    seeds = [resource_image(s) for s in samples]
+    seeds.append(resource_image(samples[2], version=4))
+    appended = resource_image(samples[1])
+    seeds.append(b"\x90" * 64 + appended + struct.pack(">I", 64))
+    return seeds
+
+
+def resource_edits():
+    # op, id byte, then the operation's own bytes: add (length, bytes, name length, name letter), change
+    # (length, bytes), remove, save.
+    return [
+        bytes([0, 1, 3]) + b"abc" + bytes([2, 4]) + bytes([3, 0]),
+        bytes([0, 1, 2]) + b"hi" + bytes([0, 0]) + bytes([1, 1, 4]) + b"more" + bytes([2, 1]) + bytes([3, 0]),
+        bytes([4, 9, 1]) + b"x" + bytes([1, 2]) + bytes([8, 9, 0, 0, 0]) + bytes([3, 0]) + bytes([6, 9]),
+    ]
+
+
 TARGETS = {
     "fuzz_format_engine": format_engine,
     "fuzz_number_text": number_text,
@@ -336,6 +405,8 @@ TARGETS = {
     "fuzz_bindata_reader": bindata_reader,
     "fuzz_path_flatten": path_flatten,
     "fuzz_path_text": path_text,
+    "fuzz_resource_file": resource_file,
+    "fuzz_resource_edits": resource_edits,
 }
 
 DICTIONARIES = {"fuzz_format_engine": FORMAT_DICT, "fuzz_number_text": NUMBER_DICT}

@@ -74,6 +74,8 @@ bench_occurrences|BM_TQEventQueue_PostThenProcess|BM_StdDequeMutex_PostThenProce
 bench_files|Read_FMRead|Read_Posix|1.1|64 MiB in 64 KiB blocks, FMRead vs read
 bench_files|Write_FMWrite|Write_Posix|1.1|64 MiB in 64 KiB blocks, FMWrite vs write
 bench_files|OpenClose_FMOpenDeny|OpenClose_Posix|-|FMOpen with a deny mode + FMClose vs open+close
+bench_resources|BM_ResourceLookup/iterations:1000000|BM_StdMapLookup/iterations:1000000|1.5|1,000,000 lookups by type and ID in 10,000 resources vs std::map
+bench_resources|BM_ResourceGetLoaded/iterations:1000000|BM_StdMapLookup/iterations:1000000|-|RGet of loaded resources vs std::map
 """
 
 def medians(path):

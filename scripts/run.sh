@@ -18,3 +18,23 @@ for cmd in "${tour[@]}"; do
   # shellcheck disable=SC2086 # each entry is a command line
   "$tq" $cmd
 done
+# The default tour also builds a small resource file with string, string-list and path resources, lists it
+# and shows one of each.
+if [ -z "${TQCORE_TOUR:-}" ]; then
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  rsrc=("$tq" rsrc)
+  file="$scratch/tour.rsc"
+  echo "== tqcore rsrc: a resource file in $scratch"
+  "${rsrc[@]}" new "$file"
+  "${rsrc[@]}" add "$file" "STR " 128 --name greeting --string "Hello from a resource file"
+  "${rsrc[@]}" add "$file" "STR#" 129 --string first --string second --string third
+  "${rsrc[@]}" add "$file" PTH0 130 --path "$file"
+  echo "== tqcore rsrc list tour.rsc"
+  "${rsrc[@]}" list "$file"
+  for item in "STR |greeting" "STR#|129" "PTH0|130"; do
+    echo "== tqcore rsrc show tour.rsc \"${item%%|*}\" ${item##*|}"
+    "${rsrc[@]}" show "$file" "${item%%|*}" "${item##*|}"
+  done
+  "${rsrc[@]}" check "$file"
+fi

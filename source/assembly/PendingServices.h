@@ -3,9 +3,6 @@
 #pragma once
 
 #include "files/Services.h"
+#include "resources/Services.h"
 #include "threads/Services.h"
 #include "tqcore/paths.h"
-
-namespace tq::resources {
-IServiceObject* ResourceManagerService();
-}

@@ -25,16 +25,6 @@ class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCor
     }
 };
 
-class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
-  public:
-    const char* Name() override { return "ResourceManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(MemoryManagerService());
-        list.Add(PathManagerService());
-        list.Add(tq::files::FileManagerService());
-    }
-};
-
 }  // namespace
 
 IServiceObject* tq::config::ConfigManagerService() {
@@ -42,7 +32,4 @@ IServiceObject* tq::config::ConfigManagerService() {
 }
 IServiceObject* tq::config::ConfigCoreTypesService() {
     return ConfigCoreTypes_Service::Get();
-}
-IServiceObject* tq::resources::ResourceManagerService() {
-    return ResourceManager_Service::Get();
 }

@@ -120,6 +120,8 @@ TqErr InitTQCoreAppSupport(void) {
         (void)tq::platform::LoadLibraryByName("HeapDebugger.dll");
     tq::assembly::ApplyMemoryAppSettings();
     (void)tq::threads::ThThreadService()->Init();
+    // "ShareReadOnlyResourceFiles" defaults to true, which an unset preference cannot say yet.
+    tq::resources::ApplyResourceSettings(tq::assembly::PreferenceBool("UseWeakRsrcFileValidation"), true);
     (void)tq::resources::ResourceManagerService()->Init();
     gAppSupportStarted = true;
     return kErrNone;

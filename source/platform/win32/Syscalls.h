@@ -47,7 +47,11 @@
     X(GetLogicalDrives, 0, kNoCount)               \
     X(GetDriveTypeW, kCannotFail, kNoCount)        \
     X(GetDiskFreeSpaceW, FALSE, kNoCount)          \
-    X(GetDiskFreeSpaceExW, FALSE, kNoCount)
+    X(GetDiskFreeSpaceExW, FALSE, kNoCount)        \
+    /* Read-only views of files. */                \
+    X(CreateFileMappingW, 0, kNoCount)             \
+    X(MapViewOfFile, 0, kNoCount)                  \
+    X(UnmapViewOfFile, FALSE, kNoCount)
 
 namespace tq::platform::sys {
 
