@@ -1,0 +1,53 @@
+// Windows only: durable replacement with a written-through move over the target.
+#include "platform/FileReplace.h"
+
+#include <string>
+
+#include "platform/LastError.h"
+#include "platform/win32/Syscalls.h"
+
+namespace tq::platform {
+
+namespace {
+std::wstring Wide(const char* utf8) {
+    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(size_t(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), n);
+    wide.resize(size_t(n - 1));
+    return wide;
+}
+
+bool BadName() {
+    SetLastError(kWinInvalidName);
+    return false;
+}
+}  // namespace
+
+bool FileFlushToDevice(NativeFile file) {
+    return sys::FlushFileBuffers(reinterpret_cast<HANDLE>(file)) != FALSE;
+}
+
+bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8) {
+    const std::wstring from = Wide(fromUtf8), to = Wide(toUtf8);
+    if (from.empty() || to.empty()) return BadName();
+    return sys::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           FALSE;
+}
+
+bool FileDelete(const char* utf8Path) {
+    const std::wstring path = Wide(utf8Path);
+    if (path.empty()) return BadName();
+    return sys::DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool FolderMake(const char* utf8Path) {
+    const std::wstring path = Wide(utf8Path);
+    if (path.empty()) return BadName();
+    if (sys::CreateDirectoryW(path.c_str(), nullptr)) return true;
+    if (GetLastError() != kWinAlreadyExists) return false;
+    const DWORD attributes = sys::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace tq::platform
