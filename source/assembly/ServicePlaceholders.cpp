@@ -14,26 +14,6 @@ class FileManager_Service final : public RefcountedServiceObject_T<FileManager_S
     }
 };
 
-class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManager_Service> {
-  public:
-    const char* Name() override { return "ConfigManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(tq::threads::ThMutexService());
-        list.Add(PathManagerService());
-        list.Add(tq::files::FileManagerService());
-        list.Add(MemoryManagerService());
-    }
-};
-
-class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCoreTypes_Service> {
-  public:
-    const char* Name() override { return "ConfigCoreTypes"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(PathManagerService());
-        list.Add(tq::config::ConfigManagerService());
-    }
-};
-
 class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
   public:
     const char* Name() override { return "ResourceManager"; }
@@ -48,12 +28,6 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
 
 IServiceObject* tq::files::FileManagerService() {
     return FileManager_Service::Get();
-}
-IServiceObject* tq::config::ConfigManagerService() {
-    return ConfigManager_Service::Get();
-}
-IServiceObject* tq::config::ConfigCoreTypesService() {
-    return ConfigCoreTypes_Service::Get();
 }
 IServiceObject* tq::resources::ResourceManagerService() {
     return ResourceManager_Service::Get();

@@ -1,4 +1,5 @@
 // The library's assembly: the start-up entry points that start and stop the base and application services.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
 #include "strings/Services.h"
+#include "tqcore/config.h"
 #include "tqcore/memory.h"
 
 namespace {
@@ -74,9 +76,13 @@ void UpdateRecords(std::vector<TQServiceRecord>& records, const tq::core::Servic
 
 namespace tq::assembly {
 
-// Returns false until the configuration manager provides CfgGetDefault.
-bool PreferenceBool(const char*) {
-    return false;
+bool PreferenceBool(const char* token) {
+    Str255 name;
+    const size_t n = std::min<size_t>(std::strlen(token), 255);
+    name[0] = uChar(n);
+    std::memcpy(name + 1, token, n);
+    int32 value = 0;
+    return CfgGetDefault(TQFourCC("Bool"), name, &value) == kErrNone && value != 0;
 }
 
 // A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and

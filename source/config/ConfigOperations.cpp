@@ -4,7 +4,7 @@
 #include "config/IniFile.h"
 #include "diagnostics/Report.h"
 #include "platform/FileReplace.h"
-#include "strings/LStrHandles.h"
+#include "platform/PathStyle.h"
 #include "threads/ThMutexHold.h"
 
 #define TQ_UNIT "source\\ConfigOperations"
@@ -66,16 +66,15 @@ TqErr IniCodeToErr(int32 code) {
     return kErrGeneric;
 }
 
+const char* OsPathFormat() {
+    return tq::platform::NativePathStyle() == tq::platform::PathStyle::kDos ? PathRef::StringDOS()
+                                                                            : PathRef::StringUnix();
+}
+
 std::string OsPathText(const PathRef& path) {
     if (!path.IsValid()) return {};
-    LStrHandle text = nullptr;
-    PathRef copy(path);
     std::string out;
-    if (FPathToFileSystemDSString(&copy, &text) == kErrNone && text)
-        out.assign(reinterpret_cast<const char*>(tq::strings::Bytes(*text)),
-                   size_t(tq::strings::Count(text)));
-    tq::strings::Dispose(text);
-    return out;
+    return path.ConvertToString(&out, OsPathFormat()) == kErrNone ? out : std::string();
 }
 
 // ---- The abstract store's own-section forms.

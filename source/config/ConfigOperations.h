@@ -115,7 +115,9 @@ class MemoryMapConfigOperations final : public ConfigOperationsInterface {
     StoreMutex mutex_;
 };
 
-// The operating system's own text for a path ("" for one that is not a path).
+// The text format in which the operating system names files, and a path in it ("" for one that is not a
+// path).
+const char* OsPathFormat();
 std::string OsPathText(const PathRef& path);
 
 }  // namespace tq::config
