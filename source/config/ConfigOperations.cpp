@@ -127,12 +127,14 @@ TqErr KEINIConfigOperations::Rewrite() {
     return kErrNone;
 }
 
-TqErr KEINIConfigOperations::SyncWithDisk() {
+TqErr KEINIConfigOperations::SyncWithDisk(bool* missing) {
+    if (missing) *missing = false;
     const uInt32 now = MilliSecs();
     if (checked_ && uInt32(now - lastCheck_) < kCheckInterval) return kErrNone;
     TQFileTime time{};
     switch (IniLastWrite(osPath_, time)) {
         case IniStamp::kMissing:
+            if (missing) *missing = true;
             return kErrNotFound;
         case IniStamp::kFailed:
             return Unexpected();
@@ -140,8 +142,16 @@ TqErr KEINIConfigOperations::SyncWithDisk() {
             break;
     }
     if (!haveStamp_ || !SameTime(time, stamp_)) {
-        const IniCode r = IniReadFile(osPath_, doc_);
-        if (r != kIniOk) return IniCodeToErr(r);
+        // Read beside the document, which stays as it was when the file cannot be read; the next operation
+        // then reads again.
+        IniDocument fresh;
+        const IniCode r = IniReadFile(osPath_, fresh);
+        if (r != kIniOk) {
+            haveStamp_ = checked_ = false;
+            if (missing) *missing = r == kIniMissing;
+            return IniCodeToErr(r);
+        }
+        doc_ = std::move(fresh);
         stamp_ = time;
         haveStamp_ = true;
         // A file of bare key lines gets the store's section at once.
@@ -174,7 +184,7 @@ TqErr KEINIConfigOperations::ReadValue(const std::string& section, const std::st
     if (!value) return kErrArgument;
     if (section.empty() || key.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
-    const TqErr sync = SyncWithDisk();
+    const TqErr sync = SyncWithDisk(nullptr);
     if (sync == kErrNotFound) return kErrConfigNotFound;
     if (sync != kErrNone) return sync;
     const IniEntry* e = doc_.Find(section, key);
@@ -187,8 +197,9 @@ TqErr KEINIConfigOperations::WriteValue(const std::string& section, const std::s
                                         const std::string& value) {
     if (section.empty() || key.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
-    const TqErr sync = SyncWithDisk();
-    if (sync != kErrNone && sync != kErrNotFound) return sync;
+    bool missing = false;
+    const TqErr sync = SyncWithDisk(&missing);
+    if (sync != kErrNone && !missing) return sync;
     doc_.Set(section, key, value);
     const TqErr made = MakeParentFolders();
     if (made != kErrNone) return made;
@@ -198,7 +209,7 @@ TqErr KEINIConfigOperations::WriteValue(const std::string& section, const std::s
 TqErr KEINIConfigOperations::RemoveKey(const std::string& section, const std::string& key) {
     if (section.empty() || key.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
-    const TqErr sync = SyncWithDisk();
+    const TqErr sync = SyncWithDisk(nullptr);
     if (sync != kErrNone) return sync;
     if (!doc_.Remove(section, key)) return kErrNone;
     return Rewrite();
@@ -207,7 +218,7 @@ TqErr KEINIConfigOperations::RemoveKey(const std::string& section, const std::st
 bool KEINIConfigOperations::KeyExists(const std::string& section, const std::string& key) {
     if (section.empty() || key.empty()) return false;
     ThMutexHold hold(mutex_.Get());
-    (void)SyncWithDisk();
+    (void)SyncWithDisk(nullptr);
     return doc_.Find(section, key) != nullptr;
 }
 
@@ -215,7 +226,7 @@ TqErr KEINIConfigOperations::GetSectionNames(std::vector<std::string>* names) {
     if (!names) return kErrArgument;
     names->clear();
     ThMutexHold hold(mutex_.Get());
-    const TqErr sync = SyncWithDisk();
+    const TqErr sync = SyncWithDisk(nullptr);
     if (sync != kErrNone) return sync;
     *names = doc_.SectionNames();
     return kErrNone;
@@ -226,7 +237,7 @@ TqErr KEINIConfigOperations::GetKeyNames(const std::string& section, std::vector
     names->clear();
     if (section.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
-    const TqErr sync = SyncWithDisk();
+    const TqErr sync = SyncWithDisk(nullptr);
     if (sync != kErrNone) return sync;
     *names = doc_.KeyNames(section);
     return kErrNone;

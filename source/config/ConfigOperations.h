@@ -71,8 +71,9 @@ class KEINIConfigOperations final : public ConfigOperationsInterface {
     const std::string& PathText() const { return pathText_; }
 
   private:
-    // Reads the file again when it changed on disk (at most once a second).
-    TqErr SyncWithDisk();
+    // Reads the file again when it changed on disk (at most once a second); missing tells a file that is not
+    // there from one that cannot be read.
+    TqErr SyncWithDisk(bool* missing);
     TqErr Rewrite();
     TqErr MakeParentFolders();
 
