@@ -5,15 +5,6 @@
 
 namespace {
 
-class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
-  public:
-    const char* Name() override { return "FileManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(PathManagerService());
-        list.Add(MemoryManagerService());
-    }
-};
-
 class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
   public:
     const char* Name() override { return "ResourceManager"; }
@@ -26,9 +17,6 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
 
 }  // namespace
 
-IServiceObject* tq::files::FileManagerService() {
-    return FileManager_Service::Get();
-}
 IServiceObject* tq::resources::ResourceManagerService() {
     return ResourceManager_Service::Get();
 }

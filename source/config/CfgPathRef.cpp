@@ -1,27 +1,15 @@
 // Path settings and their validator: a path must name a file or a folder, as the context asks.
-#include "config/ConfigOperations.h"
-#include "platform/FileKind.h"
 #include "tqcore/config.h"
+#include "tqcore/files.h"
 
 namespace {
 
 constexpr int32 kKindMask = 0x7FFFFFFF;
 constexpr uInt64 kCheckDefaultBits = ~uInt64(0) << 31;
 
-// 1 for a file, 2 for a folder, 0 when absent; anything else for a failure to ask.
-int32 PathKind(const PathRef& p) {
-    if (!p.IsValid()) return 0;
-    switch (tq::platform::FileKindOf(tq::config::OsPathText(p).c_str())) {
-        case tq::platform::FileKind::kNone:
-            return 0;
-        case tq::platform::FileKind::kFile:
-            return 1;
-        case tq::platform::FileKind::kFolder:
-            return 2;
-        case tq::platform::FileKind::kUnknown:
-            break;
-    }
-    return -1;
+// 1 for a file, 2 for a folder, 0 when absent.
+int32 PathKind(PathRef& p) {
+    return p.IsValid() ? FExists(&p) : 0;
 }
 
 // Passes (0) when the path is of kind k; otherwise the path becomes the not-a-path value.

@@ -42,7 +42,8 @@ PathRef DefaultPrefFile() {
     }
     try {
         // The folder of the running program, as the operating system names it.
-        PathRef folder(MSWinGetModuleLongLocation(nullptr), OsPathFormat());
+        PathRef folder = PathFromOsText(MSWinGetModuleLongLocation(nullptr));
+        if (!folder.IsValid()) return folder;
         folder.Append(name + ".ini");
         return folder;
     } catch (const PKExcept&) {

@@ -3,9 +3,11 @@
 
 #include "config/IniFile.h"
 #include "diagnostics/Report.h"
+#include "files/OsPathName.h"
+#include "files/PathSupport.h"
 #include "platform/FileReplace.h"
-#include "platform/PathStyle.h"
 #include "threads/ThMutexHold.h"
+#include "tqcore/files.h"
 
 #define TQ_UNIT "source\\ConfigOperations"
 
@@ -66,15 +68,19 @@ TqErr IniCodeToErr(int32 code) {
     return kErrGeneric;
 }
 
-const char* OsPathFormat() {
-    return tq::platform::NativePathStyle() == tq::platform::PathStyle::kDos ? PathRef::StringDOS()
-                                                                            : PathRef::StringUnix();
-}
-
 std::string OsPathText(const PathRef& path) {
     if (!path.IsValid()) return {};
+    PathRef copy(path);
     std::string out;
-    return path.ConvertToString(&out, OsPathFormat()) == kErrNone ? out : std::string();
+    return tq::files::OsPathName(&copy, false, out) == kErrNone ? out : std::string();
+}
+
+PathRef PathFromOsText(const std::string& text) {
+    Path p = nullptr;
+    PathRef out;
+    if (tq::files::PathFromOsName(text, &p) == kErrNone && p) out = *p;
+    PathRef::DisposePath(p);
+    return out;
 }
 
 // ---- The abstract store's own-section forms.
@@ -166,17 +172,11 @@ TqErr KEINIConfigOperations::SyncWithDisk(bool* missing) {
     return kErrNone;
 }
 
-// The folder holding the file, with the missing folders above it; only the last one's failure counts (the
-// top of a share or a drive cannot be made and need not be).
+// The folder holding the file, with the missing folders above it.
 TqErr KEINIConfigOperations::MakeParentFolders() {
-    const size_t last = osPath_.find_last_of("/\\");
-    if (last == std::string::npos || last == 0) return kErrNone;
-    const std::string parent = osPath_.substr(0, last);
-    if (tq::platform::FolderMake(parent.c_str())) return kErrNone;
-    for (size_t sep = osPath_.find_first_of("/\\", 1); sep < last;
-         sep = osPath_.find_first_of("/\\", sep + 1))
-        (void)tq::platform::FolderMake(osPath_.substr(0, sep).c_str());
-    return tq::platform::FolderMake(parent.c_str()) ? kErrNone : Win32ToPKFileErr();
+    PathRef parent = PathFromOsText(osPath_).GetParentDirectory();
+    if (!parent.IsValid() || parent.ItemCount() == 0) return kErrNone;
+    return FNewDirHier(&parent);
 }
 
 TqErr KEINIConfigOperations::ReadValue(const std::string& section, const std::string& key,

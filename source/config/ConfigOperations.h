@@ -116,9 +116,9 @@ class MemoryMapConfigOperations final : public ConfigOperationsInterface {
     StoreMutex mutex_;
 };
 
-// The text format in which the operating system names files, and a path in it ("" for one that is not a
-// path).
-const char* OsPathFormat();
+// A path as the operating system names it ("" for one it cannot name), and back (NotAPath when the text is
+// not a rooted name).
 std::string OsPathText(const PathRef& path);
+PathRef PathFromOsText(const std::string& text);
 
 }  // namespace tq::config

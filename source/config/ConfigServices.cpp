@@ -1,12 +1,8 @@
 // The configuration manager's and the built-in types' services.
 #include "config/ConfigTypeRegistry.h"
 #include "config/Services.h"
+#include "files/Services.h"
 #include "memory/Services.h"
-
-// The file manager's accessor, until its subsystem's header declares it.
-namespace tq::files {
-IServiceObject* FileManagerService();
-}
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/FileReplace.h"
+#include "platform/FileSystem.h"
 #include "platform/FileTimes.h"
 #include "platform/LastError.h"
 

@@ -12,8 +12,5 @@ bool FileFlushToDevice(NativeFile file);
 // Moves the file at from over the one at to (which may be missing) in one step, and makes the move itself
 // durable: the folder is flushed on POSIX, the move is written through on Windows.
 bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8);
-bool FileDelete(const char* utf8Path);
-// Makes one folder; true when it exists already.
-bool FolderMake(const char* utf8Path);
 
 }  // namespace tq::platform

@@ -46,8 +46,7 @@ class SettingsTest : public ReportCaptureTest {
         ReportCaptureTest::SetUp();
         file_ = folder_.File("s.ini");
         WriteBytes(file_, "[TQCore]\n");
-        const std::string text =
-            PathRef(file_, tq::config::OsPathFormat()).ToString(PathRef::StringCommandLine());
+        const std::string text = tq::config::PathFromOsText(file_).ToString(PathRef::StringCommandLine());
         ASSERT_EQ(SetPrefsPath(text.c_str()), kErrNone);
         ASSERT_EQ(tq::config::ConfigManagerService()->Init(), kErrNone);
         ASSERT_EQ(tq::config::ConfigCoreTypesService()->Init(), kErrNone);
@@ -138,7 +137,7 @@ struct OnePath : CfgSettingsData {
 
 TEST_F(SettingsTest, APathOfTheWrongKindBecomesNotAPath) {
     const std::string folderText =
-        PathRef(folder_.Path().string(), tq::config::OsPathFormat()).ToString(PathRef::StringDisplay());
+        tq::config::PathFromOsText(folder_.Path().string()).ToString(PathRef::StringDisplay());
     WriteBytes(file_, "[TQCore]\nWhere=" + folderText + "\n");
     CfgPathValidator v;
     PathSetting s("Where", PathRef());
@@ -146,7 +145,7 @@ TEST_F(SettingsTest, APathOfTheWrongKindBecomesNotAPath) {
     EXPECT_EQ(CfgDataInit(s, nullptr, &v, 1, 0, nullptr), kErrNone);
     EXPECT_FALSE(s.Get().IsValid());
     // Asked directly, the check says the path is of another kind.
-    PathRef folderPath(folder_.Path().string(), tq::config::OsPathFormat());
+    PathRef folderPath = tq::config::PathFromOsText(folder_.Path().string());
     PathSetting direct("Where", PathRef(kBaseNotAPath), folderPath);
     const int64 checkDefault = int64(~uInt64(0) << 31);
     // The default (not a path) fails, so the value's own answer counts.

@@ -25,7 +25,7 @@ using tq::test::WriteBytes;
 namespace {
 
 PathRef OsPath(const std::string& text) {
-    return PathRef(text, tq::config::OsPathFormat());
+    return tq::config::PathFromOsText(text);
 }
 
 // A value long enough that a torn write shows, and checkable on its own: n repeated.

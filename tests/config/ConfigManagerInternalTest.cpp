@@ -33,7 +33,7 @@ struct P {
 };
 
 std::string CommandLineText(const std::string& os) {
-    return PathRef(os, tq::config::OsPathFormat()).ToString(PathRef::StringCommandLine());
+    return tq::config::PathFromOsText(os).ToString(PathRef::StringCommandLine());
 }
 
 // The main manager over a scratch preference file, with the built-in types.
@@ -197,7 +197,7 @@ TEST_F(MainManagerTest, TheRegistryRefusesADuplicateAndForgetsOnRequest) {
 TEST_F(MainManagerTest, ATemporaryManagerReadsAnotherFile) {
     const std::string other = folder_.File("other.ini");
     WriteBytes(other, "[TQCore]\nN=12\n");
-    PathRef p(other, tq::config::OsPathFormat());
+    PathRef p = tq::config::PathFromOsText(other);
     int32 v = 0;
     ASSERT_EQ(CfgGetDefaultFrom(&p, kI32, P("N"), &v), kErrNone);
     EXPECT_EQ(v, 12);

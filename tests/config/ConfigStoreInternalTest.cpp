@@ -18,7 +18,7 @@ using tq::test::WriteBytes;
 namespace {
 
 PathRef OsPath(const std::string& text) {
-    return PathRef(text, tq::config::OsPathFormat());
+    return tq::config::PathFromOsText(text);
 }
 
 class IniStoreTest : public ReportCaptureTest {

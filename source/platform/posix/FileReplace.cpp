@@ -45,17 +45,4 @@ bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8) {
     return SyncFolder(FolderOf(toUtf8));
 }
 
-bool FileDelete(const char* utf8Path) {
-    return sys::unlink(utf8Path) == 0 || Failed();
-}
-
-bool FolderMake(const char* utf8Path) {
-    if (sys::mkdir(utf8Path, 0777) == 0) return true;
-    if (errno != EEXIST) return Failed();
-    struct stat st;
-    if (sys::stat(utf8Path, &st) == 0 && S_ISDIR(st.st_mode)) return true;
-    SetLastErrorFromErrno(EEXIST);
-    return false;
-}
-
 }  // namespace tq::platform

@@ -35,19 +35,4 @@ bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8) {
            FALSE;
 }
 
-bool FileDelete(const char* utf8Path) {
-    const std::wstring path = Wide(utf8Path);
-    if (path.empty()) return BadName();
-    return sys::DeleteFileW(path.c_str()) != FALSE;
-}
-
-bool FolderMake(const char* utf8Path) {
-    const std::wstring path = Wide(utf8Path);
-    if (path.empty()) return BadName();
-    if (sys::CreateDirectoryW(path.c_str(), nullptr)) return true;
-    if (GetLastError() != kWinAlreadyExists) return false;
-    const DWORD attributes = sys::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 }  // namespace tq::platform
