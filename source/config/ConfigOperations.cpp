@@ -5,7 +5,6 @@
 #include "diagnostics/Report.h"
 #include "files/OsPathName.h"
 #include "files/PathSupport.h"
-#include "platform/FileReplace.h"
 #include "threads/ThMutexHold.h"
 #include "tqcore/files.h"
 
@@ -112,6 +111,7 @@ StoreMutex::~StoreMutex() {
 
 KEINIConfigOperations::KEINIConfigOperations(const PathRef& file, const std::string& section)
     : pathText_(file.IsValid() ? file.ToString(PathRef::StringCommandLine()) : std::string()),
+      path_(file.IsValid() ? file : PathRef()),
       osPath_(OsPathText(file)),
       section_(section) {}
 
@@ -127,7 +127,7 @@ TqErr KEINIConfigOperations::SetSection(const std::string& name) {
 }
 
 TqErr KEINIConfigOperations::Rewrite() {
-    const IniCode r = IniWriteFile(osPath_, doc_);
+    const IniCode r = IniWriteFile(path_, doc_);
     if (r != kIniOk) return IniCodeToErr(r);
     haveStamp_ = IniLastWrite(osPath_, stamp_) == IniStamp::kRead;
     return kErrNone;
@@ -151,7 +151,7 @@ TqErr KEINIConfigOperations::SyncWithDisk(bool* missing) {
         // Read beside the document, which stays as it was when the file cannot be read; the next operation
         // then reads again.
         IniDocument fresh;
-        const IniCode r = IniReadFile(osPath_, fresh);
+        const IniCode r = IniReadFile(path_, fresh);
         if (r != kIniOk) {
             haveStamp_ = checked_ = false;
             if (missing) *missing = r == kIniMissing;
@@ -174,7 +174,7 @@ TqErr KEINIConfigOperations::SyncWithDisk(bool* missing) {
 
 // The folder holding the file, with the missing folders above it.
 TqErr KEINIConfigOperations::MakeParentFolders() {
-    PathRef parent = PathFromOsText(osPath_).GetParentDirectory();
+    PathRef parent = path_.GetParentDirectory();
     if (!parent.IsValid() || parent.ItemCount() == 0) return kErrNone;
     return FNewDirHier(&parent);
 }

@@ -78,6 +78,7 @@ class KEINIConfigOperations final : public ConfigOperationsInterface {
     TqErr MakeParentFolders();
 
     std::string pathText_;
+    PathRef path_;
     std::string osPath_;  // the same path as the operating system names it
     std::string section_;
     StoreMutex mutex_;

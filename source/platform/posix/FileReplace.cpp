@@ -34,12 +34,6 @@ bool SyncFolder(const std::string& folder) {
 }
 }  // namespace
 
-bool FileFlushToDevice(NativeFile file) {
-    int r = sys::fsync(int(file));
-    while (r != 0 && errno == EINTR) r = sys::fsync(int(file));
-    return r == 0 || Failed();
-}
-
 bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8) {
     if (sys::rename(fromUtf8, toUtf8) != 0) return Failed();
     return SyncFolder(FolderOf(toUtf8));

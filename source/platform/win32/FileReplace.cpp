@@ -24,10 +24,6 @@ bool BadName() {
 }
 }  // namespace
 
-bool FileFlushToDevice(NativeFile file) {
-    return sys::FlushFileBuffers(reinterpret_cast<HANDLE>(file)) != FALSE;
-}
-
 bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8) {
     const std::wstring from = Wide(fromUtf8), to = Wide(toUtf8);
     if (from.empty() || to.empty()) return BadName();
