@@ -217,6 +217,23 @@ TEST_F(MainManagerTest, TheServiceStartsOnce) {
     EXPECT_EQ(tq::config::StartMainManager(), kErrGeneric);
 }
 
+TEST(PrefCommandLine, ThePrefArgumentNamesThePreferenceFile) {
+    ScratchFolder folder;
+    const std::string file = folder.File("from-command-line.ini");
+    std::string text = CommandLineText(file);
+    char program[] = "prog", pref[] = "-pref", separator[] = "--", user[] = "-pref";
+    char other[] = "ignored.ini";
+    char* argv[] = {program, pref, text.data(), separator, user, other};
+    ASSERT_EQ(InitUserCommandLine(6, argv), kErrNone);
+    ASSERT_EQ(tq::config::ConfigManagerService()->Init(), kErrNone);
+    Path p = nullptr;
+    ASSERT_EQ(CfgGetPrefFilePath(&p), kErrNone);
+    EXPECT_EQ(tq::config::OsPathText(*p), file);
+    PathRef::DisposePath(p);
+    tq::config::ConfigManagerService()->Uninit();
+    ASSERT_EQ(UninitUserCommandLine(), kErrNone);
+}
+
 TEST(HostSection, FollowsTheHostInterface) {
     struct Host : TestHost {
         const char* ProductName() override { return "Prod"; }
