@@ -26,21 +26,30 @@ struct PrefsFile {
     size_t bytes = 0;
 };
 
-// Sections of integers, strings, quoted strings and Booleans, with a comment in each.
-const PrefsFile& File() {
+// Sections of integers, strings, quoted strings and Booleans, each with a line both readers keep (a "#" line
+// is GLib's comment; this library keeps it as an unrecognised line).
+const PrefsFile& Prefs() {
     static const PrefsFile file = [] {
         PrefsFile f;
         f.path = (std::filesystem::temp_directory_path() / "tqcore-bench-prefs.ini").string();
         std::ofstream out(f.path, std::ios::binary | std::ios::trunc);
         for (int s = 0; s < kSections; ++s) {
-            out << "[Section" << s << "]\n; settings of part " << s << "\n";
+            out << "[Section" << s << "]\n# settings of part " << s << "\n";
             for (int k = 1; k < kKeysPerSection; ++k) {
                 out << "Key" << k << "=";
                 switch (k % 4) {
-                    case 0: out << k * 37; break;
-                    case 1: out << "value number " << k; break;
-                    case 2: out << "\"quoted " << k << "\""; break;
-                    default: out << (k % 8 ? "True" : "False"); break;
+                    case 0:
+                        out << k * 37;
+                        break;
+                    case 1:
+                        out << "value number " << k;
+                        break;
+                    case 2:
+                        out << "\"quoted " << k << "\"";
+                        break;
+                    default:
+                        out << (k % 8 ? "True" : "False");
+                        break;
                 }
                 out << "\n";
             }
@@ -55,7 +64,7 @@ const PrefsFile& File() {
 
 ConfigManager* NewManager() {
     ConfigManager* m = nullptr;
-    if (ConstructCfgAccessCStr(File().commandLine.c_str(), &m) != kErrNone) return nullptr;
+    if (ConstructCfgAccessCStr(Prefs().commandLine.c_str(), &m) != kErrNone) return nullptr;
     m->UpdateSectionHeader("Section50");
     return m;
 }
@@ -65,21 +74,23 @@ void Load_ConfigManager(benchmark::State& state) {
         ConfigManager* m = NewManager();
         int32 v = 0;
         // The first lookup reads the file.
-        if (!m || m->GetDefault(TQFourCC("I32 "), std::string("Key4"), &v) != kErrNone) state.SkipWithError("read");
+        if (!m || m->GetDefault(TQFourCC("I32 "), std::string("Key4"), &v) != kErrNone)
+            state.SkipWithError("read");
         benchmark::DoNotOptimize(v);
         m->RemoveRef();
     }
-    state.SetBytesProcessed(int64_t(state.iterations() * File().bytes));
+    state.SetBytesProcessed(int64_t(state.iterations() * Prefs().bytes));
 }
 
 void Load_GKeyFile(benchmark::State& state) {
     for (auto _ : state) {
         GKeyFile* k = g_key_file_new();
-        if (!g_key_file_load_from_file(k, File().path.c_str(), G_KEY_FILE_NONE, nullptr)) state.SkipWithError("load");
+        if (!g_key_file_load_from_file(k, Prefs().path.c_str(), G_KEY_FILE_NONE, nullptr))
+            state.SkipWithError("load");
         benchmark::DoNotOptimize(g_key_file_get_integer(k, "Section50", "Key4", nullptr));
         g_key_file_free(k);
     }
-    state.SetBytesProcessed(int64_t(state.iterations() * File().bytes));
+    state.SetBytesProcessed(int64_t(state.iterations() * Prefs().bytes));
 }
 
 int CountEntry(void* user, const char*, const char*, const char*) {
@@ -90,10 +101,10 @@ int CountEntry(void* user, const char*, const char*, const char*) {
 void Load_Inih(benchmark::State& state) {
     for (auto _ : state) {
         int n = 0;
-        if (ini_parse(File().path.c_str(), CountEntry, &n) != 0) state.SkipWithError("parse");
+        if (ini_parse(Prefs().path.c_str(), CountEntry, &n) != 0) state.SkipWithError("parse");
         benchmark::DoNotOptimize(n);
     }
-    state.SetBytesProcessed(int64_t(state.iterations() * File().bytes));
+    state.SetBytesProcessed(int64_t(state.iterations() * Prefs().bytes));
 }
 
 void Lookup_CfgGetDefault(benchmark::State& state) {
@@ -112,7 +123,7 @@ void Lookup_CfgGetDefault(benchmark::State& state) {
 
 void Lookup_GKeyFile(benchmark::State& state) {
     GKeyFile* k = g_key_file_new();
-    g_key_file_load_from_file(k, File().path.c_str(), G_KEY_FILE_NONE, nullptr);
+    g_key_file_load_from_file(k, Prefs().path.c_str(), G_KEY_FILE_NONE, nullptr);
     for (auto _ : state) benchmark::DoNotOptimize(g_key_file_get_integer(k, "Section50", "Key4", nullptr));
     g_key_file_free(k);
 }
@@ -125,13 +136,13 @@ void Save_ConfigManager(benchmark::State& state) {
         if (m->Write(TQFourCC("I32 "), std::string("Key4"), &v, 0) != kErrNone) state.SkipWithError("write");
     }
     m->RemoveRef();
-    state.SetBytesProcessed(int64_t(state.iterations() * File().bytes));
+    state.SetBytesProcessed(int64_t(state.iterations() * Prefs().bytes));
 }
 
 void Save_GKeyFile(benchmark::State& state) {
     GKeyFile* k = g_key_file_new();
-    g_key_file_load_from_file(k, File().path.c_str(), G_KEY_FILE_KEEP_COMMENTS, nullptr);
-    const std::string copy = File().path + ".glib";
+    g_key_file_load_from_file(k, Prefs().path.c_str(), G_KEY_FILE_KEEP_COMMENTS, nullptr);
+    const std::string copy = Prefs().path + ".glib";
     int v = 0;
     for (auto _ : state) {
         g_key_file_set_integer(k, "Section50", "Key4", ++v);
@@ -139,7 +150,7 @@ void Save_GKeyFile(benchmark::State& state) {
     }
     g_key_file_free(k);
     std::filesystem::remove(copy);
-    state.SetBytesProcessed(int64_t(state.iterations() * File().bytes));
+    state.SetBytesProcessed(int64_t(state.iterations() * Prefs().bytes));
 }
 
 BENCHMARK(Load_ConfigManager)->Unit(benchmark::kMillisecond);
@@ -172,8 +183,8 @@ void Ratio(RatioReporter& r, const char* mine, const char* theirs, const char* w
 }  // namespace
 
 int main(int argc, char** argv) {
-    (void)File();
-    if (SetPrefsPath(File().commandLine.c_str()) != kErrNone || InitTQCoreBase() != kErrNone) return 1;
+    // Paths are made once the path tree runs; the main manager then starts over the file.
+    if (InitTQCoreBase() != kErrNone || SetPrefsPath(Prefs().commandLine.c_str()) != kErrNone) return 1;
     InitTQCoreAppSupport();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
@@ -181,12 +192,13 @@ int main(int argc, char** argv) {
     Ratio(reporter, "Load_ConfigManager", "Load_GKeyFile", "loading 10,000 lines");
     Ratio(reporter, "Load_ConfigManager", "Load_Inih", "loading 10,000 lines");
     Ratio(reporter, "Lookup_CfgGetDefault", "Lookup_GKeyFile", "typed I32 lookup");
-    if (auto s = reporter.real.find("Save_ConfigManager/real_time"); s != reporter.real.end() && s->second > 0)
+    if (auto s = reporter.real.find("Save_ConfigManager/real_time");
+        s != reporter.real.end() && s->second > 0)
         std::printf("%-40s %.3f ms, %.1f MB/s\n", "rewrite after one change", s->second,
-                    double(File().bytes) / 1e6 / (s->second / 1e3));
+                    double(Prefs().bytes) / 1e6 / (s->second / 1e3));
     UninitTQCoreAppSupport();
     UninitTQCoreBase();
-    std::filesystem::remove(File().path);
+    std::filesystem::remove(Prefs().path);
     benchmark::Shutdown();
     return 0;
 }

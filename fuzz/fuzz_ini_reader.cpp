@@ -1,5 +1,5 @@
 // The INI reader over arbitrary bytes, with a round trip: what it reads, written and read again, gives the
-// same sections, keys, values and quotes, and writing that gives the same bytes.
+// same sections, keys, values and quotes, and a second round gives the same bytes.
 #include <string>
 
 #include "config/IniDocument.h"
@@ -12,15 +12,20 @@ void Check(bool ok) {
     if (!ok) __builtin_trap();
 }
 
-// The writer gives the "(null)" section no header: it reads back as itself only at the top of the file. A
-// first line that looks like a byte-order mark is not read as text either.
-bool RoundTrips(const IniDocument& doc, const std::string& bytes) {
+// The writer gives the "(null)" section no header: it reads back as itself only at the top of the file.
+bool NullSectionFirst(const IniDocument& doc) {
     const auto& sections = doc.Sections();
     for (size_t i = 1; i < sections.size(); ++i)
         if (tq::config::NormaliseName(sections[i].name) ==
             tq::config::NormaliseName(tq::config::kNullSectionName))
             return false;
-    return !(bytes.size() >= 2 && (uint8_t(bytes[0]) >= 0xEF) && (uint8_t(bytes[1]) >= 0xBB));
+    return true;
+}
+
+// A kept line at the top of the written file that starts like a byte-order mark is not read as text.
+bool StartsAsText(const std::string& bytes) {
+    auto starts = [&](const char* mark, size_t n) { return bytes.compare(0, n, mark, n) == 0; };
+    return !(starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || starts("\xEF\xBB\xBF", 3));
 }
 
 void SameContent(const IniDocument& a, const IniDocument& b) {
@@ -49,10 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::string once = first.Serialize();
     Check(once.empty() || once.back() == '\n');
-    if (!RoundTrips(first, once)) return 0;
+    if (!NullSectionFirst(first) || !StartsAsText(once)) return 0;
     IniDocument second;
     Check(second.Parse(once) == tq::config::kIniOk);
     SameContent(first, second);
-    Check(second.Serialize() == once);
+    // Kept lines may settle once (blank lines at the top of a file are not kept); then nothing moves.
+    const std::string twice = second.Serialize();
+    if (!StartsAsText(twice)) return 0;
+    IniDocument third;
+    Check(third.Parse(twice) == tq::config::kIniOk);
+    SameContent(second, third);
+    Check(third.Serialize() == twice);
     return 0;
 }

@@ -76,13 +76,23 @@ void UpdateRecords(std::vector<TQServiceRecord>& records, const tq::core::Servic
 
 namespace tq::assembly {
 
-bool PreferenceBool(const char* token) {
+namespace {
+
+// A typed preference of the main configuration manager; false when it is unset, unreadable or there is no
+// manager yet, the value then untouched.
+bool ReadPreference(int32 type, const char* token, void* value) {
     Str255 name;
     const size_t n = std::min<size_t>(std::strlen(token), 255);
     name[0] = uChar(n);
     std::memcpy(name + 1, token, n);
+    return CfgGetDefault(type, name, value) == kErrNone;
+}
+
+}  // namespace
+
+bool PreferenceBool(const char* token) {
     int32 value = 0;
-    return CfgGetDefault(TQFourCC("Bool"), name, &value) == kErrNone && value != 0;
+    return ReadPreference(TQFourCC("Bool"), token, &value) && value != 0;
 }
 
 // A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and

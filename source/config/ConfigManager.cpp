@@ -82,16 +82,17 @@ TqErr ConfigManager::GetDefault(int32 type, const std::string& token, void* valu
     ValidateTokenName(token);
     const std::string t = Trimmed(token);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
-    // Both stores address the host's section.
+    // Both stores address the host's section. A store's read answers kErrConfigNotFound for a token it does
+    // not hold, so each store is asked once.
     const std::string section = file_->GetSection();
     std::string text;
-    if (memory_->KeyExists(section, t)) {
-        const TqErr r = memory_->ReadValue(section, t, &text);
-        if (r != kErrNone) return Raised(r, "Error while reading from memory");
-    } else {
-        if (!file_->KeyExists(section, t)) return kErrConfigNotFound;
-        const TqErr r = file_->ReadValue(section, t, &text);
-        if (r != kErrNone) return Raised(r, "Error while reading from file");
+    TqErr read = memory_->ReadValue(section, t, &text);
+    if (read == kErrConfigNotFound) {
+        read = file_->ReadValue(section, t, &text);
+        if (read == kErrConfigNotFound) return read;
+        if (read != kErrNone) return Raised(read, "Error while reading from file");
+    } else if (read != kErrNone) {
+        return Raised(read, "Error while reading from memory");
     }
     const TqErr r = UnknownTypeChecked(ValueFromString(type, text, value), type);
     return r == kErrNone ? r : Raised(r, "Error while parsing value");

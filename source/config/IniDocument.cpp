@@ -129,12 +129,31 @@ void IniReader::Line(std::string_view raw, int32 number) {
     if (!KeyLine(text, number)) Keep(raw);
 }
 
-std::string NormaliseName(std::string_view name) {
+void NormaliseInto(std::string& out, std::string_view name) {
     name = SkipLeading(name);
-    std::string out(name.size(), '\0');
+    out.resize(name.size());
     for (size_t i = 0; i < name.size(); ++i) out[i] = Upper(name[i]);
+}
+
+std::string NormaliseName(std::string_view name) {
+    std::string out;
+    NormaliseInto(out, name);
     return out;
 }
+
+namespace {
+// Lookups normalise into per-thread scratch strings: a lookup allocates nothing once they have grown.
+const std::string& SectionKey(std::string_view name) {
+    thread_local std::string scratch;
+    NormaliseInto(scratch, name);
+    return scratch;
+}
+const std::string& EntryKey(std::string_view name) {
+    thread_local std::string scratch;
+    NormaliseInto(scratch, name);
+    return scratch;
+}
+}  // namespace
 
 void IniDocument::Clear() {
     sections_.clear();
@@ -221,12 +240,12 @@ void IniDocument::EntryForRead(size_t section, std::string_view key, std::string
 }
 
 IniSection* IniDocument::FindSection(std::string_view name) {
-    auto it = sectionIndex_.find(NormaliseName(name));
+    auto it = sectionIndex_.find(SectionKey(name));
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const IniSection* IniDocument::FindSection(std::string_view name) const {
-    auto it = sectionIndex_.find(NormaliseName(name));
+    auto it = sectionIndex_.find(SectionKey(name));
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
@@ -246,7 +265,7 @@ void IniDocument::Reindex(IniSection& s) {
 const IniEntry* IniDocument::Find(std::string_view section, std::string_view key) const {
     const IniSection* s = FindSection(section);
     if (!s) return nullptr;
-    auto it = s->index.find(NormaliseName(key));
+    auto it = s->index.find(EntryKey(key));
     return it == s->index.end() ? nullptr : &s->entries[it->second];
 }
 

@@ -51,6 +51,7 @@ struct IniSection {
 
 // Names match after leading white space is skipped and every character is upper-cased.
 std::string NormaliseName(std::string_view name);
+void NormaliseInto(std::string& out, std::string_view name);
 
 class IniDocument {
   public:
