@@ -259,6 +259,7 @@ TqErr MemoryMapConfigOperations::SetSection(const std::string& name) {
 TqErr MemoryMapConfigOperations::ReadValue(const std::string& section, const std::string& key,
                                            std::string* value) {
     if (!value || section.empty() || key.empty()) return kErrArgument;
+    if (entries_.load(std::memory_order_acquire) == 0) return kErrConfigNotFound;
     ThMutexHold hold(mutex_.Get());
     auto s = sections_.find(section);
     if (s == sections_.end()) return kErrConfigNotFound;
@@ -272,7 +273,8 @@ TqErr MemoryMapConfigOperations::WriteValue(const std::string& section, const st
                                             const std::string& value) {
     if (section.empty() || key.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
-    sections_[section][key] = value;
+    auto& entries = sections_[section];
+    if (entries.insert_or_assign(key, value).second) entries_.fetch_add(1, std::memory_order_release);
     return kErrNone;
 }
 
@@ -280,12 +282,13 @@ TqErr MemoryMapConfigOperations::RemoveKey(const std::string& section, const std
     if (section.empty() || key.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
     auto s = sections_.find(section);
-    if (s != sections_.end()) s->second.erase(key);
+    if (s != sections_.end() && s->second.erase(key)) entries_.fetch_sub(1, std::memory_order_release);
     return kErrNone;
 }
 
 bool MemoryMapConfigOperations::KeyExists(const std::string& section, const std::string& key) {
     if (section.empty() || key.empty()) return false;
+    if (entries_.load(std::memory_order_acquire) == 0) return false;
     ThMutexHold hold(mutex_.Get());
     auto s = sections_.find(section);
     return s != sections_.end() && s->second.count(key) != 0;

@@ -2,6 +2,7 @@
 // that lives in memory only. Each store locks itself for the whole of every operation.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <vector>
@@ -115,6 +116,8 @@ class MemoryMapConfigOperations final : public ConfigOperationsInterface {
     std::map<std::string, std::map<std::string, std::string>> sections_;
     std::string section_;
     StoreMutex mutex_;
+    // Written under the mutex; lets a lookup in an empty store answer without taking it.
+    std::atomic<size_t> entries_{0};
 };
 
 // A path as the operating system names it ("" for one it cannot name), and back (NotAPath when the text is
