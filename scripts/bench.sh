@@ -71,6 +71,10 @@ bench_paths|Equal_PathRef|Equal_StdPath|-|PathRef equality vs std::filesystem::p
 bench_paths|Parent_PathRef|Parent_StdPath|-|PathRef parent vs std::filesystem::path
 bench_occurrences|BM_TQEventQueue_OneProducerOneConsumer|BM_StdDequeMutexCV_OneProducerOneConsumer|-|event queue, producer and consumer vs deque+mutex+condvar
 bench_occurrences|BM_TQEventQueue_PostThenProcess|BM_StdDequeMutex_PostThenProcess|-|event queue post then process vs deque+mutex
+bench_config|Load_ConfigManager|Load_GKeyFile|1.0|loading a 10,000-line preference file vs GKeyFile
+bench_config|Load_ConfigManager|Load_Inih|1.5|loading a 10,000-line preference file vs inih
+bench_config|Lookup_CfgGetDefault|Lookup_GKeyFile|1.0|CfgGetDefault of an I32 vs g_key_file_get_integer
+bench_config|Save_ConfigManager/real_time|Save_GKeyFile/real_time|-|rewrite after one change (flushed) vs g_key_file_save_to_file
 bench_files|Read_FMRead|Read_Posix|1.1|64 MiB in 64 KiB blocks, FMRead vs read
 bench_files|Write_FMWrite|Write_Posix|1.1|64 MiB in 64 KiB blocks, FMWrite vs write
 bench_files|OpenClose_FMOpenDeny|OpenClose_Posix|-|FMOpen with a deny mode + FMClose vs open+close

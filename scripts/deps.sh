@@ -7,7 +7,7 @@ for set in "$@"; do
   case "$set" in
     native) want+=(libmpfr-dev) ;;
     fuzz) want+=(clang libclang-rt-14-dev) ;;
-    bench) want+=(libbenchmark-dev libfmt-dev) ;;
+    bench) want+=(libbenchmark-dev libfmt-dev libglib2.0-dev libinih-dev) ;;
     exports) want+=(python3-clang-14) ;;
     win64) want+=(g++-mingw-w64-x86-64-posix wine64 wine) ;;
     *) echo "deps.sh: unknown set $set" >&2; exit 2 ;;

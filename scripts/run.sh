@@ -12,6 +12,11 @@ else
   tour=(services clock sysinfo "path /home/ann/docs/report.txt" "path C:\\Users\\ann\\..\\a.txt --from dos"
         "path flatten ../a.txt --from unix --utf8"
         dirs "path short /home/ann/docs/report.txt /home/bob/Report.TXT --width 24")
+  # A small preference file in a temporary folder, written and read back as typed values.
+  cfg_file=$(mktemp -d)/prefs.ini
+  tour+=("cfg set $cfg_file Prefs Volume 11 --type I32" "cfg set $cfg_file Prefs Fast yes --type Bool"
+         "cfg set $cfg_file Prefs Folders a:\\x;b:\\y --type PLst" "cfg get $cfg_file Prefs Volume --type I32"
+         "cfg get $cfg_file Prefs Fast --type Bool" "cfg get $cfg_file Prefs Folders --type PLst" "cfg list $cfg_file")
 fi
 for cmd in "${tour[@]}"; do
   echo "== tqcore $cmd"

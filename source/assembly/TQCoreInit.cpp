@@ -1,9 +1,14 @@
 // The library's assembly: the start-up entry points that start and stop the base and application services.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "assembly/AppSupportHooks.h"
-#include "assembly/PendingServices.h"
+#include "config/Services.h"
+#include "files/Services.h"
+#include "resources/Services.h"
+#include "threads/Services.h"
+#include "tqcore/paths.h"
 #include "core/ServiceRegistry.h"
 #include "diagnostics/Services.h"
 #include "diagnostics/StackOverflowHandler.h"
@@ -11,6 +16,7 @@
 #include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
 #include "strings/Services.h"
+#include "tqcore/config.h"
 #include "tqcore/memory.h"
 
 namespace {
@@ -74,9 +80,23 @@ void UpdateRecords(std::vector<TQServiceRecord>& records, const tq::core::Servic
 
 namespace tq::assembly {
 
-// Returns false until the configuration manager provides CfgGetDefault.
-bool PreferenceBool(const char*) {
-    return false;
+namespace {
+
+// A typed preference of the main configuration manager; false when it is unset, unreadable or there is no
+// manager yet, the value then untouched.
+bool ReadPreference(int32 type, const char* token, void* value) {
+    Str255 name;
+    const size_t n = std::min<size_t>(std::strlen(token), 255);
+    name[0] = uChar(n);
+    std::memcpy(name + 1, token, n);
+    return CfgGetDefault(type, name, value) == kErrNone;
+}
+
+}  // namespace
+
+bool PreferenceBool(const char* token) {
+    int32 value = 0;
+    return ReadPreference(TQFourCC("Bool"), token, &value) && value != 0;
 }
 
 // A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and

@@ -7,15 +7,11 @@ namespace tq::occurrences {
 
 namespace {
 
-// The typed-settings read of a group's signed 32-bit entry.
-int32 ReadSettingInt32(const char* /*group*/, const char* /*entry*/, int32 fallback) {
-    return fallback;  // the configuration manager supplies the stored value once it exists
-}
-
 class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWaitBehavior_Service> {
   public:
     ~HardWaitBehavior_Service() override {
-        settings_.Uninit(0, nullptr);
+        (void)settings_.Uninit(cfgNeverSavePolicy, nullptr);
+        settings_.ReleaseData();
         settings_.ClearName();
     }
     const char* Name() override { return "HardWaitBehavior"; }
@@ -23,13 +19,21 @@ class HardWaitBehavior_Service final : public RefcountedServiceObject_T<HardWait
         list.Add(tq::config::ConfigManagerService());
         list.Add(tq::config::ConfigCoreTypesService());
     }
-    TqErr InitService() override { return settings_.Init(-1, nullptr); }
-    TqErr UninitService() override { return settings_.Uninit(0, nullptr); }
+    // A setting the configuration cannot give keeps the host's default: starting never fails on it.
+    TqErr InitService() override {
+        (void)settings_.Init(-1, nullptr);
+        if (HardWaitBehaviorCfgData* data = settings_.GetData())
+            current_.store(data->Current(), std::memory_order_relaxed);
+        return kErrNone;
+    }
+    TqErr UninitService() override { return settings_.Uninit(cfgNeverSavePolicy, nullptr); }
 
-    int32 TimeCritical() { return settings_.Data().Current(); }
+    // Read from any thread.
+    int32 TimeCritical() const { return current_.load(std::memory_order_relaxed); }
 
   private:
-    HardWaitBehaviorSettings settings_;
+    HardWaitBehaviorSettings settings_{kHardWaitSettingsName};
+    std::atomic<int32> current_{HardWaitHostDefault()};
 };
 
 }  // namespace
@@ -40,17 +44,7 @@ int32 HardWaitHostDefault() {
     return app && app->IsEmbeddedRunTime() ? 1 : 0;
 }
 
-HardWaitBehaviorCfgData::HardWaitBehaviorCfgData() : default_(HardWaitHostDefault()), current_(default_) {}
-
-TqErr HardWaitBehaviorSettings::Init(int32 loadFlag, void*) {
-    if (loadFlag != 0 && name_)
-        data_.SetCurrent(ReadSettingInt32(name_, HardWaitBehaviorCfgData::kEntryName, data_.Default()));
-    return kErrNone;
-}
-
-TqErr HardWaitBehaviorSettings::Uninit(int32, void*) {
-    return kErrNone;
-}
+HardWaitBehaviorCfgData::HardWaitBehaviorCfgData() : entry_(kEntryName, HardWaitHostDefault()) {}
 
 }  // namespace tq::occurrences
 

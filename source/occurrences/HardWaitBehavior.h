@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "tqcore/config.h"
 #include "tqcore/threads.h"
 
 namespace tq::occurrences {
@@ -12,37 +13,21 @@ int32 HardWaitHostDefault();
 
 // The one signed 32-bit entry "HardWaitTimeCritical": a default and a current value, both the host's answer
 // when the data object is made.
-class HardWaitBehaviorCfgData {
+class HardWaitBehaviorCfgData final : public CfgSettingsData {
   public:
     static constexpr const char* kEntryName = "HardWaitTimeCritical";
 
     HardWaitBehaviorCfgData();
-    int32 Default() const { return default_; }
-    // Read from any thread.
-    int32 Current() const { return current_.load(std::memory_order_relaxed); }
-    void SetCurrent(int32 value) { current_.store(value, std::memory_order_relaxed); }
+    int32 Count() override { return 1; }
+    CfgData* At(int32 index) override { return index == 0 ? &entry_ : nullptr; }
+    int32 Default() const { return entry_.GetDefault(); }
+    int32 Current() const { return entry_.Get(); }
 
   private:
-    int32 default_;
-    std::atomic<int32> current_;
+    CfgData_T<int32, TQFourCC("I32 ")> entry_;
 };
 
-// The settings group "HardWaitBehaviorSettings": loads its entry at start.
-class HardWaitBehaviorSettings {
-  public:
-    static constexpr const char* kGroupName = "HardWaitBehaviorSettings";
-
-    // A load flag of -1 reads the entry from the configuration.
-    TqErr Init(int32 loadFlag, void* arg);
-    TqErr Uninit(int32 flags, void* arg);
-    // Forgets the name (the group is then unusable).
-    void ClearName() { name_ = nullptr; }
-    const char* Name() const { return name_; }
-    HardWaitBehaviorCfgData& Data() { return data_; }
-
-  private:
-    const char* name_ = kGroupName;
-    HardWaitBehaviorCfgData data_;
-};
+using HardWaitBehaviorSettings = CfgSettings_T<HardWaitBehaviorCfgData, DefaultCfgValidator>;
+inline constexpr const char* kHardWaitSettingsName = "HardWaitBehaviorSettings";
 
 }  // namespace tq::occurrences

@@ -1,6 +1,7 @@
 // ThThread: threads, their table, priorities and the thread service.
 #include "threads/ThThread.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "platform/Tls.h"
 #include "threads/Services.h"
 #include "threads/ThRecords.h"
+#include "tqcore/config.h"
 #include "tqcore/numerics.h"
 #include "tqcore/sysinfo.h"
 
@@ -193,9 +195,15 @@ IServiceObject* tq::threads::ThThreadService() {
     return ThThread_Service::Get();
 }
 
-// The configuration manager does not exist yet, so every token reads as absent and the default applies.
-int32 tq::threads::ReadPriorityToken(const char*, int32 fallback) {
-    return fallback;
+// Through the main configuration manager, which sits above threads: an absent or unreadable token, or no
+// manager at all, gives the default.
+int32 tq::threads::ReadPriorityToken(const char* token, int32 fallback) {
+    Str255 name;
+    const size_t n = std::min<size_t>(std::strlen(token), 255);
+    name[0] = uChar(n);
+    std::memcpy(name + 1, token, n);
+    int32 value = fallback;
+    return CfgGetDefault(TQFourCC("I32 "), name, &value) == kErrNone ? value : fallback;
 }
 
 int32 tq::threads::PriorityLevelForNative(int32 nativePriority) {

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "assembly/PendingServices.h"
+#include "config/Services.h"
+#include "threads/Services.h"
 #include "support/ReportCapture.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"

@@ -1,6 +1,7 @@
-// Services of managers that have no start work yet. When a manager gains start work, its service class and
-// accessor move into the manager's own unit and leave this file.
-#include "assembly/PendingServices.h"
+// The configuration manager's and the built-in types' services.
+#include "config/ConfigTypeRegistry.h"
+#include "config/Services.h"
+#include "files/Services.h"
 #include "memory/Services.h"
 
 namespace {
@@ -14,6 +15,8 @@ class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManag
         list.Add(tq::files::FileManagerService());
         list.Add(MemoryManagerService());
     }
+    TqErr InitService() override { return tq::config::StartMainManager(); }
+    TqErr UninitService() override { return tq::config::StopMainManager(); }
 };
 
 class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCoreTypes_Service> {
@@ -22,6 +25,11 @@ class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCor
     void Dependencies(IServiceDependencyList& list) override {
         list.Add(PathManagerService());
         list.Add(tq::config::ConfigManagerService());
+    }
+    TqErr InitService() override { return tq::config::RegisterCoreConfigTypes(); }
+    TqErr UninitService() override {
+        tq::config::UnregisterCoreConfigTypes();
+        return kErrNone;
     }
 };
 

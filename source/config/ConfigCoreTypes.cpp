@@ -1,0 +1,417 @@
+// The built-in configuration types: the text each typed form is written as and read from.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "config/ConfigTypeRegistry.h"
+#include "tqcore/memory.h"
+
+namespace tq::config {
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Quoted(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    out.push_back('"');
+    out.append(s);
+    out.push_back('"');
+    return out;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
+std::string TrimSpaces(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+Strings SplitPlain(const std::string& text) {
+    Strings parts;
+    StringUtils::Split(text, ";", &parts, StringUtils::kKeepEmptyPieces);
+    return parts;
+}
+
+// Within each string a backslash doubles and ';' gains a backslash; the strings are joined with ';'.
+std::string JoinEscaped(const Strings& v) {
+    std::string out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (i) out.push_back(';');
+        for (char c : v[i]) {
+            if (c == '\\' || c == ';') out.push_back('\\');
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+Strings SplitEscaped(const std::string& text) {
+    Strings parts(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size())
+            parts.back().push_back(text[++i]);
+        else if (c == ';')
+            parts.emplace_back();
+        else
+            parts.back().push_back(c);
+    }
+    return parts;
+}
+
+// A handle at *h sized to bytes, made when null.
+TqErr SizeHandle(UHandle* h, size_t bytes) {
+    if (!*h) {
+        *h = DSNewHandle(bytes);
+        return *h ? kErrNone : kErrConfigAlloc;
+    }
+    return DSSetHandleSize(*h, bytes) == kErrNone ? kErrNone : kErrConfigAlloc;
+}
+
+// The signed number at the start of text (leading white space allowed), as "%ld" reads it.
+bool ReadLong(const std::string& text, int32& out) {
+    const char* s = text.c_str();
+    char* end = nullptr;
+    const long long v = std::strtoll(s, &end, 10);
+    if (end == s) return false;
+    out = int32(v);
+    return true;
+}
+
+// ---- Byte strings.
+
+TqErr NStrFrom(const std::string& text, void* value) {
+    *static_cast<std::string*>(value) = text;
+    return kErrNone;
+}
+TqErr NStrTo(const void* value, std::string* text) {
+    *text = Quoted(*static_cast<const std::string*>(value));
+    return kErrNone;
+}
+
+TqErr NStVFrom(const std::string& text, void* value) {
+    *static_cast<Strings*>(value) = SplitPlain(text);
+    return kErrNone;
+}
+TqErr NStVTo(const void* value, std::string* text) {
+    std::string joined;
+    StringUtils::Join(*static_cast<const Strings*>(value), ";", &joined);
+    *text = Quoted(joined);
+    return kErrNone;
+}
+
+TqErr ENSVFrom(const std::string& text, void* value) {
+    *static_cast<Strings*>(value) = SplitEscaped(text);
+    return kErrNone;
+}
+TqErr ENSVTo(const void* value, std::string* text) {
+    *text = Quoted(JoinEscaped(*static_cast<const Strings*>(value)));
+    return kErrNone;
+}
+
+// ---- Pascal and long strings.
+
+TqErr PStrFrom(const std::string& text, void* value) {
+    if (text.size() > 255) return kErrConfigParse;
+    UHandle* h = static_cast<UHandle*>(value);
+    if (SizeHandle(h, text.size() + 1) != kErrNone) return kErrConfigAlloc;
+    (**h)[0] = uChar(text.size());
+    std::memcpy(**h + 1, text.data(), text.size());
+    return kErrNone;
+}
+TqErr PStrTo(const void* value, std::string* text) {
+    const UHandle h = *static_cast<const UHandle*>(value);
+    if (!h || !*h) return kErrArgument;
+    *text = Quoted(std::string_view(reinterpret_cast<const char*>(*h + 1), (*h)[0]));
+    return kErrNone;
+}
+
+TqErr P255From(const std::string& text, void* value) {
+    if (text.size() > 255) return kErrConfigParse;
+    uChar* p = static_cast<uChar*>(value);
+    p[0] = uChar(text.size());
+    std::memcpy(p + 1, text.data(), text.size());
+    return kErrNone;
+}
+TqErr P255To(const void* value, std::string* text) {
+    const uChar* p = static_cast<const uChar*>(value);
+    *text = Quoted(std::string_view(reinterpret_cast<const char*>(p + 1), p[0]));
+    return kErrNone;
+}
+
+TqErr LStrFrom(const std::string& text, void* value) {
+    if (text.size() > size_t(INT32_MAX) - 4) return kErrConfigAlloc;
+    UHandle* h = reinterpret_cast<UHandle*>(value);
+    if (SizeHandle(h, text.size() + 4) != kErrNone) return kErrConfigAlloc;
+    LStr* s = reinterpret_cast<LStr*>(**h);
+    s->cnt = int32(text.size());
+    std::memcpy(s->str, text.data(), text.size());
+    return kErrNone;
+}
+TqErr LStrTo(const void* value, std::string* text) {
+    const LStrHandle h = *static_cast<const LStrHandle*>(value);
+    const int32 n = h && *h && (*h)->cnt > 0 ? (*h)->cnt : 0;
+    *text = Quoted(std::string_view(n ? reinterpret_cast<const char*>((*h)->str) : "", size_t(n)));
+    return kErrNone;
+}
+
+// ---- Packed Pascal string lists.
+
+TqErr CPStrFromParts(const Strings& parts, void* value) {
+    size_t bytes = 4;
+    for (const auto& p : parts) {
+        if (p.size() > 255) return kErrConfigParse;
+        bytes += p.size() + 1;
+    }
+    UHandle* h = static_cast<UHandle*>(value);
+    if (SizeHandle(h, bytes) != kErrNone) return kErrConfigAlloc;
+    CPStr* list = reinterpret_cast<CPStr*>(**h);
+    list->cnt = int32(parts.size());
+    uChar* at = list->str;
+    for (const auto& p : parts) {
+        *at++ = uChar(p.size());
+        std::memcpy(at, p.data(), p.size());
+        at += p.size();
+    }
+    return kErrNone;
+}
+
+TqErr CPStrParts(const void* value, Strings& parts) {
+    const CPStrHandle h = *static_cast<const CPStrHandle*>(value);
+    if (!h || !*h) return kErrArgument;
+    const uChar* at = (*h)->str;
+    for (int32 i = 0; i < (*h)->cnt; ++i) {
+        parts.emplace_back(reinterpret_cast<const char*>(at + 1), at[0]);
+        at += 1 + at[0];
+    }
+    return kErrNone;
+}
+
+TqErr CPStFrom(const std::string& text, void* value) {
+    return CPStrFromParts(SplitPlain(text), value);
+}
+TqErr CPStTo(const void* value, std::string* text) {
+    Strings parts;
+    const TqErr r = CPStrParts(value, parts);
+    if (r != kErrNone) return r;
+    std::string joined;
+    StringUtils::Join(parts, ";", &joined);
+    *text = Quoted(joined);
+    return kErrNone;
+}
+
+TqErr ECPSFrom(const std::string& text, void* value) {
+    return CPStrFromParts(SplitEscaped(text), value);
+}
+TqErr ECPSTo(const void* value, std::string* text) {
+    Strings parts;
+    const TqErr r = CPStrParts(value, parts);
+    if (r != kErrNone) return r;
+    *text = Quoted(JoinEscaped(parts));
+    return kErrNone;
+}
+
+// ---- Numbers.
+
+TqErr BoolFrom(const std::string& text, void* value) {
+    const std::string t = Lower(text);
+    int32 v;
+    if (t == "true" || t == "yes" || t == "on")
+        v = 1;
+    else if (t == "false" || t == "no" || t == "off")
+        v = 0;
+    else
+        return kErrConfigParse;
+    *static_cast<int32*>(value) = v;
+    return kErrNone;
+}
+TqErr BoolTo(const void* value, std::string* text) {
+    *text = *static_cast<const int32*>(value) ? "True" : "False";
+    return kErrNone;
+}
+
+TqErr I32From(const std::string& text, void* value) {
+    return ReadLong(text, *static_cast<int32*>(value)) ? kErrNone : kErrConfigParse;
+}
+TqErr I32To(const void* value, std::string* text) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%d", int(*static_cast<const int32*>(value)));
+    *text = buf;
+    return kErrNone;
+}
+
+TqErr F32From(const std::string& text, void* value) {
+    float f;
+    if (std::sscanf(text.c_str(), "%f", &f) != 1) return kErrConfigParse;
+    *static_cast<float*>(value) = f;
+    return kErrNone;
+}
+TqErr F32To(const void* value, std::string* text) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%f", double(*static_cast<const float*>(value)));
+    *text = buf;
+    return kErrNone;
+}
+
+TqErr I32LFrom(const std::string& text, void* value) {
+    std::vector<int32> numbers;
+    for (const auto& part : SplitPlain(text)) {
+        const std::string t = TrimSpaces(part);
+        if (t.empty()) continue;
+        int32 v;
+        if (!ReadLong(t, v)) return kErrConfigParse;
+        numbers.push_back(v);
+    }
+    UHandle* h = static_cast<UHandle*>(value);
+    if (SizeHandle(h, 4 * (numbers.size() + 1)) != kErrNone) return kErrConfigAlloc;
+    const int32 count = int32(numbers.size());
+    std::memcpy(**h, &count, 4);
+    if (count) std::memcpy(**h + 4, numbers.data(), 4 * numbers.size());
+    return kErrNone;
+}
+TqErr I32LTo(const void* value, std::string* text) {
+    const UHandle h = *static_cast<const UHandle*>(value);
+    if (!h || !*h) return kErrArgument;
+    int32 count;
+    std::memcpy(&count, *h, 4);
+    text->clear();
+    for (int32 i = 0; i < count; ++i) {
+        int32 v;
+        std::memcpy(&v, *h + 4 + 4 * i, 4);
+        if (i) text->push_back(';');
+        *text += std::to_string(v);
+    }
+    return kErrNone;
+}
+
+// ---- Paths.
+
+TqErr TextToPathRef(const std::string& text, PathRef& out) {
+    Path p = nullptr;
+    const TqErr r =
+        FTextToPath(reinterpret_cast<UPtr>(const_cast<char*>(text.data())), int32(text.size()), &p);
+    if (r == kErrNone && p) out = *p;
+    PathRef::DisposePath(p);
+    if (r == kErrNone) return kErrNone;
+    return r == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+}
+
+std::string DisplayText(const PathRef& p) {
+    return p.ToString(PathRef::StringDisplay());
+}
+
+TqErr PathFrom(const std::string& text, void* value) {
+    Path* p = static_cast<Path*>(value);
+    const TqErr r =
+        FTextToPath(reinterpret_cast<UPtr>(const_cast<char*>(text.data())), int32(text.size()), p);
+    if (r == kErrNone) return kErrNone;
+    return r == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+}
+TqErr PathTo(const void* value, std::string* text) {
+    const Path p = *static_cast<const Path*>(value);
+    if (!p) return kErrArgument;
+    *text = DisplayText(*p);
+    return kErrNone;
+}
+
+TqErr PthpFrom(const std::string& text, void* value) {
+    return TextToPathRef(text, *static_cast<PathRef*>(value));
+}
+TqErr PthpTo(const void* value, std::string* text) {
+    *text = DisplayText(*static_cast<const PathRef*>(value));
+    return kErrNone;
+}
+
+TqErr PathListFrom(const std::string& text, void* value, bool skipSpaces) {
+    std::vector<PathRef> paths;
+    for (const auto& part : SplitPlain(text)) {
+        const std::string t = skipSpaces ? TrimSpaces(part) : part;
+        if (t.empty()) continue;
+        PathRef p;
+        const TqErr r = TextToPathRef(t, p);
+        if (r != kErrNone) return r;
+        paths.push_back(p);
+    }
+    *static_cast<std::vector<PathRef>*>(value) = std::move(paths);
+    return kErrNone;
+}
+std::string PathListText(const void* value) {
+    Strings parts;
+    for (const auto& p : *static_cast<const std::vector<PathRef>*>(value)) parts.push_back(DisplayText(p));
+    std::string joined;
+    StringUtils::Join(parts, ";", &joined);
+    return joined;
+}
+
+TqErr PLstFrom(const std::string& text, void* value) {
+    return PathListFrom(text, value, true);
+}
+TqErr PLstTo(const void* value, std::string* text) {
+    *text = Quoted(PathListText(value));
+    return kErrNone;
+}
+
+TqErr PRfLFrom(const std::string& text, void* value) {
+    return PathListFrom(text, value, false);
+}
+TqErr PRfLTo(const void* value, std::string* text) {
+    *text = PathListText(value);
+    return kErrNone;
+}
+
+struct CoreType {
+    int32 code;
+    int32 number;  // 0: none
+    ConfigFromText from;
+    ConfigToText to;
+};
+
+const CoreType kCoreTypes[] = {
+    {TQFourCC("NStr"), 0, NStrFrom, NStrTo},
+    {TQFourCC("NStV"), 0, NStVFrom, NStVTo},
+    {TQFourCC("ENSV"), 0, ENSVFrom, ENSVTo},
+    {TQFourCC("PStr"), kCfgTypePStrNumber, PStrFrom, PStrTo},
+    {TQFourCC("Bool"), kCfgTypeBoolNumber, BoolFrom, BoolTo},
+    {TQFourCC("I32 "), kCfgTypeI32Number, I32From, I32To},
+    {TQFourCC("Path"), kCfgTypePathNumber, PathFrom, PathTo},
+    {TQFourCC("PLst"), kCfgTypePLstNumber, PLstFrom, PLstTo},
+    {TQFourCC("CPSt"), kCfgTypeCPStNumber, CPStFrom, CPStTo},
+    {TQFourCC("F32 "), kCfgTypeF32Number, F32From, F32To},
+    {TQFourCC("I32L"), kCfgTypeI32LNumber, I32LFrom, I32LTo},
+    {TQFourCC("LStr"), kCfgTypeLStrNumber, LStrFrom, LStrTo},
+    {TQFourCC("P255"), kCfgTypeP255Number, P255From, P255To},
+    {TQFourCC("Pthp"), kCfgTypePthpNumber, PthpFrom, PthpTo},
+    {TQFourCC("ECPS"), kCfgTypeECPSNumber, ECPSFrom, ECPSTo},
+    {TQFourCC("PRfL"), 0, PRfLFrom, PRfLTo},
+};
+
+}  // namespace
+
+TqErr RegisterCoreConfigTypes() {
+    TqErr first = kErrNone;
+    for (const CoreType& t : kCoreTypes) {
+        for (int32 type : {t.code, t.number}) {
+            if (!type) continue;
+            const TqErr r = RegisterConfigType(type, t.from, t.to);
+            if (first == kErrNone) first = r;
+        }
+    }
+    return first;
+}
+
+void UnregisterCoreConfigTypes() {
+    for (const CoreType& t : kCoreTypes) {
+        (void)UnregisterConfigType(t.code);
+        if (t.number) (void)UnregisterConfigType(t.number);
+    }
+}
+
+}  // namespace tq::config

@@ -1,0 +1,70 @@
+// A scratch folder per test and whole-file reads and writes, for the configuration tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace tq::test {
+
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        static std::atomic<int> serial{0};
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        path_ = std::filesystem::temp_directory_path() /
+                ("tqcfg-" + std::to_string(Pid()) + "-" + std::to_string(serial++) + "-" +
+                 (info ? std::string(info->name()) : std::string("x")));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return path_; }
+    // Names in the folder other than the given one.
+    int CountOthers(const std::string& name) const {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(path_)) n += e.path().filename() != name;
+        return n;
+    }
+
+  private:
+    static long Pid();
+    std::filesystem::path path_;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+}  // namespace tq::test
+
+#if defined(_WIN32)
+#include <process.h>
+inline long tq::test::ScratchFolder::Pid() {
+    return long(_getpid());
+}
+#else
+#include <unistd.h>
+inline long tq::test::ScratchFolder::Pid() {
+    return long(getpid());
+}
+#endif
