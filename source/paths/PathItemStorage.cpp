@@ -259,12 +259,14 @@ PathItemElement* LookUpStandardLocation(const char* name) {
 }
 
 void ForgetStandardLocations() {
-    std::map<std::string, PathItemElement*> gone;
+    std::vector<PathItemElement*> gone;
     {
-        StorageLock lock(TheStorage().mutex);
-        gone.swap(TheStorage().standard);
+        Storage& s = TheStorage();
+        StorageLock lock(s.mutex);
+        for (auto& entry : s.standard) gone.push_back(entry.second);
+        s.standard.clear();
     }
-    for (auto& entry : gone) Release(entry.second);
+    for (PathItemElement* element : gone) Release(element);
 }
 
 }  // namespace tq::paths
