@@ -180,7 +180,7 @@ TqErr FSetInfo64(Path p, FileInfoRec64* rec) {
     if (const TqErr err = FSetAccessRights(p, nullptr, nullptr, &perm)) return err;
     const TQFileTime created = tq::files::FileTimeFromDate(rec->cdate);
     const TQFileTime modified = tq::files::FileTimeFromDate(rec->mdate);
-    return platform::FileSetTimes(name.c_str(), &created, &modified) ? kErrNone : Win32ToPKFileErr();
+    return platform::FileSetTimesByName(name.c_str(), &created, &modified) ? kErrNone : Win32ToPKFileErr();
 }
 
 TqErr FSetInfo(Path p, FileInfoRec* rec) {

@@ -1,15 +1,14 @@
-// The path tree is process-wide: it is started once for every test of the files programs.
+// The file manager runs as the library's hosts run it: inside the started base services.
 #include <gtest/gtest.h>
 
 #include "tqcore/core.h"
-#include "tqcore/paths.h"
 
 namespace {
 
 class FilesEnvironment : public ::testing::Environment {
   public:
-    void SetUp() override { ASSERT_EQ(PathRef::Init(), kErrNone); }
-    void TearDown() override { PathRef::UnInit(); }
+    void SetUp() override { ASSERT_EQ(InitTQCoreBase(), kErrNone); }
+    void TearDown() override { EXPECT_EQ(UninitTQCoreBase(), kErrNone); }
 };
 
 [[maybe_unused]] ::testing::Environment* const gEnvironment =

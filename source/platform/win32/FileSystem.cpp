@@ -164,7 +164,7 @@ bool FileSetPermissions(const char* path, uInt32 permissions) {
 }
 
 // Opened for its attributes alone and without sharing, as a write of its times needs.
-bool FileSetTimes(const char* path, const TQFileTime* created, const TQFileTime* modified) {
+bool FileSetTimesByName(const char* path, const TQFileTime* created, const TQFileTime* modified) {
     return WithWide(path, [&](const wchar_t* w) {
         const HANDLE h = sys::CreateFileW(w, FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
