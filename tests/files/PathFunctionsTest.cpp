@@ -238,6 +238,10 @@ TEST(AccessRights, ReadOnlyFilesAndFoldersAndTheRoot) {
     ASSERT_EQ(FSetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
     ASSERT_EQ(FGetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
     EXPECT_EQ(perm, 0555);
+    perm = 0777;
+    ASSERT_EQ(FSetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
+    ASSERT_EQ(FGetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
+    EXPECT_EQ(perm, 0777);
     ASSERT_EQ(FGetAccessRights(&root, nullptr, nullptr, &perm), kErrNone);
     EXPECT_EQ(perm, 0);
     // Owner or group alone only asks whether the path is there.
