@@ -168,9 +168,10 @@ bool FillCopy(int in, int out, const struct stat& from) {
 bool CopyFileNoReplace(const char* from, const char* to) {
     const int in = Restarting([&] { return sys::open(from, O_RDONLY | O_CLOEXEC, 0); });
     if (in < 0) return false;
-    struct stat st;
-    if (sys::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    struct stat st {};
+    const bool statted = sys::fstat(in, &st) == 0;
+    if (!statted || S_ISDIR(st.st_mode)) {
+        const int err = statted ? EISDIR : errno;
         sys::close(in);
         errno = err;
         return false;
