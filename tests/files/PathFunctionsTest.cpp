@@ -16,6 +16,9 @@
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <random>
 #endif
 
 namespace {
@@ -621,6 +624,31 @@ TEST(FRemoveToRecycle, TrashedFilesAreDescribedAndKeptApart) {
     PathRef missing = scratch.Ref("docs/none");
     EXPECT_EQ(FRemoveToRecycle(&missing, 0), kErrNotFound);
     EXPECT_FALSE(fs::exists(trash / "info" / "none.trashinfo"));
+}
+// A file on another device than the home trash goes to the trash at the top of its own volume.
+TEST(FRemoveToRecycle, OtherVolumesKeepTheirOwnTrash) {
+    ScratchFolder scratch;
+    ScopedVariable data("XDG_DATA_HOME", tq::test::Utf8(scratch / "data"));
+    const fs::path shm = "/dev/shm";
+    struct stat here, there;
+    if (::stat(tq::test::Utf8(scratch.Root()).c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 ||
+        here.st_dev == there.st_dev || ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "no second writable volume at /dev/shm";
+    const std::string name = "tqcore-trash-" + std::to_string(std::random_device{}());
+    tq::test::WriteText(shm / name, "elsewhere");
+    PathRef file = NativePath(shm / name);
+    ASSERT_EQ(FRemoveToRecycle(&file, 0), kErrNone);
+    const fs::path trash = shm / (".Trash-" + std::to_string(::getuid()));
+    EXPECT_FALSE(fs::exists(shm / name));
+    EXPECT_EQ(ReadText(trash / "files" / name), "elsewhere");
+    const std::string info = ReadText(trash / "info" / (name + ".trashinfo"));
+    // Relative to the volume's top.
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + name + "\nDeletionDate=", 0), 0u) << info;
+    EXPECT_FALSE(fs::exists(scratch / "data" / "Trash" / "files" / name));
+    std::error_code ec;
+    fs::remove(trash / "files" / name, ec);
+    fs::remove(trash / "info" / (name + ".trashinfo"), ec);
+    for (const char* sub : {"files", "info", ""}) fs::remove(trash / sub, ec);
 }
 #endif
 
