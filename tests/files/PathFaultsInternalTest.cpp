@@ -47,13 +47,6 @@ SyscallFault Failing(int32 error, uInt32 nth = 1, uInt32 times = 1) {
     return f;
 }
 
-SyscallFault Shortened(int64 limit) {
-    SyscallFault f;
-    f.times = 0;
-    f.transferLimit = limit;
-    return f;
-}
-
 // Open descriptors of the process, where the OS lists them.
 int64 OpenDescriptors() {
     std::error_code ec;
@@ -132,6 +125,13 @@ TEST_F(PathFaults, NewFoldersThatFailAreNotMade) {
 }
 
 #if !defined(_WIN32)
+SyscallFault Shortened(int64 limit) {
+    SyscallFault f;
+    f.times = 0;
+    f.transferLimit = limit;
+    return f;
+}
+
 TEST_F(PathFaults, CopyOpensThatFailCloseWhatTheyOpened) {
     // The Win32 table has no row for too many open files: it maps as any other failure.
     Inject("open", Failing(EMFILE, 2));
