@@ -80,6 +80,8 @@ bench_files|Write_FMWrite|Write_Posix|1.1|64 MiB in 64 KiB blocks, FMWrite vs wr
 bench_files|OpenClose_FMOpenDeny|OpenClose_Posix|-|FMOpen with a deny mode + FMClose vs open+close
 bench_resources|BM_ResourceLookup/iterations:1000000|BM_StdMapLookup/iterations:1000000|1.5|1,000,000 lookups by type and ID in 10,000 resources vs std::map
 bench_resources|BM_ResourceGetLoaded/iterations:1000000|BM_StdMapLookup/iterations:1000000|-|RGet of loaded resources vs std::map
+bench_files_paths|BM_ListFolder_FGetInfo64|BM_ListFolder_StdStatus|1.5|listing 10,000 files with FGetInfo64 vs directory_iterator+status
+bench_files_paths|BM_FGetInfo64|BM_Stat|1.5|FGetInfo64 on one path vs stat
 """
 
 def medians(path):

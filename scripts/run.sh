@@ -11,12 +11,19 @@ if [ -n "${TQCORE_TOUR:-}" ]; then
 else
   tour=(services clock sysinfo "path /home/ann/docs/report.txt" "path C:\\Users\\ann\\..\\a.txt --from dos"
         "path flatten ../a.txt --from unix --utf8"
-        dirs "path short /home/ann/docs/report.txt /home/bob/Report.TXT --width 24")
-  # A small preference file in a temporary folder, written and read back as typed values.
-  cfg_file=$(mktemp -d)/prefs.ini
+        dirs "path short /home/ann/docs/report.txt /home/bob/Report.TXT --width 24" vol)
+  # The tour's own files live in one temporary folder, removed on exit.
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  # A small preference file, written and read back as typed values.
+  cfg_file=$scratch/prefs.ini
   tour+=("cfg set $cfg_file Prefs Volume 11 --type I32" "cfg set $cfg_file Prefs Fast yes --type Bool"
          "cfg set $cfg_file Prefs Folders a:\\x;b:\\y --type PLst" "cfg get $cfg_file Prefs Volume --type I32"
          "cfg get $cfg_file Prefs Fast --type Bool" "cfg get $cfg_file Prefs Folders --type PLst" "cfg list $cfg_file")
+  # The record of a file of the tour's own.
+  sample=$scratch/sample.txt
+  echo "tour sample" >"$sample"
+  tour+=("stat $sample")
 fi
 for cmd in "${tour[@]}"; do
   echo "== tqcore $cmd"
@@ -26,8 +33,6 @@ done
 # The default tour also builds a small resource file with string, string-list and path resources, lists it
 # and shows one of each.
 if [ -z "${TQCORE_TOUR:-}" ]; then
-  scratch=$(mktemp -d)
-  trap 'rm -rf "$scratch"' EXIT
   rsrc=("$tq" rsrc)
   file="$scratch/tour.rsc"
   echo "== tqcore rsrc: a resource file in $scratch"

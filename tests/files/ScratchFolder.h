@@ -62,7 +62,7 @@ class ScratchFolder {
     fs::path operator/(const std::string& name) const { return root_ / name; }
     // A path of the library to root/name (root itself for an empty name).
     PathRef Ref(const std::string& name = "") const {
-        return NativePath(name.empty() ? root_ : root_ / name);
+        return NativePath(name.empty() ? root_ : (root_ / name).make_preferred());
     }
     fs::path File(const std::string& name, const std::string& text = "data") const {
         WriteText(root_ / name, text);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include "platform/SyscallSeam.h"
 
@@ -51,7 +53,11 @@
     /* Read-only views of files. */                \
     X(CreateFileMappingW, 0, kNoCount)             \
     X(MapViewOfFile, 0, kNoCount)                  \
-    X(UnmapViewOfFile, FALSE, kNoCount)
+    X(UnmapViewOfFile, FALSE, kNoCount)            \
+    /* Spelt names; the recycle bin. */            \
+    X(GetLongPathNameW, 0, kNoCount)               \
+    X(GetFullPathNameW, 0, kNoCount)               \
+    X(SHFileOperationW, ERROR_ACCESS_DENIED, kNoCount)
 
 namespace tq::platform::sys {
 
