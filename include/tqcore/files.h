@@ -1,6 +1,214 @@
+// tqcore/files.h - the file manager: open files, the file system by path, names, and the information records.
+// Every function is reentrant; callers serialise the use of one open File themselves.
 #pragma once
 
+#include <stdarg.h>
+
+#include "tqcore/strings.h"
 #include "tqcore/types.h"
+
+#ifdef __cplusplus
+class PathRef;
+#else
+typedef struct PathRef PathRef;
+#endif
+typedef PathRef* Path;
 
 // A file type code of the extension lists (0: none).
 typedef int32 _FMFileType;
+typedef int32 _FMFileCreator;
+
+// Open modes. The unbuffered ones bypass the system cache where the system allows it.
+enum TQ_ENUM_TYPE(int32) {
+    kOpenReadWrite = 0,
+    kOpenRead = 1,
+    kOpenWrite = 2,
+    kOpenWriteTruncate = 3,
+    kOpenReadWriteUnbuffered = 4,
+    kOpenReadUnbuffered = 5,
+    kOpenWriteUnbuffered = 6,
+    kOpenWriteTruncateUnbuffered = 7,
+};
+
+// Deny modes: what other opens of the same file may do while this one is open.
+enum TQ_ENUM_TYPE(int32) {
+    kDenyReadWrite = 0,
+    kDenyWrite = 1,
+    kDenyNone = 2,
+};
+
+// Seek modes of FMSeek, FMSeek64 and FLockOrUnlockRange.
+enum TQ_ENUM_TYPE(int32) {
+    kSeekFromStart = 1,
+    kSeekFromEnd = 2,
+    kSeekFromCurrent = 3,
+};
+
+// FileNameChk's result bits; 0 means a legal name.
+enum TQ_ENUM_TYPE(int32) {
+    kNameEmpty = 0x02,
+    kNameForbiddenChar = 0x04,
+    kNameReservedDevice = 0x08,
+    kNameEndsInDot = 0x20,
+};
+
+// FGetInfo64's mask bits: which fields to fill.
+enum TQ_ENUM_TYPE(uInt32) {
+    kInfoType = 0x01,
+    kInfoPermissions = 0x04,
+    kInfoSize = 0x08,
+    kInfoCreationDate = 0x20,
+    kInfoModificationDate = 0x40,
+};
+
+// Two signed coordinates, always 0 on this platform.
+typedef struct FMPoint {
+    int16 v;
+    int16 h;
+} FMPoint;
+
+// The information record of a file or folder. Dates are whole seconds since 1904-01-01 00:00 UTC.
+typedef struct FileInfoRec64 {
+    _FMFileType type;
+    _FMFileCreator creator;
+    uInt32 permissions;
+    uInt32 reserved1;
+    int64 size;    // a file's length; for a folder the number of entries it holds
+    int64 rfSize;  // always 0
+    uInt32 cdate;
+    uInt32 mdate;
+    int32 folder;
+    int32 invisible;
+    FMPoint location;
+    Str255 owner;
+    Str255 group;
+    uInt32 reserved2;
+} FileInfoRec64;
+
+// The 32-bit form of the record.
+typedef struct FileInfoRec {
+    _FMFileType type;
+    _FMFileCreator creator;
+    uInt32 permissions;
+    int32 size;
+    int32 rfSize;
+    uInt32 cdate;
+    uInt32 mdate;
+    int32 folder;
+    int32 invisible;
+    FMPoint location;
+    Str255 owner;
+    Str255 group;
+} FileInfoRec;
+
+// A volume's bytes, each clamped to 4294967295.
+typedef struct VolInfoRec {
+    uInt32 totalBytes;
+    uInt32 usedBytes;
+    uInt32 freeBytes;
+} VolInfoRec;
+
+// An entry of FListDesktop's information handle.
+typedef struct VolKindRec {
+    uInt32 flags;
+    char kind[4];
+} VolKindRec;
+
+// A FILETIME by value (also in tqcore/clocks.h).
+typedef struct TQFileTime TQFileTime;
+
+#ifdef __cplusplus
+static_assert(sizeof(FileInfoRec64) == 568, "FileInfoRec64 layout");
+static_assert(offsetof(FileInfoRec64, size) == 16 && offsetof(FileInfoRec64, rfSize) == 24,
+              "FileInfoRec64 sizes");
+static_assert(offsetof(FileInfoRec64, cdate) == 32 && offsetof(FileInfoRec64, folder) == 40,
+              "FileInfoRec64 dates");
+static_assert(offsetof(FileInfoRec64, location) == 48 && offsetof(FileInfoRec64, owner) == 52,
+              "FileInfoRec64 tail");
+static_assert(offsetof(FileInfoRec64, group) == 308 && offsetof(FileInfoRec64, reserved2) == 564,
+              "FileInfoRec64 end");
+static_assert(sizeof(FileInfoRec) == 552, "FileInfoRec layout");
+static_assert(offsetof(FileInfoRec, size) == 12 && offsetof(FileInfoRec, cdate) == 20, "FileInfoRec fields");
+static_assert(offsetof(FileInfoRec, location) == 36 && offsetof(FileInfoRec, owner) == 40,
+              "FileInfoRec tail");
+static_assert(offsetof(FileInfoRec, group) == 296, "FileInfoRec end");
+static_assert(sizeof(VolInfoRec) == 12 && sizeof(VolKindRec) == 8, "volume records");
+#endif
+
+TQ_EXTERN_C_BEGIN
+
+// Open files. A File is never 0 while open; functions given 0 return 1.
+TQ_API TqErr FMOpen(File* fd, Path p, int32 openMode, int32 denyMode);
+TQ_API TqErr FGenericCreate(File* fd, Path p, int32 permissions, int32 openMode, int32 denyMode, PStr group,
+                            int32 always);
+TQ_API TqErr FCreate(File* fd, Path p, int32 permissions, int32 openMode, int32 denyMode, PStr group);
+TQ_API TqErr FCreateAlways(File* fd, Path p, int32 permissions, int32 openMode, int32 denyMode, PStr group);
+TQ_API TqErr FMClose(File fd);
+TQ_API TqErr FMRead(File fd, int32 count, int32* actual, UPtr buf);
+TQ_API TqErr FMWrite(File fd, int32 count, int32* actual, UPtr buf);
+TQ_API TqErr FMWriteEOL(File fd);
+TQ_API TqErr FMSeek(File fd, int32 offset, int32 mode);
+TQ_API TqErr FMSeek64(File fd, int64 offset, int32 mode);
+TQ_API TqErr FMTell(File fd, int32* pos);
+TQ_API TqErr FMTell64(File fd, int64* pos);
+TQ_API TqErr FGetEOF(File fd, int32* size);
+TQ_API TqErr FGetEOF64(File fd, int64* size);
+TQ_API TqErr FSetEOF(File fd, int32 size);
+TQ_API TqErr FSetEOF64(File fd, int64 size);
+TQ_API TqErr FFlush(File fd);
+TQ_API TqErr FLockOrUnlockRange(File fd, int32 mode, int32 offset, int32 count, int32 lock);
+// The byte count written, or -1; a null fd only formats and counts.
+TQ_API int32 FPrintf(File fd, ConstCStr fmt, ...);
+TQ_API TqErr FPrintfWErr(File fd, ConstCStr fmt, ...);
+TQ_API TqErr FPrintfWErrv(File fd, ConstCStr fmt, va_list args);
+
+// Names. bad receives the forbidden characters found, each once (at most 9 and a NUL); reserved is not used.
+TQ_API int32 FileNameChk(ConstPStr name, int32 reserved, int32 skip, CStr bad);
+TQ_API _FMFileType HasRezExt(Path p);
+TQ_API _FMFileType PStrHasRezExt(ConstPStr name);
+TQ_API int32 PStrAppendRezExt(PStr name, _FMFileType t);
+TQ_API int32 PStrStripRezExt(PStr name, _FMFileType t);
+TQ_API void LSort(CPStrHandle names, UHandle info);
+TQ_API int32 FFindMatchCh(UPtr s, int32* pos, int32 len);
+TQ_API int32 FMFindWildCardMatchCh(UPtr s, int64* pos, int64 len, char extra);
+
+// The operating-system name of a path: UTF-16, at most 260 code units with the NUL, in buf.
+#ifdef __cplusplus
+TQ_API TqErr MakeDOSPathName(Path p, TQWChar* buf, int32 resolveShortcuts);
+#endif
+// The calling thread's last operating-system error as a TqErr.
+TQ_API TqErr Win32ToPKFileErr(void);
+// Seconds since 1904 to a FILETIME.
+TQ_API void SecsToWin32FileTime(uInt32 secs, TQFileTime* ft);
+
+TQ_EXTERN_C_END
+
+#ifdef __cplusplus
+// Where a diagnostic file goes: a NUL-terminated narrow path of at most 516 bytes.
+class TQ_API FileLoc {
+  public:
+    enum LocCode : int32 { kTempDir = 0, kAsGiven = 1, kTempDirLog = 2, kAsGivenLog = 3, kTempDirDump = 4 };
+    static constexpr int32 kMaxPath = 516;
+
+    virtual ~FileLoc();
+    virtual FileLoc* Clone() const = 0;
+    virtual const char* GetPath() const = 0;
+};
+
+class TQ_API Win32FileLoc : public FileLoc {
+  public:
+    // Throws PKExcept 1 for a null name, 7 when the path passes kMaxPath bytes.
+    Win32FileLoc(LocCode code, const char* inFilename, bool addTxt);
+    Win32FileLoc(const Win32FileLoc& other);
+    Win32FileLoc& operator=(const Win32FileLoc& other);
+    ~Win32FileLoc() override;
+    FileLoc* Clone() const override;
+    const char* GetPath() const override;
+
+  private:
+    char path_[kMaxPath + 1];
+};
+
+// A new Win32FileLoc, or null where its constructor would throw.
+TQ_API FileLoc* CreateFileLoc(FileLoc::LocCode code, const char* inFilename, bool addTxt);
+#endif

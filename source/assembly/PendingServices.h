@@ -2,12 +2,10 @@
 // lands.
 #pragma once
 
+#include "files/Services.h"
 #include "threads/Services.h"
 #include "tqcore/paths.h"
 
-namespace tq::files {
-IServiceObject* FileManagerService();
-}
 namespace tq::resources {
 IServiceObject* ResourceManagerService();
 }

@@ -5,15 +5,6 @@
 
 namespace {
 
-class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
-  public:
-    const char* Name() override { return "FileManager"; }
-    void Dependencies(IServiceDependencyList& list) override {
-        list.Add(PathManagerService());
-        list.Add(MemoryManagerService());
-    }
-};
-
 class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManager_Service> {
   public:
     const char* Name() override { return "ConfigManager"; }
@@ -46,9 +37,6 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
 
 }  // namespace
 
-IServiceObject* tq::files::FileManagerService() {
-    return FileManager_Service::Get();
-}
 IServiceObject* tq::config::ConfigManagerService() {
     return ConfigManager_Service::Get();
 }
