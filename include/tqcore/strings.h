@@ -227,7 +227,6 @@ TQ_API Bool32 ScanForFormatDecPoint(const uChar** pos, const uChar* end, uChar* 
 
 TQ_EXTERN_C_END
 
-
 // --- Packed string lists (CPStr, CLStr). Element indexes are zero-based; the caller owns every handle. ---
 typedef int32 (*CPStrCompareProc)(ConstPStr a, ConstPStr b);
 TQ_EXTERN_C_BEGIN

@@ -38,9 +38,11 @@ bool SameCount(CPStrHandle a, CPStrHandle b) {
 
 }  // namespace
 
-CPStrList::CPStrList(unsigned char** resourceHandle) : handle_(reinterpret_cast<CPStrHandle>(resourceHandle)) {
+CPStrList::CPStrList(unsigned char** resourceHandle)
+    : handle_(reinterpret_cast<CPStrHandle>(resourceHandle)) {
     if (!resourceHandle) return;
-    if (const ResourceDetachProc detach = gResourceDetach.load(std::memory_order_acquire)) detach(resourceHandle);
+    if (const ResourceDetachProc detach = gResourceDetach.load(std::memory_order_acquire))
+        detach(resourceHandle);
     if (*resourceHandle && DSGetHandleSize(resourceHandle) >= 4) RevBL(*resourceHandle);
 }
 
@@ -73,11 +75,13 @@ Bool32 CPStrList::Equal(const CPStrList& other) const {
 }
 
 Bool32 CPStrList::EqualNC(const CPStrList& other) const {
-    return SameCount(handle_, other.handle_) && EqualPackedLists(handle_, other.handle_, Count(), PStrCaseEqual);
+    return SameCount(handle_, other.handle_) &&
+           EqualPackedLists(handle_, other.handle_, Count(), PStrCaseEqual);
 }
 
 Bool32 CPStrList::EqualFS(const CPStrList& other) const {
-    return SameCount(handle_, other.handle_) && EqualPackedLists(handle_, other.handle_, Count(), FileNameEqual);
+    return SameCount(handle_, other.handle_) &&
+           EqualPackedLists(handle_, other.handle_, Count(), FileNameEqual);
 }
 
 Bool32 CPStrList::EqualNEltsFS(const CPStrList& other, int32 n) const {

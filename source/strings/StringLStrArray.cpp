@@ -1,7 +1,7 @@
 // Arrays of long-string handles.
+#include "diagnostics/Report.h"
 #include "strings/LStrArray.h"
 #include "strings/LStrHandles.h"
-#include "diagnostics/Report.h"
 
 #define TQ_UNIT "source\\StringLStrArray"
 
@@ -96,7 +96,8 @@ TqErr LStrArrayToCPStrHandle(_LStrArray** const& a, int32 n, CPStr*** out) {
     if (n > ArrayCount(a)) return kErrArgument;
     int64 size = 4;
     for (int32 i = 0; i < n; ++i) size += PackedLength((*a)->elt[i]) + 1;
-    if (const TqErr err = DSSetHandleSizeOrNewHandle(reinterpret_cast<UHandle*>(out), uInt64(size))) return err;
+    if (const TqErr err = DSSetHandleSizeOrNewHandle(reinterpret_cast<UHandle*>(out), uInt64(size)))
+        return err;
     (**out)->cnt = n;
     uChar* e = (**out)->str;
     for (int32 i = 0; i < n; ++i) {

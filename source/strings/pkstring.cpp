@@ -50,7 +50,8 @@ int32 FoldedCompare(const uChar* a, int32 lengthA, const uChar* b, int32 lengthB
     return lengthA - lengthB;
 }
 
-int32 Find(const uChar* text, int32 length, const uChar* pattern, int32 patternLength, int32 start, bool fold) {
+int32 Find(const uChar* text, int32 length, const uChar* pattern, int32 patternLength, int32 start,
+           bool fold) {
     if (start < 0 || start > length || (patternLength == 0 && start >= length)) return -1;
     for (int32 at = start; at + patternLength <= length; ++at) {
         int32 k = 0;
