@@ -148,19 +148,20 @@ TqErr PKSubString::Resize(int32 n) {
             return kErrNone;
         }
         case kCharBuffer:
-            if (n > int32(uInt32(owner_)) - 1) return 1;
+            if (!data_ || n > int32(uInt32(owner_)) - 1) return 1;
             data_[n] = 0;
             length_ = n;
             return kErrNone;
         case kString: {
             auto* s = reinterpret_cast<PKString*>(uintptr_t(owner_));
+            if (!s) return 1;
             const TqErr err = s->Resize(n);
             data_ = Bytes(s->Data());
             length_ = s->Length();
             return err;
         }
         case kListElement: {
-            if (n > 255) return 1;
+            if (n > 255 || !owner_ || !data_) return 1;
             PKHandle list(reinterpret_cast<UHandle>(uintptr_t(owner_)));
             uChar* field = data_;
             const TqErr err = list.ResizeField(&field, uInt64(length_), uInt64(n));

@@ -39,6 +39,20 @@ TEST_F(StringClassTest, FixedViewsRefuseChange) {
     EXPECT_EQ(none.Length(), 0);
 }
 
+TEST_F(StringClassTest, ViewsOverNoStorageRefuseGrowth) {
+    PKSubString noString(static_cast<PKString*>(nullptr));
+    EXPECT_EQ(noString.AppendCStr("x"), 1);
+    PKSubString noBuffer(10, static_cast<char*>(nullptr), 0);
+    EXPECT_EQ(noBuffer.AppendCStr("x"), 1);
+    PKSubString noList(static_cast<CPStr**>(nullptr), 0);
+    EXPECT_EQ(noList.AppendCStr("x"), 1);
+    auto empty = reinterpret_cast<CPStrHandle>(DSNewHClr(4));
+    PKSubString inEmptyList(empty, 0);
+    EXPECT_NE(inEmptyList.AppendCStr("x"), kErrNone) << "an empty list has no element to grow";
+    EXPECT_EQ(DSGetHandleSize(reinterpret_cast<UHandle>(empty)), 4);
+    DSDisposeHandle(reinterpret_cast<UHandle>(empty));
+}
+
 TEST_F(StringClassTest, CharBufferViewsHoldCapacityLessOne) {
     char buf[10] = "abc";
     PKSubString s(10, buf);
