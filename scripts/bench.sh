@@ -71,6 +71,9 @@ bench_paths|Equal_PathRef|Equal_StdPath|-|PathRef equality vs std::filesystem::p
 bench_paths|Parent_PathRef|Parent_StdPath|-|PathRef parent vs std::filesystem::path
 bench_occurrences|BM_TQEventQueue_OneProducerOneConsumer|BM_StdDequeMutexCV_OneProducerOneConsumer|-|event queue, producer and consumer vs deque+mutex+condvar
 bench_occurrences|BM_TQEventQueue_PostThenProcess|BM_StdDequeMutex_PostThenProcess|-|event queue post then process vs deque+mutex
+bench_files|Read_FMRead|Read_Posix|1.1|64 MiB in 64 KiB blocks, FMRead vs read
+bench_files|Write_FMWrite|Write_Posix|1.1|64 MiB in 64 KiB blocks, FMWrite vs write
+bench_files|OpenClose_FMOpenDeny|OpenClose_Posix|-|FMOpen with a deny mode + FMClose vs open+close
 bench_string_classes|BM_PKStringAppend8|BM_StdStringAppend8Peer|1.2|PKString append 100,000 x 8 B vs std::string::append
 bench_string_classes|BM_PKStringPrintf|BM_SnprintfString|1.0|PKString::Printf into a string vs snprintf + assign
 bench_string_classes|BM_PKStringPrintf|BM_FmtString|-|PKString::Printf into a string vs fmt::format_to

@@ -176,8 +176,6 @@ TQ_API int32 FMFindWildCardMatchCh(UPtr s, int64* pos, int64 len, char extra);
 #ifdef __cplusplus
 TQ_API TqErr MakeDOSPathName(Path p, TQWChar* buf, int32 resolveShortcuts);
 #endif
-// The calling thread's last operating-system error as a TqErr.
-TQ_API TqErr Win32ToPKFileErr(void);
 // Seconds since 1904 to a FILETIME.
 TQ_API void SecsToWin32FileTime(uInt32 secs, TQFileTime* ft);
 
@@ -212,3 +210,62 @@ class TQ_API Win32FileLoc : public FileLoc {
 // A new Win32FileLoc, or null where its constructor would throw.
 TQ_API FileLoc* CreateFileLoc(FileLoc::LocCode code, const char* inFilename, bool addTxt);
 #endif
+
+// ---- Paths and the file system. Paths must be absolute (or UNC), else 1.
+TQ_EXTERN_C_BEGIN
+// 0 absent (also for a path that is not absolute or has no OS name), 1 file, 2 folder; the root above the
+// volumes is 2.
+TQ_API int32 FExists(Path p);
+// The record is cleared first; mask selects the fields (kInfo...).
+TQ_API TqErr FGetInfo(Path p, FileInfoRec* info);
+TQ_API TqErr FGetInfo64(Path p, FileInfoRec64* info, uInt32 mask);
+TQ_API TqErr FGetInfoResolve(Path p, FileInfoRec64* info, int32 resolve, uInt32 mask);
+// Permissions, creation and modification dates; nothing for a folder.
+TQ_API TqErr FSetInfo(Path p, FileInfoRec* info);
+TQ_API TqErr FSetInfo64(Path p, FileInfoRec64* info);
+// owner and group (when given) come back empty; perm is 0444, 0666, 0555 or 0777.
+TQ_API TqErr FGetAccessRights(Path p, PStr owner, PStr group, int32* perm);
+TQ_API TqErr FSetAccessRights(Path p, PStr owner, PStr group, int32* perm);
+// perm without the bits of the process's file-creation mask.
+TQ_API int32 FGetDefPerm(int32 perm);
+// h (a new handle when null) set to the empty string; null when memory runs out.
+TQ_API LStrHandle FGetDefGroup(LStrHandle h);
+// Copies and moves fail with 10 when dst exists; src must be below a volume.
+TQ_API TqErr FCopy(Path src, Path dst);
+TQ_API TqErr FCopyResolve(Path src, Path dst, int32 resolveSrc);
+TQ_API TqErr FMove(Path src, Path dst);
+TQ_API TqErr FMoveResolve(Path src, Path dst, int32 resolveSrc);
+// Deletes a file or an empty folder; the current directory leaves a folder being removed.
+TQ_API TqErr FRemove(Path p);
+TQ_API TqErr FRemoveToRecycle(Path p, int32 confirm);
+// The last item must be a legal name; perm is not used.
+TQ_API TqErr FNewDir(Path p, int32 perm);
+// Makes the missing folders down to p; 0 when p is a folder, 42 when it is a file.
+TQ_API TqErr FNewDirHier(Path p);
+// The volume list: names one PStr each, info (when given) one VolKindRec each.
+TQ_API TqErr FListDesktop(CPStrHandle names, UHandle info);
+// p becomes its volume's path.
+TQ_API TqErr FGetVolInfo(Path p, VolInfoRec* info);
+TQ_API TqErr FMGetVolInfo64(Path p, uInt64* freeBytes, uInt64* totalBytes, uInt32* bytesPerSector);
+TQ_API TqErr FMGetVolInfo(Path p, double* totalBytes, double* freeBytes);
+// *vol: a new Path when null.
+TQ_API TqErr FMGetVolPath(Path p, Path* vol);
+TQ_API TqErr FMGetModDate(Path p, File fd, uInt32* mdate, int32* readOnly);
+TQ_API TqErr FIsHiddenFile(Path p, int32* isHidden);
+TQ_API TqErr FIsShortcut(Path p, int32* isShortcut);
+// Deprecated.
+TQ_API TqErr FMakeFileNotReadOnly(Path p);
+TQ_API TqErr Win32GetLongFileName(Path p);
+// *p: a new Path when null.
+TQ_API TqErr GetWorkingDir(Path* p);
+TQ_API TqErr FGetStdTmpDirPath(Path p);
+TQ_API TqErr FMGPath(Path p);
+TQ_API TqErr FResDir(Path p);
+// Not supported: 7 when out is given, else 1.
+TQ_API TqErr FGetOSFolderPath(int32 folder, Path out);
+TQ_API TqErr FEject(Path p);
+TQ_API TqErr FIsSpecialFile(Path p, int32* isSpecial);
+// out (or a new Path when null) with every link on the way resolved; null on failure.
+TQ_API Path FResolvePath(Path out, Path in);
+TQ_API TqErr FGetCanonicalPath(Path p, Path* result);
+TQ_EXTERN_C_END

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/OsNames.h"
 #include "tqcore/files.h"
 #include "tqcore/paths.h"
 
@@ -16,5 +17,11 @@ inline constexpr size_t kMaxOsNameBytes = 260;
 // POSIX, "C:\a\b" or "\\server\share\a" on Windows. 1 for a path that is not absolute or UNC, has no items,
 // or holds an illegal name; 129 when the name would reach kMaxOsNameBytes.
 TqErr OsPathName(Path p, bool resolveShortcuts, std::string& utf8);
+
+// The same name in the library's own text (the ANSI code page), in either style, before any conversion.
+TqErr OsNameText(const PathRef& p, platform::OsNameStyle style, std::string& text);
+
+// A name the OS handed back (UTF-8) in the library's text; characters the code page lacks become '?'.
+std::string LibraryTextFromOs(const std::string& utf8);
 
 }  // namespace tq::files

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tqcore/clocks.h"
 #include "tqcore/types.h"
 
 namespace tq::platform {
@@ -36,5 +37,56 @@ bool FileClose(NativeFile file);
 // The whole of a small file, read until its end (files under /proc and /sys report no size); false when it
 // cannot be opened or read, or holds more than limit bytes (the last error then says why).
 bool FileReadAll(const char* utf8Path, std::string& text, size_t limit);
+
+// The value callers hold for an open file, never 0 (a descriptor may be 0), and back.
+uintptr_t FileToken(NativeFile file);
+NativeFile FileFromToken(uintptr_t token);
+
+// ---- Share modes, positions, lengths, byte-range locks and times of open files, as Windows has them.
+
+// What other opens of the same file may do while this one is open. On POSIX the modes hold against every
+// open in this process and against other processes that use this library; a process that does not is not
+// held back.
+enum class FileShare : uInt8 { kNone, kRead, kReadWrite };
+
+struct FileOpenRequest {
+    FileAccess access = FileAccess::kRead;
+    FileDisposition disposition = FileDisposition::kOpenExisting;
+    FileShare share = FileShare::kReadWrite;
+    // Bypasses the system cache where the file system allows it (reads and writes must then be aligned);
+    // elsewhere the file is opened cached.
+    bool unbuffered = false;
+};
+
+// kNoFile on failure; an open that the share modes forbid fails with kWinSharingViolation and leaves the file
+// as it was (an existing file is emptied only once the open is allowed).
+NativeFile FileOpenShared(const char* utf8Path, const FileOpenRequest& request);
+
+enum class FileOrigin : uInt8 { kBegin, kCurrent, kEnd };
+// Moves the position (past the end is allowed) and gives the new one; a position before the start fails
+// with kWinNegativeSeek and leaves the position alone.
+bool FileSeek(NativeFile file, int64 offset, FileOrigin origin, int64* position);
+bool FileLength(NativeFile file, int64* length);
+// Ends the file at the current position (longer or shorter).
+bool FileSetEndHere(NativeFile file);
+// Writes the file's data and facts through to the device.
+bool FileFlush(NativeFile file);
+
+// An exclusive lock of count bytes from offset, owned by this open file: another open file's lock, read or
+// write on an overlapping byte fails with kWinLockViolation (on POSIX: reads and writes through this
+// library in this process; locks in every process that uses this library). A range overlapping any lock
+// already held fails at once with kWinLockViolation too.
+bool FileLockRange(NativeFile file, uInt64 offset, uInt64 count);
+// Releases exactly a range locked before; kWinNotLocked when there is none.
+bool FileUnlockRange(NativeFile file, uInt64 offset, uInt64 count);
+
+struct FileTimes {
+    TQFileTime creation;  // on POSIX the last status change, for want of a creation time
+    TQFileTime lastWrite;
+    bool readOnly;
+};
+bool FileGetTimes(NativeFile file, FileTimes* times);
+// Null leaves that time alone. POSIX keeps no settable creation time: it is ignored there.
+bool FileSetTimes(NativeFile file, const TQFileTime* creation, const TQFileTime* lastWrite);
 
 }  // namespace tq::platform

@@ -34,6 +34,7 @@ enum : uInt32 {
     kWinDirectory = 267,
     kWinNoUnicodeTranslation = 1113,
     kWinTimeout = 1460,
+    kWinNegativeSeek = 131,
 };
 
 uInt32 GetLastError();

@@ -5,6 +5,8 @@
 
 #include "platform/LastError.h"
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/FileShares.h"
+#include "platform/posix/FileTimeConvert.h"
 #include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
@@ -20,16 +22,20 @@ int OpenFlags(FileAccess access, FileDisposition disposition) {
             flags |= O_CREAT | O_EXCL;
             break;
         case FileDisposition::kCreateAlways:
-            flags |= O_CREAT | O_TRUNC;
+            flags |= O_CREAT;
             break;
         case FileDisposition::kOpenAlways:
             flags |= O_CREAT;
             break;
         case FileDisposition::kTruncateExisting:
-            flags |= O_TRUNC;
             break;
     }
     return flags;
+}
+
+// Emptying waits until the share modes allow the open.
+bool Truncates(FileDisposition disposition) {
+    return disposition == FileDisposition::kCreateAlways || disposition == FileDisposition::kTruncateExisting;
 }
 
 // Repeats a call the kernel interrupted before it did anything.
@@ -49,56 +55,207 @@ NativeFile FailOpen(int err) {
     return kNoFile;
 }
 
-bool Transferred(ssize_t n, uInt32* done) {
+// A descriptor opened without the access asked for is, as Windows says, access denied; only a closed one is
+// a bad handle.
+bool Transferred(int fd, ssize_t n, uInt32* done) {
     if (n < 0) {
-        SetLastErrorFromErrno(errno);
+        const int err = errno;
+        if (err == EBADF && sys::fcntl(fd, F_GETFD, 0) != -1)
+            SetLastError(kWinAccessDenied);
+        else
+            SetLastErrorFromErrno(err);
         return false;
     }
     *done = uInt32(n);
     return true;
 }
 
+// Closes a descriptor that is not handed out, keeping the error that made us give it up; a file this open
+// made is removed again.
+NativeFile Abandon(int fd, FileDisposition disposition, const char* path) {
+    const uInt32 error = GetLastError();
+    sys::close(fd);
+    if (disposition == FileDisposition::kCreateNew) sys::unlink(path);
+    SetLastError(error);
+    return kNoFile;
+}
+
+// Not every file system takes direct I/O: there the file is opened cached.
+int OpenDescriptor(const char* path, int flags, bool unbuffered) {
+    if (unbuffered) {
+        const int fd = Restarting([&] { return sys::open(path, flags | O_DIRECT, 0666); });
+        if (fd >= 0 || errno != EINVAL) return fd;
+    }
+    return Restarting([&] { return sys::open(path, flags, 0666); });
+}
+
 // Windows refuses to open a folder as a file; so do we, having opened it to learn what it is.
-bool IsFolder(int fd) {
+bool Identify(int fd, shares::Identity& id) {
     struct stat st;
-    return sys::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    if (sys::fstat(fd, &st) != 0) {
+        SetLastErrorFromErrno(errno);
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        SetLastErrorFromErrno(EISDIR);
+        return false;
+    }
+    id = {st.st_dev, st.st_ino};
+    return true;
+}
+
+bool Truncate(int fd, off_t length) {
+    if (Restarting([&] { return sys::ftruncate(fd, length); }) == 0) return true;
+    SetLastErrorFromErrno(errno);
+    return false;
 }
 }  // namespace
 
 NativeFile FileOpen(const char* utf8Path, FileAccess access, FileDisposition disposition) {
+    FileOpenRequest request;
+    request.access = access;
+    request.disposition = disposition;
+    return FileOpenShared(utf8Path, request);
+}
+
+NativeFile FileOpenShared(const char* utf8Path, const FileOpenRequest& request) {
     if (!utf8Path || !*utf8Path) {
         SetLastError(kWinInvalidName);
         return kNoFile;
     }
-    if (disposition == FileDisposition::kTruncateExisting && access == FileAccess::kRead)
+    if (request.disposition == FileDisposition::kTruncateExisting && request.access == FileAccess::kRead)
         return FailOpen(EINVAL);
-    const int flags = OpenFlags(access, disposition);
-    const int fd = Restarting([&] { return sys::open(utf8Path, flags, 0666); });
+    const int fd =
+        OpenDescriptor(utf8Path, OpenFlags(request.access, request.disposition), request.unbuffered);
     if (fd < 0) return FailOpen(errno);
-    if (IsFolder(fd)) {
-        sys::close(fd);
-        return FailOpen(EISDIR);
+    shares::Identity id;
+    if (!Identify(fd, id) || !shares::Register(fd, id, request.access, request.share, utf8Path))
+        return Abandon(fd, request.disposition, utf8Path);
+    if (Truncates(request.disposition) && !Truncate(fd, 0)) {
+        shares::Unregister(fd);
+        return Abandon(fd, request.disposition, utf8Path);
     }
     return fd;
 }
 
+// Another open file's byte-range lock on the bytes about to move fails the transfer, as on Windows.
+bool TransferAllowed(int fd, uInt32 count) {
+    if (!shares::AnyRangeLocked() || count == 0) return true;
+    const off_t at = sys::lseek(fd, 0, SEEK_CUR);
+    if (at < 0) return true;  // a pipe or the like: no position, no locks
+    return shares::MayTransfer(fd, uInt64(at), count);
+}
+
 bool FileRead(NativeFile file, void* buffer, uInt32 count, uInt32* done) {
     *done = 0;
+    if (!TransferAllowed(int(file), count)) return false;
     const ssize_t n = Restarting([&] { return sys::read(int(file), buffer, count); });
-    return Transferred(n, done);
+    return Transferred(int(file), n, done);
 }
 
 bool FileWrite(NativeFile file, const void* buffer, uInt32 count, uInt32* done) {
     *done = 0;
+    if (!TransferAllowed(int(file), count)) return false;
     const ssize_t n = Restarting([&] { return sys::write(int(file), buffer, count); });
-    return Transferred(n, done);
+    return Transferred(int(file), n, done);
 }
 
 // Linux releases the descriptor even when close reports EINTR: never close twice.
 bool FileClose(NativeFile file) {
+    shares::Unregister(int(file));
     if (sys::close(int(file)) == 0) return true;
     SetLastErrorFromErrno(errno);
     return false;
+}
+
+namespace {
+bool Failed(int err) {
+    SetLastErrorFromErrno(err);
+    return false;
+}
+
+bool StatOf(NativeFile file, struct stat& st) {
+    return sys::fstat(int(file), &st) == 0 || Failed(errno);
+}
+
+bool PositionOf(NativeFile file, int64& position) {
+    const off_t at = sys::lseek(int(file), 0, SEEK_CUR);
+    if (at < 0) return Failed(errno);
+    position = at;
+    return true;
+}
+
+// The position an origin stands for.
+bool OriginOf(NativeFile file, FileOrigin origin, int64& base) {
+    base = 0;
+    if (origin == FileOrigin::kCurrent) return PositionOf(file, base);
+    if (origin == FileOrigin::kEnd) return FileLength(file, &base);
+    return true;
+}
+}  // namespace
+
+bool FileSeek(NativeFile file, int64 offset, FileOrigin origin, int64* position) {
+    int64 base = 0;
+    if (!OriginOf(file, origin, base)) return false;
+    int64 target = 0;
+    if (__builtin_add_overflow(base, offset, &target)) return Failed(EINVAL);
+    if (target < 0) {
+        SetLastError(kWinNegativeSeek);
+        return false;
+    }
+    const off_t at = sys::lseek(int(file), off_t(target), SEEK_SET);
+    if (at < 0) return Failed(errno);
+    if (position) *position = at;
+    return true;
+}
+
+bool FileLength(NativeFile file, int64* length) {
+    struct stat st;
+    if (!StatOf(file, st)) return false;
+    *length = st.st_size;
+    return true;
+}
+
+bool FileSetEndHere(NativeFile file) {
+    int64 at = 0;
+    return PositionOf(file, at) && Truncate(int(file), off_t(at));
+}
+
+bool FileFlush(NativeFile file) {
+    return Restarting([&] { return sys::fsync(int(file)); }) == 0 || Failed(errno);
+}
+
+bool FileLockRange(NativeFile file, uInt64 offset, uInt64 count) {
+    return shares::LockRange(int(file), offset, count);
+}
+
+bool FileUnlockRange(NativeFile file, uInt64 offset, uInt64 count) {
+    return shares::UnlockRange(int(file), offset, count);
+}
+
+// No creation time is kept here: the last status change stands in. Read-only means the owner may not write.
+bool FileGetTimes(NativeFile file, FileTimes* times) {
+    struct stat st;
+    if (!StatOf(file, st)) return false;
+    times->creation = FileTimeFromTimespec(st.st_ctim);
+    times->lastWrite = FileTimeFromTimespec(st.st_mtim);
+    times->readOnly = (st.st_mode & S_IWUSR) == 0;
+    return true;
+}
+
+bool FileSetTimes(NativeFile file, const TQFileTime* /*creation*/, const TQFileTime* lastWrite) {
+    if (!lastWrite) return true;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, TimespecFromFileTime(*lastWrite)};
+    return sys::futimens(int(file), times) == 0 || Failed(errno);
+}
+
+
+uintptr_t FileToken(NativeFile file) {
+    return uintptr_t(file) + 1;
+}
+
+NativeFile FileFromToken(uintptr_t token) {
+    return NativeFile(token) - 1;
 }
 
 }  // namespace tq::platform

@@ -3,6 +3,7 @@
 
 #include "platform/FileTimes.h"
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/FileTimeConvert.h"
 #include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
@@ -13,11 +14,7 @@ bool FileLastWriteTime(const std::string& utf8Path, TQFileTime& out) {
         SetLastErrorFromErrno(errno);
         return false;
     }
-    // 100-ns units since 1601-01-01, the FILETIME epoch, 11644473600 s before the Unix one.
-    const uInt64 ticks =
-        (uInt64(int64(st.st_mtim.tv_sec) + 11644473600LL) * 10000000ull) + uInt64(st.st_mtim.tv_nsec / 100);
-    out.dwLowDateTime = uInt32(ticks);
-    out.dwHighDateTime = uInt32(ticks >> 32);
+    out = FileTimeFromTimespec(st.st_mtim);
     return true;
 }
 
