@@ -65,15 +65,6 @@ __attribute__((no_sanitize("vptr"))) void DeleteLocation(FileLoc* location) {
     delete location;
 }
 
-// Appending opens place the file at its end: the platform's files offer no seek here, so the existing bytes
-// are read past.
-void MoveToEnd(NativeFile file) {
-    char scratch[4096];
-    uInt32 done = 0;
-    while (tq::platform::FileRead(file, scratch, sizeof scratch, &done) && done > 0) {
-    }
-}
-
 }  // namespace
 
 // ---- The abstract channel and the common base.
@@ -130,15 +121,17 @@ void StringOutputFile::Open(OpenMode mode) {
     using tq::platform::FileDisposition;
     const bool create = mode == kOpenCreate;
     const NativeFile file =
-        tq::platform::FileOpen(PathOf(location_), create ? FileAccess::kWrite : FileAccess::kReadWrite,
+        tq::platform::FileOpen(PathOf(location_), FileAccess::kWrite,
                                create ? FileDisposition::kCreateAlways : FileDisposition::kOpenAlways);
     if (file == tq::platform::kNoFile) return;
-    // Every append mode writes at the end; only mode 1 asks for the move, the others get it as "a" would.
-    MoveToEnd(file);
+    // Every append mode writes at the end: mode 1 asks for the move, the others get it as appending opens do.
+    int64 end = 0;
+    if (!create) tq::platform::FileSeek(file, 0, tq::platform::FileOrigin::kEnd, &end);
     file_ = file;
     opened_ = 1;
 }
 
+// Prints go straight to the file: there is no buffer of the channel's own to flush.
 void StringOutputFile::Flush() {}
 
 void StringOutputFile::WriteFormatted(const char* format, va_list args) {

@@ -1,11 +1,15 @@
 // String output channels: print counting and re-entry, the fork, the console and the debugger channel.
 #include <cstdarg>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Syscalls.h"
 #include "strings/StringTestSupport.h"
+#include "tqcore/files.h"
 
 using namespace strtest;
 
@@ -135,6 +139,92 @@ TEST_F(StringOutputTest, DebugChannelSendsUtf8ToTheDebugger) {
         GTEST_SKIP() << "the debugger channel is not written through the call table here";
     EXPECT_EQ(debug->PrintData("n=%d \xE9", 3), 1);
     EXPECT_NE(WriteCapture::gCaptured.find("n=3 \xC3\xA9"), std::string::npos) << WriteCapture::gCaptured;
+}
+
+}  // namespace
+
+namespace {
+
+// A file in a fresh folder of the system's temporary folder, removed with the folder afterwards.
+class StringOutputFileTest : public StringTest {
+  protected:
+    void SetUp() override {
+        StringTest::SetUp();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("tqcore-output-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+        path_ = (dir_ / "out.txt").string();
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(dir_);
+        StringTest::TearDown();
+    }
+    std::unique_ptr<StringOutput> Channel(const std::string& path) {
+        std::unique_ptr<FileLoc> location(CreateFileLoc(FileLoc::kAsGiven, path.c_str(), false));
+        EXPECT_NE(location, nullptr);
+        return std::unique_ptr<StringOutput>(StringOutputFactory::CreateFileOutput(*location));
+    }
+    std::string Contents() const {
+        std::ifstream in(path_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::filesystem::path dir_;
+    std::string path_;
+};
+
+TEST_F(StringOutputFileTest, NothingIsWrittenBeforeOpen) {
+    auto out = Channel(path_);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->PrintData("x"), 1);
+    EXPECT_EQ(out->PrintData("y"), 2) << "prints count even when nothing is written";
+    EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+TEST_F(StringOutputFileTest, CreateTruncatesAndAppendKeeps) {
+    {
+        std::ofstream(path_) << "old contents";
+        auto out = Channel(path_);
+        out->Open(StringOutput::kOpenCreate);
+        EXPECT_EQ(out->PrintData("a%d", 1), 1);
+        EXPECT_EQ(out->PrintData("b%s", "2"), 2);
+        out->Flush();
+    }
+    EXPECT_EQ(Contents(), "a1b2");
+    for (StringOutput::OpenMode mode : {StringOutput::kOpenAppend, StringOutput::kOpenAppendInPlace}) {
+        auto out = Channel(path_);
+        out->Open(mode);
+        out->PrintData("+");
+    }
+    EXPECT_EQ(Contents(), "a1b2++");
+}
+
+TEST_F(StringOutputFileTest, LongTextIsCutAt2048Bytes) {
+    {
+        auto out = Channel(path_);
+        out->Open(StringOutput::kOpenCreate);
+        const std::string big(3000, 'w');
+        out->PrintData("%s", big.c_str());
+    }
+    EXPECT_EQ(Contents(), std::string(2048, 'w'));
+}
+
+TEST_F(StringOutputFileTest, AFileThatCannotBeOpenedLeavesTheChannelUnopened) {
+    auto out = Channel((dir_ / "no-such-folder" / "x.txt").string());
+    out->Open(StringOutput::kOpenCreate);
+    EXPECT_EQ(out->PrintData("x"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "no-such-folder"));
+}
+
+TEST_F(StringOutputFileTest, AForkWritesToTheFileAndAnotherChannel) {
+    auto* recording = new RecordingOutput;
+    StringOutputFork fork(Channel(path_).release(), recording, true);
+    fork.Open(StringOutput::kOpenCreate);
+    EXPECT_EQ(fork.PrintData("%d", 7), 1);
+    fork.Flush();
+    EXPECT_EQ(recording->texts, (std::vector<std::string>{"7"}));
+    EXPECT_EQ(Contents(), "7");
 }
 
 }  // namespace
