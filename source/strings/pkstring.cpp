@@ -14,6 +14,10 @@
 
 using namespace tq::strings;
 
+// Callers hand a PKString* where an LStrHandle* is expected, and a view's fields sit where theirs do.
+static_assert(sizeof(PKString) == sizeof(LStrHandle));
+static_assert(sizeof(PKSubString) == 32);
+
 namespace {
 
 uChar* Bytes(const char* s) {
@@ -282,30 +286,61 @@ TqErr PKSubString::AppendBSTR(const TQWChar* wide, int32 length) {
 
 // ---- Formatting through the engine.
 
+// The formatted text and its length. Short results are formatted once into local storage; longer ones are
+// measured by the engine first and formatted in place.
+class Formatted {
+  public:
+    Formatted(const char* format, va_list args) : format_(Bytes(format)), formatLen_(CLength(format)) {
+        va_copy(args_, args);
+        va_list first;
+        va_copy(first, args);
+        length_ = SPrintfv(local_, sizeof local_, format_, formatLen_, first);
+        va_end(first);
+        if (length_ < int32(sizeof local_)) return;
+        va_copy(first, args);
+        length_ = SPrintfv(nullptr, 0xFFFFFFFFu, format_, formatLen_, first);
+        va_end(first);
+        inLocal_ = false;
+    }
+    ~Formatted() { va_end(args_); }
+    Formatted(const Formatted&) = delete;
+    Formatted& operator=(const Formatted&) = delete;
+
+    int32 Length() const { return length_; }
+    // Writes at most limit bytes of the text at dst.
+    void WriteTo(uChar* dst, int32 limit) {
+        if (limit <= 0) return;
+        if (inLocal_)
+            MoveBlock(local_, dst, uInt64(limit < length_ ? limit : length_));
+        else
+            SPrintfv(dst, uInt32(limit), format_, formatLen_, args_);
+    }
+
+  private:
+    const uChar* format_;
+    int32 formatLen_;
+    va_list args_;
+    int32 length_ = 0;
+    bool inLocal_ = true;
+    uChar local_[256];
+};
+
 TqErr PKSubString::PrintfV(const char* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    const int32 formatLen = CLength(format);
-    const int32 n = SPrintfv(nullptr, 0xFFFFFFFFu, Bytes(format), formatLen, measure);
-    va_end(measure);
-    if (const TqErr err = Resize(n)) return err;
-    SPrintfv(data_, uInt32(length_), Bytes(format), formatLen, args);
+    Formatted text(format, args);
+    if (const TqErr err = Resize(text.Length())) return err;
+    text.WriteTo(data_, length_);
     return kErrNone;
 }
 
 TqErr PKSubString::AppendPrintfV(const char* format, va_list args) {
-    va_list measure;
-    va_copy(measure, args);
-    const int32 formatLen = CLength(format);
-    const int32 n = SPrintfv(nullptr, 0xFFFFFFFFu, Bytes(format), formatLen, measure);
-    va_end(measure);
+    Formatted text(format, args);
     const int32 old = length_;
-    if (const TqErr err = Resize(old + n)) return err;
-    if (length_ != old + n) {
+    if (const TqErr err = Resize(old + text.Length())) return err;
+    if (length_ != old + text.Length()) {
         TQ_REPORT(kDbgBroken, "PKSubStringPrintf error");
         return 1;
     }
-    SPrintfv(data_ + old, uInt32(n), Bytes(format), formatLen, args);
+    text.WriteTo(data_ + old, text.Length());
     return kErrNone;
 }
 

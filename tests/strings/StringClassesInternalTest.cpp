@@ -136,6 +136,18 @@ TEST_F(StringClassTest, PrintfFormatsThroughTheEngine) {
     EXPECT_EQ(fixed.Printf("%d", 1), 1);
 }
 
+TEST_F(StringClassTest, PrintfOfLongTextIsMeasuredFirst) {
+    const std::string big(1000, 'p');
+    for (size_t n : {254u, 255u, 256u, 1000u}) {
+        PKString str;
+        ASSERT_EQ(str.Printf("%s|%d", big.substr(0, n).c_str(), 5), kErrNone);
+        EXPECT_EQ(Of(str), big.substr(0, n) + "|5");
+        ASSERT_EQ(str.AppendPrintf("%s", big.substr(0, n).c_str()), kErrNone);
+        EXPECT_EQ(Of(str), big.substr(0, n) + "|5" + big.substr(0, n));
+        EXPECT_EQ(Block(str), 4 + 2 * int64(n) + 2);
+    }
+}
+
 TEST_F(StringClassTest, CompareRules) {
     PKSubString abc("ABC");
     EXPECT_EQ(abc.CompareNCCStr("abc"), 0);
