@@ -74,6 +74,8 @@ bench_occurrences|BM_TQEventQueue_PostThenProcess|BM_StdDequeMutex_PostThenProce
 bench_files|Read_FMRead|Read_Posix|1.1|64 MiB in 64 KiB blocks, FMRead vs read
 bench_files|Write_FMWrite|Write_Posix|1.1|64 MiB in 64 KiB blocks, FMWrite vs write
 bench_files|OpenClose_FMOpenDeny|OpenClose_Posix|-|FMOpen with a deny mode + FMClose vs open+close
+bench_files_paths|BM_ListFolder_FGetInfo64|BM_ListFolder_StdStatus|1.5|listing 10,000 files with FGetInfo64 vs directory_iterator+status
+bench_files_paths|BM_FGetInfo64|BM_Stat|1.5|FGetInfo64 on one path vs stat
 bench_string_classes|BM_PKStringAppend8|BM_StdStringAppend8Peer|1.2|PKString append 100,000 x 8 B vs std::string::append
 bench_string_classes|BM_PKStringPrintf|BM_SnprintfString|1.0|PKString::Printf into a string vs snprintf + assign
 bench_string_classes|BM_PKStringPrintf|BM_FmtString|-|PKString::Printf into a string vs fmt::format_to

@@ -11,6 +11,11 @@ if [ -n "${TQCORE_TOUR:-}" ]; then
 else
   tour=(services clock sysinfo "path /home/ann/docs/report.txt" "path C:\\Users\\ann\\..\\a.txt --from dos"
         "path flatten ../a.txt --from unix --utf8")
+  # The volumes, and the record of a file of the tour's own, removed on exit.
+  sample=$(mktemp)
+  trap 'rm -f "$sample"' EXIT
+  echo "tour sample" >"$sample"
+  tour+=(vol "stat $sample")
 fi
 for cmd in "${tour[@]}"; do
   echo "== tqcore $cmd"

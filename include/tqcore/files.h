@@ -235,6 +235,8 @@ TQ_API TqErr FCopy(Path src, Path dst);
 TQ_API TqErr FCopyResolve(Path src, Path dst, int32 resolveSrc);
 TQ_API TqErr FMove(Path src, Path dst);
 TQ_API TqErr FMoveResolve(Path src, Path dst, int32 resolveSrc);
+// src's data into the existing file dst (cut to the data's length), then src removed.
+TQ_API TqErr FMoveInto(Path src, Path dst);
 // Deletes a file or an empty folder; the current directory leaves a folder being removed.
 TQ_API TqErr FRemove(Path p);
 TQ_API TqErr FRemoveToRecycle(Path p, int32 confirm);

@@ -6,6 +6,7 @@
 #include "diagnostics/Report.h"
 #include "files/FileManager.h"
 #include "files/PathSupport.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
 #include "tqcore/core.h"
@@ -130,6 +131,14 @@ bool EndsInShortcutExtension(const std::string& item) {
     return ext[0] == '.' && (ext[1] | 0x20) == 'l' && (ext[2] | 0x20) == 'n' && (ext[3] | 0x20) == 'k';
 }
 
+TqErr ModDateOfOpenFile(File fd, uInt32* mdate, int32* readOnly) {
+    platform::FileTimes times;
+    if (!platform::FileGetTimes(platform::FileFromToken(fd), &times)) return Win32ToPKFileErr();
+    if (mdate) *mdate = tq::files::DateFromFileTime(times.lastWrite);
+    if (readOnly) *readOnly = times.readOnly;
+    return kErrNone;
+}
+
 }  // namespace
 
 int32 FExists(Path p) {
@@ -178,9 +187,10 @@ TqErr FSetInfo64(Path p, FileInfoRec64* rec) {
     if (rec->folder) return kErrNone;
     int32 perm = int32(rec->permissions);
     if (const TqErr err = FSetAccessRights(p, nullptr, nullptr, &perm)) return err;
-    const TQFileTime created = tq::files::FileTimeFromDate(rec->cdate);
-    const TQFileTime modified = tq::files::FileTimeFromDate(rec->mdate);
-    return platform::FileSetTimes(name.c_str(), &created, &modified) ? kErrNone : Win32ToPKFileErr();
+    TQFileTime created, modified;
+    SecsToWin32FileTime(rec->cdate, &created);
+    SecsToWin32FileTime(rec->mdate, &modified);
+    return platform::FileSetTimesByName(name.c_str(), &created, &modified) ? kErrNone : Win32ToPKFileErr();
 }
 
 TqErr FSetInfo(Path p, FileInfoRec* rec) {
@@ -232,7 +242,7 @@ LStrHandle FGetDefGroup(LStrHandle h) {
 TqErr FMGetModDate(Path p, File fd, uInt32* mdate, int32* readOnly) {
     if (mdate) *mdate = 0;
     if (readOnly) *readOnly = 0;
-    if (fd) return kErrArgument;
+    if (fd) return ModDateOfOpenFile(fd, mdate, readOnly);
     if (!IsRootedPath(p)) return kErrArgument;
     if (p->ItemCount() < 2) return kErrNone;
     platform::FileStatus status;

@@ -75,26 +75,27 @@ FileOrigin OriginOf(int32 mode) {
                                       : FileOrigin::kBegin;
 }
 
-// What a failed write leaves: no bytes past the file's old end; the position back where the write began.
-void UndoExtension(NativeFile file, int64 oldLength, int32 written) {
-    int64 at = 0, start = 0;
+// What a failed write leaves: the bytes it appended are taken back and the position returns to where the
+// write began. Bytes it overwrote inside the old length stay overwritten.
+void UndoPartialWrite(NativeFile file, int32 written) {
+    int64 start = 0, length = 0, at = 0;
     if (!tq::platform::FileSeek(file, -int64(written), FileOrigin::kCurrent, &start)) return;
-    const int64 keep = start > oldLength ? start : oldLength;
-    if (tq::platform::FileSeek(file, keep, FileOrigin::kBegin, &at)) tq::platform::FileSetEndHere(file);
+    if (tq::platform::FileLength(file, &length) && length == start + written &&
+        tq::platform::FileSeek(file, start, FileOrigin::kBegin, &at))
+        tq::platform::FileSetEndHere(file);
     tq::platform::FileSeek(file, start, FileOrigin::kBegin, &at);
 }
 
 TqErr WriteAll(NativeFile file, int32 count, int32* actual, const uChar* buf) {
-    int64 oldLength = 0;
-    if (!tq::platform::FileLength(file, &oldLength)) return Win32ToPKFileErr();
     int32 total = 0;
     while (total < count) {
         uInt32 done = 0;
-        if (!tq::platform::FileWrite(file, buf + total, uInt32(count - total), &done) || done == 0) {
-            if (done == 0 && tq::platform::GetLastError() == tq::platform::kWinSuccess)
-                tq::platform::SetLastError(tq::platform::kWinDiskFull);
+        const bool ok = tq::platform::FileWrite(file, buf + total, uInt32(count - total), &done);
+        if (!ok || done == 0) {
+            // Nothing taken and no error: the device has no room.
+            if (ok) tq::platform::SetLastError(tq::platform::kWinDiskFull);
             const TqErr err = Win32ToPKFileErr();
-            if (total > 0) UndoExtension(file, oldLength, total);
+            if (total > 0) UndoPartialWrite(file, total);
             return err;
         }
         total += int32(done);

@@ -39,9 +39,19 @@ TqErr VolumeText(const PathRef& p, platform::OsNameStyle style, bool unc, std::s
     return kErrNone;
 }
 
+// Every code page here spells ASCII as ASCII: most names need no conversion at all.
+bool IsAscii(const std::string& text) {
+    for (const char c : text)
+        if (uChar(c) >= 0x80) return false;
+    return true;
+}
+
 bool Convert(uInt32 from, uInt32 to, uInt32 flags, const std::string& in, std::string& out) {
+    if (IsAscii(in)) {
+        out = in;
+        return true;
+    }
     out.clear();
-    if (in.empty()) return true;
     const int32 units = platform::MultiByteToWide(from, flags, in.data(), int32(in.size()), nullptr, 0);
     if (units <= 0) return false;
     std::vector<TQWChar> wide(static_cast<size_t>(units));

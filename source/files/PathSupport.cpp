@@ -46,8 +46,4 @@ uInt32 DateFromFileTime(const TQFileTime& t) {
     return rounded < 0 ? 0 : rounded > int64(UINT32_MAX) ? UINT32_MAX : uInt32(rounded);
 }
 
-TQFileTime FileTimeFromDate(uInt32 secs) {
-    return FILETIMEFromATime128(ATime128(int64(secs), 0));
-}
-
 }  // namespace tq::files

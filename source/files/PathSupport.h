@@ -18,8 +18,7 @@ TqErr RootedOsName(Path p, bool resolveShortcuts, std::string& utf8);
 // a rooted path.
 TqErr PathFromOsName(const std::string& utf8, Path* out);
 
-// Dates of the information records: whole seconds since 1904, rounded to the nearest second.
+// A date of the information records: whole seconds since 1904, rounded to the nearest second.
 uInt32 DateFromFileTime(const TQFileTime& t);
-TQFileTime FileTimeFromDate(uInt32 secs);
 
 }  // namespace tq::files

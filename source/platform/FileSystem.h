@@ -54,7 +54,7 @@ bool FolderMake(const char* path);
 // Unix permission bits; Windows keeps only the owner's write bit, as its read-only attribute.
 bool FileSetPermissions(const char* path, uInt32 permissions);
 // Null times are left alone. POSIX keeps no settable creation time and ignores created.
-bool FileSetTimes(const char* path, const TQFileTime* created, const TQFileTime* modified);
+bool FileSetTimesByName(const char* path, const TQFileTime* created, const TQFileTime* modified);
 // The process's file-creation mask, read and put back; callers serialise. Windows has none: 0.
 uInt32 ProcessUmask();
 

@@ -238,6 +238,10 @@ TEST(AccessRights, ReadOnlyFilesAndFoldersAndTheRoot) {
     ASSERT_EQ(FSetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
     ASSERT_EQ(FGetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
     EXPECT_EQ(perm, 0555);
+    perm = 0777;
+    ASSERT_EQ(FSetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
+    ASSERT_EQ(FGetAccessRights(&folder, nullptr, nullptr, &perm), kErrNone);
+    EXPECT_EQ(perm, 0777);
     ASSERT_EQ(FGetAccessRights(&root, nullptr, nullptr, &perm), kErrNone);
     EXPECT_EQ(perm, 0);
     // Owner or group alone only asks whether the path is there.
@@ -544,6 +548,46 @@ TEST(Places, WorkingTemporaryAndResolvedPaths) {
     EXPECT_TRUE(fs::is_directory(scratch / "real"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(scratch / "link")));
 #endif
+}
+
+TEST(FMoveInto, TheTargetTakesTheDataAndKeepsItsName) {
+    ScratchFolder scratch;
+    std::string data(20000, '\0');
+    for (size_t i = 0; i < data.size(); ++i) data[i] = char(i % 251);
+    scratch.File("src", data);
+    scratch.File("dst", std::string(50000, 'x'));
+    PathRef src = scratch.Ref("src"), dst = scratch.Ref("dst"), missing = scratch.Ref("none");
+    ASSERT_EQ(FMoveInto(&src, &dst), kErrNone);
+    EXPECT_EQ(ReadText(scratch / "dst"), data) << "cut to the data's length";
+    EXPECT_FALSE(fs::exists(scratch / "src"));
+    scratch.File("src", "again");
+    ReportCapture capture;
+    EXPECT_EQ(FMoveInto(&src, &missing), kErrNotFound);
+    EXPECT_EQ(ReportCapture::Count(kDbgWarn, "FCopyIntoWin32 got error 7"), 1);
+    EXPECT_EQ(ReadText(scratch / "src"), "again");
+    EXPECT_FALSE(fs::exists(scratch / "none"));
+    EXPECT_EQ(FMoveInto(&missing, &dst), kErrNotFound);
+    PathRef relative("a", PathRef::StringUnix());
+    EXPECT_EQ(FMoveInto(&relative, &dst), kErrArgument);
+}
+
+TEST(FileFlags, ModificationDateOfAnOpenFile) {
+    ScratchFolder scratch;
+    scratch.File("f");
+    PathRef file = scratch.Ref("f");
+    FileInfoRec64 rec;
+    ASSERT_EQ(FGetInfo64(&file, &rec, 0xFFFFFFFFu), kErrNone);
+    rec.mdate -= 3600;
+    ASSERT_EQ(FSetInfo64(&file, &rec), kErrNone);
+    File fd = 0;
+    ASSERT_EQ(FMOpen(&fd, &file, kOpenRead, kDenyNone), kErrNone);
+    uInt32 mdate = 0;
+    int32 readOnly = 1;
+    // The open file answers, whatever path comes with it.
+    EXPECT_EQ(FMGetModDate(nullptr, fd, &mdate, &readOnly), kErrNone);
+    EXPECT_EQ(mdate, rec.mdate);
+    EXPECT_EQ(readOnly, 0);
+    EXPECT_EQ(FMClose(fd), kErrNone);
 }
 
 #if !defined(_WIN32)

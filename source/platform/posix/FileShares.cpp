@@ -16,9 +16,10 @@ namespace tq::platform::shares {
 namespace {
 
 // Share modes live on four bytes far beyond any data: a holder of an access byte reads or writes the file,
-// a holder of a deny byte forbids others to. Holders take shared locks; a newcomer tests for any holder.
+// a holder of a deny byte forbids others to. Holders take shared locks; a newcomer tests for any holder. The
+// order puts the bytes of the usual modes side by side, so one call holds them.
 constexpr off_t kShareBase = off_t(0x7FFFFFFF00000000);
-enum ShareByte : int { kReadAccess = 0, kWriteAccess = 1, kDenyRead = 2, kDenyWrite = 3 };
+enum ShareByte : int { kWriteAccess = 0, kReadAccess = 1, kDenyWrite = 2, kDenyRead = 3 };
 
 struct Range {
     uInt64 offset;
@@ -95,12 +96,12 @@ bool CrossProcessConflict(const OpenFile& wanted) {
 }
 
 // Best effort: where the file system refuses locks, only this process is held back.
-void HoldShareByte(int lockFd, ShareByte byte) {
+void HoldShareBytes(int lockFd, int first, int count) {
     struct flock l = {};
     l.l_type = F_RDLCK;
     l.l_whence = SEEK_SET;
-    l.l_start = kShareBase + byte;
-    l.l_len = 1;
+    l.l_start = kShareBase + first;
+    l.l_len = count;
     sys::fcntl_lock(lockFd, F_OFD_SETLK, &l);
 }
 
@@ -113,12 +114,20 @@ int LockDescriptor(const OpenFile& f, const char* path) {
     return aux;
 }
 
+// One lock call for each run of neighbouring bytes.
 void HoldShareBytes(const OpenFile& f) {
     if (f.lockFd < 0) return;
-    if (f.reads) HoldShareByte(f.lockFd, kReadAccess);
-    if (f.writes) HoldShareByte(f.lockFd, kWriteAccess);
-    if (!f.sharesRead) HoldShareByte(f.lockFd, kDenyRead);
-    if (!f.sharesWrite) HoldShareByte(f.lockFd, kDenyWrite);
+    bool held[4] = {};
+    held[kWriteAccess] = f.writes;
+    held[kReadAccess] = f.reads;
+    held[kDenyWrite] = !f.sharesWrite;
+    held[kDenyRead] = !f.sharesRead;
+    for (int first = 0; first < 4;) {
+        int end = first;
+        while (end < 4 && held[end]) ++end;
+        if (end > first) HoldShareBytes(f.lockFd, first, end - first);
+        first = end + 1;
+    }
 }
 
 bool Fail(uInt32 win32Error) {
@@ -152,7 +161,7 @@ bool Register(int fd, const Identity& id, FileAccess access, FileShare share, co
                access != FileAccess::kWrite,
                access != FileAccess::kRead,
                share != FileShare::kNone,
-               share == FileShare::kReadWrite,
+               share == FileShare::kReadWrite || share == FileShare::kAll,
                -1,
                {}};
     std::lock_guard<std::mutex> guard(TableMutex());

@@ -8,6 +8,7 @@
 
 #include "platform/LastError.h"
 #include "platform/posix/ErrnoMap.h"
+#include "platform/posix/FileTimeConvert.h"
 #include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
@@ -25,20 +26,8 @@ auto Restarting(Call call) {
     return r;
 }
 
-// 100-ns units since 1601-01-01, the FILETIME epoch, 11644473600 s before the Unix one.
-constexpr int64 kUnixEpochInFileTimeSeconds = 11644473600LL;
-
-TQFileTime FileTimeOf(int64 seconds, uInt32 nanoseconds) {
-    const uInt64 ticks = uInt64(seconds + kUnixEpochInFileTimeSeconds) * 10000000ull + nanoseconds / 100;
-    return {uInt32(ticks), uInt32(ticks >> 32)};
-}
-
-struct timespec TimespecOf(const TQFileTime& t) {
-    const uInt64 ticks = uInt64(t.dwHighDateTime) << 32 | t.dwLowDateTime;
-    struct timespec ts {};
-    ts.tv_sec = time_t(int64(ticks / 10000000ull) - kUnixEpochInFileTimeSeconds);
-    ts.tv_nsec = long(ticks % 10000000ull * 100);
-    return ts;
+TQFileTime FileTimeOf(const struct statx_timestamp& t) {
+    return FileTimeFromTimespec(timespec{time_t(t.tv_sec), long(t.tv_nsec)});
 }
 
 bool Earlier(const struct statx_timestamp& a, const struct statx_timestamp& b) {
@@ -58,12 +47,12 @@ void FillStatus(const struct statx& sx, std::string_view name, FileStatus* out) 
     out->permissions = sx.stx_mode & 07777;
     out->hidden = !name.empty() && name[0] == '.' && name != "." && name != "..";
     out->size = out->folder ? 0 : sx.stx_size;
-    out->modified = FileTimeOf(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    out->modified = FileTimeOf(sx.stx_mtime);
     const bool hasBirth = (sx.stx_mask & STATX_BTIME) != 0;
     const struct statx_timestamp& created = hasBirth                              ? sx.stx_btime
                                             : Earlier(sx.stx_ctime, sx.stx_mtime) ? sx.stx_ctime
                                                                                   : sx.stx_mtime;
-    out->created = FileTimeOf(created.tv_sec, created.tv_nsec);
+    out->created = FileTimeOf(created);
 }
 
 constexpr unsigned kStatusMask =
@@ -301,9 +290,9 @@ bool FileSetPermissions(const char* path, uInt32 permissions) {
     return sys::chmod(path, mode_t(permissions & 07777)) == 0 || Fail(errno);
 }
 
-bool FileSetTimes(const char* path, const TQFileTime*, const TQFileTime* modified) {
+bool FileSetTimesByName(const char* path, const TQFileTime*, const TQFileTime* modified) {
     const struct timespec times[2] = {{0, UTIME_OMIT},
-                                      modified ? TimespecOf(*modified) : timespec{0, UTIME_OMIT}};
+                                      modified ? TimespecFromFileTime(*modified) : timespec{0, UTIME_OMIT}};
     return sys::utimensat(AT_FDCWD, path, times, 0) == 0 || Fail(errno);
 }
 

@@ -114,12 +114,13 @@
     X(iconv, size_t(iconv_t, char**, size_t*, char**, size_t*), ::iconv, -1, kNoCount)                       \
     X(iconv_close, int(iconv_t), ::iconv_close, -1, kNoCount)                                                \
     X(newlocale, locale_t(int, const char*, locale_t), ::newlocale, 0, kNoCount)                             \
+    /* Open files, by descriptor. */                                                                         \
+    X(futimens, int(int, const struct timespec*), ::futimens, -1, kNoCount)                                  \
     /* Names in the file system: status, copies, moves, times, owners. */                                    \
     X(statx, int(int, const char*, int, unsigned, struct statx*), ::statx, -1, kNoCount)                     \
     X(renameat2, int(int, const char*, int, const char*, unsigned), ::renameat2, -1, kNoCount)               \
     X(copy_file_range, ssize_t(int, off_t*, int, off_t*, size_t, unsigned), ::copy_file_range, -1, 4)        \
     X(sendfile, ssize_t(int, int, off_t*, size_t), ::sendfile, -1, 3)                                        \
-    X(futimens, int(int, const struct timespec*), ::futimens, -1, kNoCount)                                  \
     X(getuid, uid_t(), ::getuid, kCannotFail, kNoCount)
 
 namespace tq::platform::sys {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include "platform/SyscallSeam.h"
 
@@ -47,7 +49,11 @@
     X(GetLogicalDrives, 0, kNoCount)               \
     X(GetDriveTypeW, kCannotFail, kNoCount)        \
     X(GetDiskFreeSpaceW, FALSE, kNoCount)          \
-    X(GetDiskFreeSpaceExW, FALSE, kNoCount)
+    X(GetDiskFreeSpaceExW, FALSE, kNoCount)        \
+    /* Spelt names; the recycle bin. */            \
+    X(GetLongPathNameW, 0, kNoCount)               \
+    X(GetFullPathNameW, 0, kNoCount)               \
+    X(SHFileOperationW, ERROR_ACCESS_DENIED, kNoCount)
 
 namespace tq::platform::sys {
 
