@@ -1,10 +1,12 @@
 // String output channels: print counting and re-entry, the fork, the console and the debugger channel.
+#include <atomic>
 #include <cstdarg>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Syscalls.h"
@@ -129,6 +131,26 @@ TEST_F(StringOutputTest, ConsoleChannelsShareTheConsole) {
     if (!capture.Installed()) GTEST_SKIP() << "the console is not written through the call table here";
     EXPECT_EQ(b->PrintData("still here"), 1);
     EXPECT_EQ(WriteCapture::gCaptured, "still here");
+}
+
+// The shared console state is made once and counted under its mutex whichever thread gets there first.
+TEST_F(StringOutputTest, ConsoleChannelsComeAndGoOnSeveralThreads) {
+    std::vector<std::thread> threads;
+    std::atomic<int> made{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&made] {
+            for (int i = 0; i < 200; ++i) {
+                std::unique_ptr<StringOutput> console(StringOutputFactory::CreateConsoleOutput());
+                made += console != nullptr;
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(made.load(), 800);
+    std::unique_ptr<StringOutput> last(StringOutputFactory::CreateConsoleOutput());
+    WriteCapture capture;
+    if (!capture.Installed()) GTEST_SKIP() << "the console is not written through the call table here";
+    EXPECT_EQ(last->PrintData("after"), 1);
+    EXPECT_EQ(WriteCapture::gCaptured, "after");
 }
 
 TEST_F(StringOutputTest, DebugChannelSendsUtf8ToTheDebugger) {
