@@ -393,6 +393,35 @@ def resource_edits():
     ]
 
 
+# --- Packed string lists: byte 0 picks the form (bit 0: 0 a Pascal list from a stream, 1 a long-string list in
+# standard byte order) and, for streams, the converter (the other bits, mod 3).
+
+def pascal_list(items, order=">"):
+    return struct.pack(order + "i", len(items)) + b"".join(bytes([len(i)]) + i for i in items)
+
+
+def long_list(items):
+    out = struct.pack(">i", len(items))
+    for i in items:
+        out += struct.pack(">i", len(i)) + i + bytes(-len(i) % 4)
+    return out
+
+
+def string_lists():
+    items = [b"one", b"", b"three", b"x" * 255]
+    seeds = []
+    for selector, order in ((0, ">"), (2, "<"), (4, "=")):
+        seeds.append(bytes([selector]) + pascal_list(items, order))
+        seeds.append(bytes([selector]) + pascal_list([], order))
+        seeds.append(bytes([selector]) + struct.pack(order + "i", 1000) + b"\x02ab")
+        seeds.append(bytes([selector]) + struct.pack(order + "i", -3))
+    seeds.append(bytes([1]) + long_list(items))
+    seeds.append(bytes([1]) + long_list([]))
+    seeds.append(bytes([1]) + long_list([b"hello"])[:-1])
+    seeds.append(bytes([1]) + struct.pack(">ii", 1, 0x7FFFFFFF))
+    return seeds
+
+
 TARGETS = {
     "fuzz_format_engine": format_engine,
     "fuzz_number_text": number_text,
@@ -407,6 +436,7 @@ TARGETS = {
     "fuzz_path_text": path_text,
     "fuzz_resource_file": resource_file,
     "fuzz_resource_edits": resource_edits,
+    "fuzz_string_lists": string_lists,
 }
 
 DICTIONARIES = {"fuzz_format_engine": FORMAT_DICT, "fuzz_number_text": NUMBER_DICT}

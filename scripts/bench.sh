@@ -82,6 +82,10 @@ bench_resources|BM_ResourceLookup/iterations:1000000|BM_StdMapLookup/iterations:
 bench_resources|BM_ResourceGetLoaded/iterations:1000000|BM_StdMapLookup/iterations:1000000|-|RGet of loaded resources vs std::map
 bench_files_paths|BM_ListFolder_FGetInfo64|BM_ListFolder_StdStatus|1.5|listing 10,000 files with FGetInfo64 vs directory_iterator+status
 bench_files_paths|BM_FGetInfo64|BM_Stat|1.5|FGetInfo64 on one path vs stat
+bench_string_classes|BM_PKStringAppend8|BM_StdStringAppend8Peer|1.2|PKString append 100,000 x 8 B vs std::string::append
+bench_string_classes|BM_PKStringPrintf|BM_SnprintfString|1.0|PKString::Printf into a string vs snprintf + assign
+bench_string_classes|BM_PKStringPrintf|BM_FmtString|-|PKString::Printf into a string vs fmt::format_to
+bench_string_classes|BM_CPStrSearch|BM_VectorStringSearch|-|CPStrSearch over 10,000 strings vs a std::vector<std::string> scan
 """
 
 def medians(path):

@@ -227,6 +227,45 @@ TQ_API Bool32 ScanForFormatDecPoint(const uChar** pos, const uChar* end, uChar* 
 
 TQ_EXTERN_C_END
 
+// --- Packed string lists (CPStr, CLStr). Element indexes are zero-based; the caller owns every handle. ---
+typedef int32 (*CPStrCompareProc)(ConstPStr a, ConstPStr b);
+TQ_EXTERN_C_BEGIN
+// A string-list resource body (16-bit count, packed Pascal strings) into dst, which holds size + 2 bytes.
+TQ_API void StrPoundToCPStr(UHandle src, CPStr* dst);
+// Bytes in use: 4 + the packed elements; 0 for null.
+TQ_API int32 CPStrSize(const CPStr* list);
+// Element i, i clamped to the list; null (with a report) for a null handle.
+TQ_API PStr CPStrIndex(CPStrHandle h, int32 i);
+// Inserts before element i (negative: first, past the end: appended). Efficient: the block grows only when
+// too small (keeping slack) unless exactSize. kErrGeneric for null arguments, else the resize result.
+TQ_API TqErr CPStrInsert(CPStrHandle h, ConstPStr s, int32 i);
+TQ_API TqErr CPStrInsertEfficient(CPStrHandle h, ConstPStr s, int32 i, Bool32 exactSize);
+// Element i (clamped) removed or replaced; kErrArgument for an empty list or a null argument.
+TQ_API TqErr CPStrRemove(CPStrHandle h, int32 i);
+TQ_API TqErr CPStrReplace(CPStrHandle h, ConstPStr s, int32 i);
+// First index whose element e gives compare(s, e) = 0, else -1.
+TQ_API int32 CPStrSearch(CPStrHandle h, ConstPStr s, CPStrCompareProc compare);
+// *h (created when null) becomes n empty strings. kErrArgument for null h or negative n.
+TQ_API TqErr CPStrSetToNEmptyStrings(CPStrHandle* h, int32 n);
+// Count 0 in a 4-byte block; 1 for a null handle.
+TQ_API TqErr CPStrClear(CPStrHandle h);
+// Element-wise PStrCmp, then the count difference; a null handle is an empty list.
+TQ_API int32 CPStrCmp(CPStrHandle a, CPStrHandle b);
+TQ_API Bool32 CPStrEqual(CPStrHandle a, CPStrHandle b);
+
+TQ_API int32 CLStrSize(const CLStr* list);
+// Element i, pinned to the list; null (with a report) for a null list.
+TQ_API LStr* CLStrIndex(const CLStr* list, int32 i);
+TQ_API TqErr CLStrInsert(CLStrHandle h, const LStr* s, int32 i, Bool32 exactSize);
+// Sorted (LStrCmp) insertion; *index gets the position, *inserted 0 when an equal element was kept instead.
+TQ_API TqErr CLStrInsertSort(CLStrHandle h, const LStr* s, Bool32 allowDuplicate, int32* index,
+                             Bool32* inserted, Bool32 exactSize);
+TQ_API TqErr CLStrRemove(CLStrHandle h, int32 i);
+// Big-endian counts to native order in place. kErrArgument (with a report) when the counts do not walk
+// exactly to the end of the block.
+TQ_API TqErr StdToCLStr(CLStrHandle h);
+TQ_EXTERN_C_END
+
 #ifdef __cplusplus
 #include <string>
 #include <vector>
@@ -413,4 +452,285 @@ TQ_API const std::string& EmptyNarrowString();
 TQ_API const TQWString& EmptyWideString();
 
 }  // namespace StringUtils
+#endif
+
+#ifdef __cplusplus
+class BinDataReader;
+class BinDataWriter;
+class FileLoc;
+class PKString;
+
+// Long-string arrays from and to packed lists. *out is replaced only on success (the old array disposed);
+// kErrGeneric for a null out, kErrArgument for a bad count, else the memory manager's error.
+TQ_API TqErr CPStrPtrToLStrArray(CPStr* const& list, int32 n, _LStrArray*** out);
+TQ_API TqErr CPStrPtrToLStrArray(CPStr* const& list, _LStrArray*** out);
+// Elements longer than 255 bytes are cut. n = 0 or a null array stores null.
+TQ_API TqErr LStrArrayToCPStrHandle(_LStrArray** const& a, int32 n, CPStr*** out);
+TQ_API TqErr LStrArrayToCPStrHandle(_LStrArray** const& a, CPStr*** out);
+
+// A view of a run of bytes over one kind of storage, editing it in place where the kind allows. Results are
+// TqErr: 1 when the storage cannot take the change, else the memory manager's error.
+class TQ_API PKSubString {
+  public:
+    enum Kind : int32 {
+        kFixed = 1,
+        kPStrBuffer = 4,
+        kCharBuffer = 5,
+        kFixedLStr = 7,
+        kString = 10,
+        kListElement = 11,
+        kTemp = 12,
+    };
+
+    PKSubString(const char* s);
+    PKSubString(const char* s, int32 length);
+    PKSubString(const unsigned char* s, int32 length);
+    PKSubString(LStr** h);
+    PKSubString(const PKString& s);
+    PKSubString(int32 capacity, char* buffer);
+    PKSubString(int32 capacity, char* buffer, int32 length);
+    PKSubString(const LStr* s);
+    PKSubString(PKString* s);
+    PKSubString(LStr*** h);
+    PKSubString(CPStr** h, int32 index);
+
+    const char* Data() const { return reinterpret_cast<const char*>(data_); }
+    char* MutableData() { return reinterpret_cast<char*>(data_); }
+    int32 Length() const { return length_; }
+    int32 GetKind() const { return kind_; }
+
+    TqErr Resize(int32 n);
+    TqErr Replace(const char* src, int32 srcLen, int32 at, int32 dstLen);
+    TqErr Replace(const PKSubString& src, int32 at, int32 dstLen);
+    TqErr ReplaceCStr(const char* src, int32 at, int32 dstLen);
+    TqErr Insert(const char* src, int32 srcLen, int32 at);
+    TqErr Insert(const PKSubString& src, int32 at);
+    TqErr InsertCStr(const char* src, int32 at);
+    TqErr Append(const char* src, int32 srcLen);
+    TqErr Append(const PKSubString& src);
+    TqErr AppendCStr(const char* src);
+    TqErr Assign(const PKSubString& src);
+    TqErr Assign(const PKString& src);
+    TqErr Assign(const char* src, int32 length);
+    TqErr Assign(LStr** h);
+    TqErr Assign(const LStr* s);
+    TqErr AssignCStr(const char* src);
+    TqErr AssignPStr(ConstPStr src);
+    // UTF-16 text to the ANSI code page; a length below 1 takes the BSTR's own length prefix.
+    TqErr AssignBSTR(const TQWChar* wide, int32 length);
+    TqErr AppendBSTR(const TQWChar* wide, int32 length);
+    TqErr ReplaceBSTR(const TQWChar* wide, int32 length, int32 at, int32 dstLen);
+    TqErr Printf(const char* format, ...);
+    TqErr AppendPrintf(const char* format, ...);
+    TqErr PrintfV(const char* format, va_list args);
+    TqErr AppendPrintfV(const char* format, va_list args);
+
+    int32 Compare(const PKSubString& other) const;
+    int32 Compare(const char* s, int32 length) const;
+    int32 CompareCStr(const char* s) const;
+    int32 CompareNC(const PKSubString& other) const;
+    int32 CompareNC(const char* s, int32 length) const;
+    int32 CompareNCCStr(const char* s) const;
+    // Offsets from the view's start, -1 when not found.
+    int32 Search(const PKSubString& pattern, int32 start) const;
+    int32 Search(const char* pattern, int32 length, int32 start) const;
+    int32 SearchCStr(const char* pattern, int32 start) const;
+    int32 SearchNC(const PKSubString& pattern, int32 start) const;
+    int32 SearchNC(const char* pattern, int32 length, int32 start) const;
+    int32 SearchNCCStr(const char* pattern, int32 start) const;
+    int32 FindFirstOf(const PKSubString& set, int32 start) const;
+    int32 FindFirstOf(const char* set, int32 length, int32 start) const;
+    int32 FindFirstOfCStr(const char* set, int32 start) const;
+    TqErr SearchReplace(const PKSubString& find, const PKSubString& replace, int32* count);
+    void TrimWhitespace();
+    void CopyToCStr(char* buffer, int32 size) const;
+    void CopyToPStr(PStr buffer) const;
+    TqErr CopyToNarrowString(std::string* out) const;
+
+  protected:
+    PKSubString(uChar* data, int32 length, int32 kind, uInt64 owner)
+        : data_(data), length_(length), kind_(kind), owner_(owner) {}
+    uChar* data_;
+    int32 length_;
+    int32 reserved_ = 1;
+    int32 kind_;
+    uInt64 owner_;
+
+  private:
+    TqErr ResizeTemp(int32 n);
+};
+
+// Owns a long string in a handle of exactly 4 + length bytes (null when empty); a PKString* may stand for an
+// LStrHandle*.
+class TQ_API PKString {
+  public:
+    PKString() = default;
+    ~PKString();
+    PKString(const PKString&) = delete;
+    PKString& operator=(const PKString&) = delete;
+
+    LStrHandle Handle() const { return handle_; }
+    const char* Data() const { return handle_ ? reinterpret_cast<const char*>((*handle_)->str) : nullptr; }
+    int32 Length() const { return handle_ ? (*handle_)->cnt : 0; }
+
+    TqErr Resize(int32 n);
+    TqErr Assign(const char* s, int32 length);
+    TqErr Printf(const char* format, ...);
+    TqErr AppendPrintf(const char* format, ...);
+    void CopyToCStr(char* buffer, int32 size) const;
+    void CopyToPStr(PStr buffer) const;
+    TqErr CopyToNarrowString(std::string* out) const;
+
+  private:
+    LStrHandle handle_ = nullptr;
+};
+
+// A view with 255 bytes of its own, moving into a handle past them.
+class TQ_API PKTempString : public PKSubString {
+  public:
+    PKTempString();
+    ~PKTempString();
+    PKTempString(const PKTempString&) = delete;
+    PKTempString& operator=(const PKTempString&) = delete;
+    bool InHandle() const { return control_.inHandle != 0; }
+
+    struct Control {
+        int32 inHandle;
+        PKString string;
+        uChar buffer[256];
+    };
+
+  private:
+    Control control_;
+};
+
+// Owns a packed Pascal-string list (null: empty).
+class TQ_API CPStrList {
+  public:
+    CPStrList() = default;
+    // Takes over a big-endian list read from a resource file, detaching it from the resource manager.
+    explicit CPStrList(unsigned char** resourceHandle);
+    explicit CPStrList(CPStr* list);
+    ~CPStrList();
+    CPStrList(const CPStrList&) = delete;
+    CPStrList& operator=(const CPStrList&) = delete;
+
+    CPStrHandle Handle() const { return handle_; }
+    int32 Count() const { return handle_ && *handle_ ? (*handle_)->cnt : 0; }
+
+    PStr operator[](int32 i) const;
+    void Clear();
+    int32 Compare(const CPStrList& other) const;
+    int32 CompareFS(const CPStrList& other) const;
+    Bool32 Equal(const CPStrList& other) const;
+    Bool32 EqualNC(const CPStrList& other) const;
+    Bool32 EqualFS(const CPStrList& other) const;
+    Bool32 EqualNEltsFS(const CPStrList& other, int32 n) const;
+    TqErr Copy(const CPStrList& other);
+    TqErr Copy(CPStr* list);
+    TqErr Delete(int32 i);
+    TqErr ForceAllocate();
+    TqErr Insert(const unsigned char* s, int32 i);
+    TqErr Insert(const PKSubString& s, int32 i);
+    TqErr Flatten(BinDataWriter* writer) const;
+    TqErr UnFlatten(BinDataReader* reader);
+
+  private:
+    CPStrHandle handle_ = nullptr;
+};
+
+// Formatted text to a destination. Channels come from StringOutputFactory; the caller deletes them.
+class TQ_API StringOutput {
+  public:
+    enum OpenMode : int32 { kOpenCreate = 0, kOpenAppend = 1, kOpenAppendInPlace = 2 };
+    virtual ~StringOutput();
+    virtual void Open(OpenMode mode);
+    // Result: the channel's count of completed prints.
+    virtual int32 PrintData(const char* format, ...) = 0;
+    virtual int32 PrintDataV(const char* format, va_list args) = 0;
+    virtual void Flush() = 0;
+};
+
+class TQ_API StringOutputBase : public StringOutput {
+  public:
+    int32 PrintData(const char* format, ...) override;
+    int32 PrintDataV(const char* format, va_list args) override;
+    void Flush() override;
+
+  protected:
+    // Writes one formatted text.
+    virtual void WriteFormatted(const char* format, va_list args) = 0;
+    // At most size bytes and a NUL after them (buffer holds size + 1). Result: the length.
+    int32 vsnprintf(char* buffer, int32 size, const char* format, va_list args);
+
+    static constexpr int32 kTextSize = 2048;
+
+  private:
+    int32 printCount_ = 0;
+    int32 busy_ = 0;
+};
+
+class TQ_API StringOutputFile : public StringOutputBase {
+  public:
+    explicit StringOutputFile(const FileLoc& location);
+    ~StringOutputFile() override;
+    void Open(OpenMode mode) override;
+    void Flush() override;
+
+  protected:
+    void WriteFormatted(const char* format, va_list args) override;
+
+  private:
+    FileLoc* location_;
+    intptr_t file_;
+    int32 opened_ = 0;
+    char text_[kTextSize + 1];
+};
+
+class TQ_API StringOutputWinConsole : public StringOutputBase {
+  public:
+    StringOutputWinConsole();
+    ~StringOutputWinConsole() override;
+
+  protected:
+    void WriteFormatted(const char* format, va_list args) override;
+
+  private:
+    intptr_t output_;
+    intptr_t input_;
+    char text_[kTextSize + 1];
+};
+
+class TQ_API StringOutputWinDebugStr : public StringOutputBase {
+  protected:
+    void WriteFormatted(const char* format, va_list args) override;
+
+  private:
+    char text_[kTextSize + 1];
+};
+
+// Two channels at once (either may be null); owning ones are deleted with the fork.
+class TQ_API StringOutputFork : public StringOutput {
+  public:
+    StringOutputFork(StringOutput* first, StringOutput* second, bool owns);
+    ~StringOutputFork() override;
+    void Open(OpenMode mode) override;
+    int32 PrintData(const char* format, ...) override;
+    int32 PrintDataV(const char* format, va_list args) override;
+    void Flush() override;
+
+  private:
+    StringOutput* first_;
+    StringOutput* second_;
+    bool owns_;
+};
+
+class TQ_API StringOutputFactory {
+  public:
+    // Null when memory runs out.
+    static StringOutput* CreateConsoleOutput();
+    static StringOutput* CreateDebugPrintOutput();
+    // Nothing is opened until Open.
+    static StringOutput* CreateFileOutput(const FileLoc& location);
+};
 #endif

@@ -47,12 +47,13 @@ NativeFile FileFromToken(uintptr_t token);
 // What other opens of the same file may do while this one is open. On POSIX the modes hold against every
 // open in this process and against other processes that use this library; a process that does not is not
 // held back.
-enum class FileShare : uInt8 { kNone, kRead, kReadWrite };
+// kAll also lets others delete or rename the file while it is open (Windows only; POSIX always does).
+enum class FileShare : uInt8 { kNone, kRead, kReadWrite, kAll };
 
 struct FileOpenRequest {
     FileAccess access = FileAccess::kRead;
     FileDisposition disposition = FileDisposition::kOpenExisting;
-    FileShare share = FileShare::kReadWrite;
+    FileShare share = FileShare::kAll;
     // Bypasses the system cache where the file system allows it (reads and writes must then be aligned);
     // elsewhere the file is opened cached.
     bool unbuffered = false;

@@ -161,7 +161,7 @@ bool Register(int fd, const Identity& id, FileAccess access, FileShare share, co
                access != FileAccess::kWrite,
                access != FileAccess::kRead,
                share != FileShare::kNone,
-               share == FileShare::kReadWrite,
+               share == FileShare::kReadWrite || share == FileShare::kAll,
                -1,
                {}};
     std::lock_guard<std::mutex> guard(TableMutex());

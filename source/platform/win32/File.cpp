@@ -53,6 +53,8 @@ DWORD Share(FileShare share) {
         case FileShare::kRead:
             return FILE_SHARE_READ;
         case FileShare::kReadWrite:
+            return FILE_SHARE_READ | FILE_SHARE_WRITE;
+        case FileShare::kAll:
             break;
     }
     return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -162,7 +164,6 @@ bool FileSetTimes(NativeFile file, const TQFileTime* creation, const TQFileTime*
     if (lastWrite) w = ToFiletime(*lastWrite);
     return sys::SetFileTime(Handle(file), creation ? &c : nullptr, nullptr, lastWrite ? &w : nullptr);
 }
-
 
 uintptr_t FileToken(NativeFile file) {
     return uintptr_t(file);
