@@ -137,6 +137,20 @@ TQ_API void SetMergeAdjVirtualAllocs(int32 flag);
 // Releases every pool block at once; only safe when nothing allocated from the pool is used again.
 TQ_API void FreeSmartHeapPool(void);
 
+// Statistics. Each runs the heap check first and returns its result.
+// Nine words: [0] available physical memory, [3] bytes held by the pool allocator, [7] total physical memory,
+// the others 0. Null only runs the check.
+TQ_API TqErr DSMemStats(uInt64* stats);
+TQ_API TqErr AZMemStats(uInt64* stats);
+// Null pointers are skipped: available physical memory; 0; 0; bytes held by the pool; 0; 0; the pool's live
+// blocks; 0; total physical memory, high and low 32 bits; 0; the pool's free bytes.
+TQ_API TqErr DSMemStats2(uInt64* availPhys, uInt64* zero1, uInt64* zero2, uInt64* poolHeld, uInt64* zero4,
+                         uInt64* zero5, uInt64* poolBlocks, uInt64* zero7, uInt32* totalPhysHigh,
+                         uInt32* totalPhysLow, uInt64* zero10, uInt64* poolFree);
+// Walks the pool's blocks: out[0] bytes in free blocks, out[1] bytes in used blocks, out[2] bytes held by the
+// pool. A walk that fails is reported ("The heap is corrupt"). Returns 0.
+TQ_API TqErr DSMemStatsSlow(uInt64* out);
+
 // Counters: handles allocated, pointers allocated, resizes, data moves (four int32, 16 bytes).
 TQ_API void DSReadCounters(void* buf);
 TQ_API void DSSetCounters(const void* buf);
@@ -210,5 +224,45 @@ class TQ_API PKHandle {
 
   private:
     UHandle handle_ = nullptr;
+};
+#endif
+
+#ifdef __cplusplus
+// A way of allocating handles, chosen by the caller: plain, or through the buffer cache for large buffers
+// that come and go. Results are those of the handle operations each stands for.
+class TQ_API HandleAllocationInterface {
+  public:
+    HandleAllocationInterface();
+    virtual ~HandleAllocationInterface();
+    virtual UHandle AllocateHandle(uInt64 size) const = 0;
+    virtual UHandle AllocateHandleClr(uInt64 size) const = 0;
+    virtual TqErr ResizeHandle(UHandle h, uInt64 size) const = 0;
+    virtual TqErr ResizeHandleClr(UHandle h, uInt64 size) const = 0;
+    // A null *h gets a new handle.
+    virtual TqErr ResizeHandleOrAllocateHandle(UHandle* h, uInt64 size) const = 0;
+    virtual TqErr ResizeHandleOrAllocateHandleClr(UHandle* h, uInt64 size) const = 0;
+    virtual TqErr DeallocateHandle(UHandle h) const = 0;
+};
+
+class TQ_API NormalHandleAllocationInterface : public HandleAllocationInterface {
+  public:
+    UHandle AllocateHandle(uInt64 size) const override;
+    UHandle AllocateHandleClr(uInt64 size) const override;
+    TqErr ResizeHandle(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleClr(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandle(UHandle* h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandleClr(UHandle* h, uInt64 size) const override;
+    TqErr DeallocateHandle(UHandle h) const override;
+};
+
+class TQ_API CachedHandleAllocationInterface : public HandleAllocationInterface {
+  public:
+    UHandle AllocateHandle(uInt64 size) const override;
+    UHandle AllocateHandleClr(uInt64 size) const override;
+    TqErr ResizeHandle(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleClr(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandle(UHandle* h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandleClr(UHandle* h, uInt64 size) const override;
+    TqErr DeallocateHandle(UHandle h) const override;
 };
 #endif

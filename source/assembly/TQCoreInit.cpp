@@ -7,6 +7,7 @@
 #include "core/ServiceRegistry.h"
 #include "diagnostics/Services.h"
 #include "diagnostics/StackOverflowHandler.h"
+#include "memory/BufferCache.h"
 #include "memory/Services.h"
 #include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
@@ -74,15 +75,38 @@ void UpdateRecords(std::vector<TQServiceRecord>& records, const tq::core::Servic
 
 namespace tq::assembly {
 
+namespace {
+
+// A missing setting leaves its default.
+void ApplyBufferCacheSettings() {
+    tq::memory::BufferCacheSettings s = tq::memory::GetBufferCacheSettings();
+    PreferenceInt32("SelectiveDeallocation.BufferCache.MinBufferSize", &s.minBufferSize);
+    PreferenceInt32("SelectiveDeallocation.BufferCache.MaxSize", &s.maxBuffers);
+    PreferenceInt32("SelectiveDeallocation.BufferCache.CleanUpThreshold", &s.cleanUpThreshold);
+    PreferenceFloat32("SelectiveDeallocation.BufferCache.ResizeFactor", &s.resizeFactor);
+    tq::memory::SetBufferCacheSettings(s);
+}
+
+}  // namespace
+
 // Returns false until the configuration manager provides CfgGetDefault.
 bool PreferenceBool(const char*) {
     return false;
 }
 
-// A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and
-// "MemoryManger.UseMasterPointerPool" join when the memory manager exports their switches.
+// Answer the defaults until the configuration manager provides CfgGetDefault.
+bool PreferenceInt32(const char*, int32*) {
+    return false;
+}
+bool PreferenceFloat32(const char*, float*) {
+    return false;
+}
+
+// A setting only turns its switch on: an absent one leaves what the host chose.
+// "MemoryManger.UseMasterPointerPool" joins when the memory manager exports its switch.
 void ApplyMemoryAppSettings() {
     if (PreferenceBool("NeverShrinkBuffers")) SetNeverShrinkBuffers(1);
+    ApplyBufferCacheSettings();
 }
 
 }  // namespace tq::assembly
