@@ -71,6 +71,9 @@ bench_paths|Equal_PathRef|Equal_StdPath|-|PathRef equality vs std::filesystem::p
 bench_paths|Parent_PathRef|Parent_StdPath|-|PathRef parent vs std::filesystem::path
 bench_occurrences|BM_TQEventQueue_OneProducerOneConsumer|BM_StdDequeMutexCV_OneProducerOneConsumer|-|event queue, producer and consumer vs deque+mutex+condvar
 bench_occurrences|BM_TQEventQueue_PostThenProcess|BM_StdDequeMutex_PostThenProcess|-|event queue post then process vs deque+mutex
+bench_memory|BM_CachedBuffer/20000|BM_FreshBuffer/20000|0.33|buffer cache reuse 20000 B vs a fresh DSNewHandle
+bench_memory|BM_CachedBuffer/40000|BM_FreshBuffer/40000|0.33|buffer cache reuse 40000 B vs a fresh DSNewHandle
+bench_memory|BM_MillionHandlesTracked|BM_MillionHandlesUntracked|-|1,000,000 handles with allocation tracking vs without
 """
 
 def medians(path):
