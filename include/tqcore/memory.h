@@ -284,7 +284,7 @@ class TQ_API AllocDumper {
     virtual const char* ObjBeingTrackedName() = 0;
     // Whether each item's recorded stack is listed.
     virtual bool GetShowStackNames() = 0;
-    [[gnu::format(printf, 2, 3)]] virtual void FormatToOutput(const char* format, ...) = 0;
+    virtual void FormatToOutput(const char* format, ...) = 0;
     // Shows the bytes of a listed item, or nothing.
     virtual void DumpItemContents(const void* pointer, uInt64 size) = 0;
 };
@@ -297,7 +297,7 @@ class TQ_API DefaultDumper : public AllocDumper {
     ~DefaultDumper() override;
     const char* ObjBeingTrackedName() override;
     bool GetShowStackNames() override;
-    [[gnu::format(printf, 2, 3)]] void FormatToOutput(const char* format, ...) override;
+    void FormatToOutput(const char* format, ...) override;
     void DumpItemContents(const void* pointer, uInt64 size) override;
 
   private:
@@ -312,12 +312,11 @@ class TQ_API DefaultDumper : public AllocDumper {
 // The leak report: more live items than expected are written, with stacks and contents, to a file.
 class TQ_API LeakDumper : public AllocDumper {
   public:
-    // name and fileName are kept by address: they must outlive the dumper.
     LeakDumper(int32 expected, const char* name, const char* fileName);
     ~LeakDumper() override;
     const char* ObjBeingTrackedName() override;
     bool GetShowStackNames() override;
-    [[gnu::format(printf, 2, 3)]] void FormatToOutput(const char* format, ...) override;
+    void FormatToOutput(const char* format, ...) override;
     void DumpItemContents(const void* pointer, uInt64 size) override;
     // Reports the total when the tracker holds at most the expected count, else writes the dump to the file
     // and reports the difference.
@@ -325,8 +324,8 @@ class TQ_API LeakDumper : public AllocDumper {
 
   private:
     int32 expected_;
-    const char* name_;
-    const char* fileName_;
+    std::string name_;
+    std::string fileName_;
     intptr_t file_ = -1;  // open only while dumping
 };
 

@@ -116,14 +116,14 @@ void DefaultDumper::FormatToOutput(const char* format, ...) {
 void DefaultDumper::DumpItemContents(const void*, uInt64) {}
 
 LeakDumper::LeakDumper(int32 expected, const char* name, const char* fileName)
-    : expected_(expected), name_(name ? name : ""), fileName_(fileName) {}
+    : expected_(expected), name_(name ? name : ""), fileName_(fileName ? fileName : "") {}
 
 LeakDumper::~LeakDumper() {
     if (file_ != tq::platform::kNoFile) tq::platform::FileClose(file_);
 }
 
 const char* LeakDumper::ObjBeingTrackedName() {
-    return name_;
+    return name_.c_str();
 }
 
 bool LeakDumper::GetShowStackNames() {
@@ -151,12 +151,12 @@ void LeakDumper::DumpLeaks(AllocTracker* tracker) {
     if (!tracker) return;
     const int64 count = tracker->Count();
     if (count <= expected_) {
-        TQ_REPORT(kDbgNote, "Total ", name_, " = ", count, ".\n");
+        TQ_REPORT(kDbgNote, "Total ", name_.c_str(), " = ", count, ".\n");
         return;
     }
     char path[1024];
-    if (!ResolveName(fileName_, path, sizeof path)) path[0] = 0;
-    TQ_REPORT(kDbgNote, path, "(1) : ", count, " ", name_, " (", expected_, " expected)");
+    if (fileName_.empty() || !ResolveName(fileName_.c_str(), path, sizeof path)) path[0] = 0;
+    TQ_REPORT(kDbgNote, path, "(1) : ", count, " ", name_.c_str(), " (", expected_, " expected)");
     if (path[0]) {
         file_ = tq::platform::FileOpen(path, tq::platform::FileAccess::kWrite,
                                        tq::platform::FileDisposition::kCreateAlways);
@@ -166,7 +166,7 @@ void LeakDumper::DumpLeaks(AllocTracker* tracker) {
             file_ = tq::platform::kNoFile;
         }
     }
-    TQ_REPORT(kDbgBroken, "We got ", count - expected_, " more ", name_,
+    TQ_REPORT(kDbgBroken, "We got ", count - expected_, " more ", name_.c_str(),
               " than we see from a basic launch and quit.\n");
 }
 

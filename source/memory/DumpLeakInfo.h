@@ -2,7 +2,7 @@
 // library's assembly points at the file manager's diagnostic locations. Until then the name is the path.
 #pragma once
 
-#include <stddef.h>
+#include <cstddef>
 
 #include "tqcore/diagnostics.h"
 #include "tqcore/memory.h"

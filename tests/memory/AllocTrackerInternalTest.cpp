@@ -7,6 +7,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "memory/DumpLeakInfo.h"
@@ -220,8 +221,8 @@ TEST_F(AllocTrackerTest, LeakReportBeyondTheExpectedCountWritesTheDump) {
     const char text[] = "Leak\x01me";
     tracker->Add(text, sizeof text, "leaky.cpp", 42);
     tracker->Add(&a, 0, "leaky.cpp", 43);
-    const std::string p = path.string();  // the dumper keeps the name by address
-    LeakDumper dumper(1, "widgets", p.c_str());
+    const std::string p = path.string();
+    LeakDumper dumper(1, "widgets", path.string().c_str());  // the dumper keeps its own copy
     EXPECT_TRUE(dumper.GetShowStackNames());
     dumper.DumpLeaks(tracker);
     EXPECT_EQ(ReportCapture::Count(kDbgNote, p + "(1) : 2 widgets (1 expected)"), 1);
@@ -278,6 +279,28 @@ TEST_F(AllocTrackerTest, TheFileNameGoesThroughTheNamer) {
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(ReportCapture::Count(kDbgNote, path.string() + "(1) : 1 widgets (0 expected)"), 1);
     std::filesystem::remove(path);
+}
+
+TEST_F(AllocTrackerTest, ThreadsAddAndRemoveTheirOwnItems) {
+    constexpr int kThreads = 4;
+    constexpr int kItems = 1000;
+    static char slots[kThreads][kItems];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([this, t] {
+            for (int i = 0; i < kItems; ++i) tracker->Add(&slots[t][i], uInt64(i), "thread.cpp", t);
+            for (int i = 0; i < kItems; i += 2) tracker->Remove(&slots[t][i]);
+        });
+    }
+    for (std::thread& th : threads) th.join();
+    EXPECT_EQ(tracker->Count(), kThreads * kItems / 2);
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_FALSE(tracker->IsTracked(&slots[t][0]));
+        EXPECT_TRUE(tracker->IsTracked(&slots[t][1]));
+    }
+    TextDumper dumper(false);
+    tracker->Dump(&dumper, "thread.cpp");
+    EXPECT_EQ(dumper.Lines().back(), "Number of unfreed items: 2000");
 }
 
 TEST(AllocTrackerCreateTest, CreateGivesActiveTrackers) {

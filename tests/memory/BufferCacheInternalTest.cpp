@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 #include "memory/BufferCache.h"
@@ -189,6 +190,35 @@ TEST_F(BufferCacheTest, TheInterfacesStandForTheirOperations) {
     EXPECT_EQ(ReportCapture::Count(kDbgError, "Memory error 3 in DSDisposeHandle"), 1);
     EXPECT_EQ(c.AllocateHandle(uInt64(1) << 60), nullptr);
     EXPECT_EQ(ReportCapture::Count(kDbgError, "Memory error 2 in DSNewHandleCache"), 1);
+}
+
+TEST_F(BufferCacheTest, ThreadsShareTheCacheWithoutMixingBuffers) {
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 2000;
+    std::vector<int> bad(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &bad] {
+            for (int i = 0; i < kRounds; ++i) {
+                const uInt64 size = 20000 + 8 * uInt64((i + t) % 4);
+                UHandle h = (i % 3) ? DSNewHandleCache(size) : DSNewHClrCache(size);
+                if (!h) {
+                    ++bad[t];
+                    continue;
+                }
+                std::memset(*h, t + 1, size);
+                if ((*h)[0] != t + 1 || (*h)[size - 1] != t + 1 || DSGetHandleSize(h) != int64(size))
+                    ++bad[t];
+                if (DSDisposeHandleCache(h) != kErrNone) ++bad[t];
+            }
+        });
+    }
+    for (std::thread& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(bad[t], 0) << t;
+    const auto contents = GetBufferCacheContents();
+    EXPECT_LE(contents.count, 5u);
+    EXPECT_GE(contents.bytes, contents.count * 20000);
+    EXPECT_LE(contents.bytes, contents.count * 20024);
 }
 
 }  // namespace
