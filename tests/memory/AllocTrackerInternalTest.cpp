@@ -16,6 +16,12 @@
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 
+// Outside the anonymous namespace and exported from the test program, so every symbol source can name it.
+__attribute__((noinline)) void AllocTrackerTestAddFromHere(AllocTracker* t, const void* p) {
+    t->Add(p, 8, "here.cpp", 7);
+    asm volatile("");  // keeps the call from becoming a tail call
+}
+
 namespace {
 
 // Collects the dump as text.
@@ -68,11 +74,6 @@ std::string ItemLine(const char* file, int line, uInt64 size, uInt64 number, con
                   file, line, static_cast<unsigned long long>(size), "",
                   static_cast<unsigned long long>(number));
     return text + Hex16(p);
-}
-
-__attribute__((noinline)) void AddFromHere(AllocTracker* t, const void* p) {
-    t->Add(p, 8, "here.cpp", 7);
-    asm volatile("");  // keeps the call from becoming a tail call
 }
 
 class AllocTrackerTest : public ::testing::Test {
@@ -153,14 +154,14 @@ TEST_F(AllocTrackerTest, AFilteredDumpListsOneFile) {
 }
 
 TEST_F(AllocTrackerTest, StacksStartAtTheCallerOfAddWithOneFrameSkipped) {
-    AddFromHere(tracker, &a);
+    AllocTrackerTestAddFromHere(tracker, &a);
     TextDumper dumper(true);
     tracker->Dump(&dumper);
     const auto lines = dumper.Lines();
     ASSERT_GE(lines.size(), 6u);
     const std::regex frame("0x[0-9A-F]{16} - .* \\+ 0x[0-9a-f]+");
     ASSERT_TRUE(std::regex_match(lines[5], frame)) << lines[5];
-    EXPECT_NE(lines[5].find("AddFromHere"), std::string::npos) << lines[5];
+    EXPECT_NE(lines[5].find("AllocTrackerTestAddFromHere"), std::string::npos) << lines[5];
     size_t frames = 0;
     for (size_t i = 5; i + 1 < lines.size(); ++i) frames += std::regex_match(lines[i], frame);
     EXPECT_EQ(frames, lines.size() - 6);

@@ -9,6 +9,13 @@
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 
+// Outside the anonymous namespace and exported from the test program, so every symbol source can name it.
+__attribute__((noinline)) UHandle LeakWatchTestLeakOne() {
+    UHandle h = DSNewHandle(77);
+    asm volatile("");
+    return h;
+}
+
 namespace {
 
 // What the watch wrote, read back from a scratch file.
@@ -20,19 +27,13 @@ std::string Written(FILE* f) {
     return text;
 }
 
-__attribute__((noinline)) UHandle LeakOne() {
-    UHandle h = DSNewHandle(77);
-    asm volatile("");
-    return h;
-}
-
 TEST(LeakWatchTest, AHandleLeftBehindIsListedWithItsStack) {
     ReportCapture capture;
     ASSERT_EQ(InitTQCoreBase(), kErrNone);
     FILE* out = std::tmpfile();
     ASSERT_NE(out, nullptr);
     tool::LeakWatch watch;
-    UHandle leaked = LeakOne();
+    UHandle leaked = LeakWatchTestLeakOne();
     ASSERT_NE(leaked, nullptr);
     UHandle freed = DSNewHandle(5);
     UHandle resized = DSNewHandle(5);
@@ -50,7 +51,7 @@ TEST(LeakWatchTest, AHandleLeftBehindIsListedWithItsStack) {
     EXPECT_NE(text.find(std::string("File handle         ; Line 0     #     77  ")), std::string::npos)
         << text;
     EXPECT_NE(text.find(address), std::string::npos) << text;
-    EXPECT_NE(text.find("LeakOne"), std::string::npos) << text;
+    EXPECT_NE(text.find("LeakWatchTestLeakOne"), std::string::npos) << text;
     EXPECT_TRUE(std::regex_search(text, std::regex("\n0x[0-9A-F]{16} - [^\n]* \\+ 0x[0-9a-f]+\n"))) << text;
     EXPECT_NE(text.find("Number of unfreed items: 1\n"), std::string::npos) << text;
     EXPECT_EQ(ReportCapture::Count(kDbgNote, "Recovered 1 Handles for 77 bytes."), 1);
