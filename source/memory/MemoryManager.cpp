@@ -431,19 +431,19 @@ UHandle DSNewHClrCache(uInt64 size) {
     return NewHandleCached(size, true);
 }
 TqErr DSDisposeHandleCache(UHandle h) {
-    return DisposeCore(h, "DSDisposeHandle", true);
+    return DisposeCore(h, "DSDisposeHandleCache", true);
 }
 TqErr DSSetHandleSizeCache(UHandle h, uInt64 size) {
-    return Resize(h, size, false, "DSSetHandleSize", true);
+    return Resize(h, size, false, "DSSetHandleSizeCache", true);
 }
 TqErr DSSetHSzClrCache(UHandle h, uInt64 size) {
-    return Resize(h, size, true, "DSSetHSzClr", true);
+    return Resize(h, size, true, "DSSetHSzClrCache", true);
 }
 TqErr DSSetHandleSizeOrNewHandleCache(UHandle* h, uInt64 size) {
-    return SizeOrNew(h, size, false, "DSSetHandleSizeOrNewHandle", true);
+    return SizeOrNew(h, size, false, "DSSetHandleSizeOrNewHandleCache", true);
 }
 TqErr DSSetHSzOrNewHClrCache(UHandle* h, uInt64 size) {
-    return SizeOrNew(h, size, true, "DSSetHSzOrNewHClr", true);
+    return SizeOrNew(h, size, true, "DSSetHSzOrNewHClrCache", true);
 }
 
 int64 DSGetHandleSize(UHandle h) {

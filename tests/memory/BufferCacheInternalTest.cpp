@@ -188,6 +188,10 @@ TEST_F(BufferCacheTest, TheInterfacesStandForTheirOperations) {
     ReportCapture capture;
     EXPECT_EQ(n.DeallocateHandle(d), kErrBadHandle);
     EXPECT_EQ(ReportCapture::Count(kDbgError, "Memory error 3 in DSDisposeHandle"), 1);
+    EXPECT_EQ(c.DeallocateHandle(d), kErrBadHandle);
+    EXPECT_EQ(ReportCapture::Count(kDbgError, "Memory error 3 in DSDisposeHandleCache"), 1);
+    EXPECT_EQ(c.ResizeHandle(d, 1), kErrBadHandle);
+    EXPECT_EQ(ReportCapture::Count(kDbgError, "Memory error 3 in DSSetHandleSizeCache"), 1);
     EXPECT_EQ(c.AllocateHandle(uInt64(1) << 60), nullptr);
     EXPECT_EQ(ReportCapture::Count(kDbgError, "Memory error 2 in DSNewHandleCache"), 1);
 }
