@@ -86,6 +86,9 @@ bench_string_classes|BM_PKStringAppend8|BM_StdStringAppend8Peer|1.2|PKString app
 bench_string_classes|BM_PKStringPrintf|BM_SnprintfString|1.0|PKString::Printf into a string vs snprintf + assign
 bench_string_classes|BM_PKStringPrintf|BM_FmtString|-|PKString::Printf into a string vs fmt::format_to
 bench_string_classes|BM_CPStrSearch|BM_VectorStringSearch|-|CPStrSearch over 10,000 strings vs a std::vector<std::string> scan
+bench_memory|BM_CachedBuffer/20000|BM_FreshBuffer/20000|0.33|buffer cache reuse 20000 B vs a fresh DSNewHandle
+bench_memory|BM_CachedBuffer/40000|BM_FreshBuffer/40000|0.33|buffer cache reuse 40000 B vs a fresh DSNewHandle
+bench_memory|BM_MillionHandlesTracked|BM_MillionHandlesUntracked|-|1,000,000 handles with allocation tracking vs without
 """
 
 def medians(path):

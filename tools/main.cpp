@@ -3,6 +3,7 @@
 
 #include "Command.h"
 #include "Host.h"
+#include "LeakWatch.h"
 
 namespace tool {
 
@@ -19,7 +20,12 @@ const Command* Find(std::string_view name) {
 }
 
 void PrintProgramUsage(FILE* out) {
-    std::fprintf(out, "usage: tqcore <command> [arguments]\n       tqcore <command> --help\n\ncommands:\n");
+    std::fprintf(
+        out,
+        "usage: tqcore <command> [arguments]\n       tqcore <command> --help\n"
+        "       tqcore --leaks <command> [arguments]\n\n"
+        "--leaks lists, on standard error, the handles the command made and left behind once the library\n"
+        "has stopped, with the stacks that made them.\n\ncommands:\n");
     for (const Command& c : Commands()) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
 }
 }  // namespace
@@ -44,6 +50,11 @@ bool WantsHelp(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace tool;
+    const bool leaks = argc > 1 && !std::strcmp(argv[1], "--leaks");
+    if (leaks) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
         PrintProgramUsage(stderr);
         return 2;
@@ -69,5 +80,10 @@ int main(int argc, char** argv) {
     }
     HostSession session;
     if (!session.Started()) return 1;
-    return command->run(argc - 1, argv + 1);
+    if (!leaks) return command->run(argc - 1, argv + 1);
+    LeakWatch watch;
+    const int rc = command->run(argc - 1, argv + 1);
+    session.Stop();
+    watch.Report(stderr);
+    return rc;
 }

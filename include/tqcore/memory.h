@@ -137,6 +137,20 @@ TQ_API void SetMergeAdjVirtualAllocs(int32 flag);
 // Releases every pool block at once; only safe when nothing allocated from the pool is used again.
 TQ_API void FreeSmartHeapPool(void);
 
+// Statistics. Each runs the heap check first and returns its result.
+// Nine words: [0] available physical memory, [3] bytes held by the pool allocator, [7] total physical memory,
+// the others 0. Null only runs the check.
+TQ_API TqErr DSMemStats(uInt64* stats);
+TQ_API TqErr AZMemStats(uInt64* stats);
+// Null pointers are skipped: available physical memory; 0; 0; bytes held by the pool; 0; 0; the pool's live
+// blocks; 0; total physical memory, high and low 32 bits; 0; the pool's free bytes.
+TQ_API TqErr DSMemStats2(uInt64* availPhys, uInt64* zero1, uInt64* zero2, uInt64* poolHeld, uInt64* zero4,
+                         uInt64* zero5, uInt64* poolBlocks, uInt64* zero7, uInt32* totalPhysHigh,
+                         uInt32* totalPhysLow, uInt64* zero10, uInt64* poolFree);
+// Walks the pool's blocks: out[0] bytes in free blocks, out[1] bytes in used blocks, out[2] bytes held by the
+// pool. A walk that fails is reported ("The heap is corrupt"). Returns 0.
+TQ_API TqErr DSMemStatsSlow(uInt64* out);
+
 // Counters: handles allocated, pointers allocated, resizes, data moves (four int32, 16 bytes).
 TQ_API void DSReadCounters(void* buf);
 TQ_API void DSSetCounters(const void* buf);
@@ -167,6 +181,9 @@ TQ_API IServiceObject* MemoryManagerService(void);
 // Tracked allocation behind the library's operator new/delete. Null when memory is exhausted.
 TQ_API void* TrackedMalloc(uInt64 size);
 TQ_API void TrackedFree(void* p);
+// Nothing to do: tracking is the allocation tracker's.
+TQ_API void TrackedMallocDumpTracker(void);
+TQ_API void TrackedMallocResetTracker(void);
 
 // Block operations on plain memory.
 // Copies n bytes from src to dst; the ranges may overlap. Note the order: source first.
@@ -211,4 +228,141 @@ class TQ_API PKHandle {
   private:
     UHandle handle_ = nullptr;
 };
+#endif
+
+#ifdef __cplusplus
+// A way of allocating handles, chosen by the caller: plain, or through the buffer cache for large buffers
+// that come and go. Results are those of the handle operations each stands for.
+class TQ_API HandleAllocationInterface {
+  public:
+    HandleAllocationInterface();
+    virtual ~HandleAllocationInterface();
+    virtual UHandle AllocateHandle(uInt64 size) const = 0;
+    virtual UHandle AllocateHandleClr(uInt64 size) const = 0;
+    virtual TqErr ResizeHandle(UHandle h, uInt64 size) const = 0;
+    virtual TqErr ResizeHandleClr(UHandle h, uInt64 size) const = 0;
+    // A null *h gets a new handle.
+    virtual TqErr ResizeHandleOrAllocateHandle(UHandle* h, uInt64 size) const = 0;
+    virtual TqErr ResizeHandleOrAllocateHandleClr(UHandle* h, uInt64 size) const = 0;
+    virtual TqErr DeallocateHandle(UHandle h) const = 0;
+};
+
+class TQ_API NormalHandleAllocationInterface : public HandleAllocationInterface {
+  public:
+    UHandle AllocateHandle(uInt64 size) const override;
+    UHandle AllocateHandleClr(uInt64 size) const override;
+    TqErr ResizeHandle(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleClr(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandle(UHandle* h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandleClr(UHandle* h, uInt64 size) const override;
+    TqErr DeallocateHandle(UHandle h) const override;
+};
+
+class TQ_API CachedHandleAllocationInterface : public HandleAllocationInterface {
+  public:
+    UHandle AllocateHandle(uInt64 size) const override;
+    UHandle AllocateHandleClr(uInt64 size) const override;
+    TqErr ResizeHandle(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleClr(UHandle h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandle(UHandle* h, uInt64 size) const override;
+    TqErr ResizeHandleOrAllocateHandleClr(UHandle* h, uInt64 size) const override;
+    TqErr DeallocateHandle(UHandle h) const override;
+};
+#endif
+
+#ifdef __cplusplus
+class AllocTracker;
+
+// Where a tracker's dump goes. Lines come already formatted through FormatToOutput.
+class TQ_API AllocDumper {
+  public:
+    AllocDumper();
+    virtual ~AllocDumper();
+    AllocDumper(const AllocDumper&) = delete;
+    AllocDumper& operator=(const AllocDumper&) = delete;
+    // The plural name of what is tracked, for the dump's header.
+    virtual const char* ObjBeingTrackedName() = 0;
+    // Whether each item's recorded stack is listed.
+    virtual bool GetShowStackNames() = 0;
+    virtual void FormatToOutput(const char* format, ...) = 0;
+    // Shows the bytes of a listed item, or nothing.
+    virtual void DumpItemContents(const void* pointer, uInt64 size) = 0;
+};
+
+// Each line (at most 2,047 characters) to the debug output at level 0; no item contents.
+class TQ_API DefaultDumper : public AllocDumper {
+  public:
+    explicit DefaultDumper(const char* name = "items", bool showStackNames = false);
+    // Delivers an unfinished last line.
+    ~DefaultDumper() override;
+    const char* ObjBeingTrackedName() override;
+    bool GetShowStackNames() override;
+    void FormatToOutput(const char* format, ...) override;
+    void DumpItemContents(const void* pointer, uInt64 size) override;
+
+  private:
+    void Deliver();
+
+    const char* name_;
+    bool showStackNames_;
+    int32 used_ = 0;
+    char line_[2048];
+};
+
+// The leak report: more live items than expected are written, with stacks and contents, to a file.
+class TQ_API LeakDumper : public AllocDumper {
+  public:
+    LeakDumper(int32 expected, const char* name, const char* fileName);
+    ~LeakDumper() override;
+    const char* ObjBeingTrackedName() override;
+    bool GetShowStackNames() override;
+    void FormatToOutput(const char* format, ...) override;
+    void DumpItemContents(const void* pointer, uInt64 size) override;
+    // Reports the total when the tracker holds at most the expected count, else writes the dump to the file
+    // and reports the difference.
+    void DumpLeaks(AllocTracker* tracker);
+
+  private:
+    int32 expected_;
+    std::string name_;
+    std::string fileName_;
+    intptr_t file_ = -1;  // open only while dumping
+};
+
+// Records live allocations with their call stacks. Inactive until Init, active until Uninit or until it
+// deactivates itself (a pointer returned twice, or no memory for its own records). Any thread.
+class AllocTracker {
+  public:
+    virtual ~AllocTracker() = default;
+    // No effect.
+    virtual void Refresh() = 0;
+    // Records p with size 0 and the tracker's own source position.
+    virtual void Add(const void* p) = 0;
+    virtual int32 Forget(const void* p) = 0;  // = Remove(p)
+    virtual int32 Count32() = 0;              // = Count(), as 32 bits
+    // skipFrames innermost frames are left out of each recorded stack.
+    virtual void Init(int32 skipFrames) = 0;
+    // Releases the records.
+    virtual void Uninit() = 0;
+    virtual void Add(const void* p, uInt64 size, const char* file, int32 line) = 0;
+    // 0 when p was tracked and is no longer; 1 otherwise (also while inactive).
+    virtual int32 Remove(const void* p) = 0;
+    virtual int64 Count() = 0;
+    virtual int32 Reserved() = 0;  // 0
+    virtual void Dump(AllocDumper* dumper) = 0;
+    // Only the items recorded from the source file named file.
+    virtual void Dump(AllocDumper* dumper, const char* file) = 0;
+    virtual bool IsTracked(const void* p) = 0;
+    virtual void Idle() = 0;  // no effect
+};
+
+TQ_EXTERN_C_BEGIN
+// Active trackers (3 innermost frames skipped, or skip); null when memory is exhausted.
+TQ_API AllocTracker* CreateAllocTracker(void);
+TQ_API AllocTracker* CreateAllocTrackerSpecifySkip(int32 skip);
+// Uninit, then delete; null does nothing.
+TQ_API void DestroyAllocTracker(AllocTracker* tracker);
+// The leak report of LeakDumper(expected, name, fileName).DumpLeaks(tracker).
+TQ_API void DumpLeakInfo(AllocTracker* tracker, int32 expected, const char* name, const char* fileName);
+TQ_EXTERN_C_END
 #endif

@@ -12,6 +12,7 @@
 #include "core/ServiceRegistry.h"
 #include "diagnostics/Services.h"
 #include "diagnostics/StackOverflowHandler.h"
+#include "memory/BufferCache.h"
 #include "memory/Services.h"
 #include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
@@ -92,6 +93,16 @@ bool ReadPreference(int32 type, const char* token, void* value) {
     return CfgGetDefault(type, name, value) == kErrNone;
 }
 
+// A missing setting leaves its default.
+void ApplyBufferCacheSettings() {
+    tq::memory::BufferCacheSettings s = tq::memory::GetBufferCacheSettings();
+    PreferenceInt32("SelectiveDeallocation.BufferCache.MinBufferSize", &s.minBufferSize);
+    PreferenceInt32("SelectiveDeallocation.BufferCache.MaxSize", &s.maxBuffers);
+    PreferenceInt32("SelectiveDeallocation.BufferCache.CleanUpThreshold", &s.cleanUpThreshold);
+    PreferenceFloat32("SelectiveDeallocation.BufferCache.ResizeFactor", &s.resizeFactor);
+    tq::memory::SetBufferCacheSettings(s);
+}
+
 }  // namespace
 
 bool PreferenceBool(const char* token) {
@@ -99,10 +110,18 @@ bool PreferenceBool(const char* token) {
     return ReadPreference(TQFourCC("Bool"), token, &value) && value != 0;
 }
 
-// A setting only turns its switch on: an absent one leaves what the host chose. The buffer-cache settings and
-// "MemoryManger.UseMasterPointerPool" join when the memory manager exports their switches.
+bool PreferenceInt32(const char* token, int32* value) {
+    return ReadPreference(TQFourCC("I32 "), token, value);
+}
+bool PreferenceFloat32(const char* token, float* value) {
+    return ReadPreference(TQFourCC("F32 "), token, value);
+}
+
+// A setting only turns its switch on: an absent one leaves what the host chose.
+// "MemoryManger.UseMasterPointerPool" joins when the memory manager exports its switch.
 void ApplyMemoryAppSettings() {
     if (PreferenceBool("NeverShrinkBuffers")) SetNeverShrinkBuffers(1);
+    ApplyBufferCacheSettings();
 }
 
 }  // namespace tq::assembly

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "diagnostics/Report.h"
+#include "memory/BufferCache.h"
 #include "memory/HandleLayout.h"
 #include "memory/HandleQuery.h"
 #include "memory/MasterPointerPool.h"
@@ -138,7 +139,7 @@ bool Usable(UHandle h, Use use, const char* name) {
     return h;
 }
 
-TqErr DisposeCore(UHandle h, const char* name) {
+TqErr DisposeCore(UHandle h, const char* name, bool cached = false) {
     if (!h) return kErrNone;
     ThreadCache* cache = CurrentCache();
     if (!cache) EnsureConfigured();
@@ -151,9 +152,9 @@ TqErr DisposeCore(UHandle h, const char* name) {
         const GuardState state = InspectGuards(*h, hd.guardSize);
         if (state != GuardState::kIntact) return RejectDamaged(h, state, name);
     }
-    uChar* block = BlockOf(*h, hd, g);
+    uChar* data = *h;
     ReturnMaster(cache, h);
-    ReleaseBlock(cache, block, hd.blockBytes);
+    if (!cached || !CacheBuffer(data, hd, g)) ReleaseBlock(cache, BlockOf(data, hd, g), hd.blockBytes);
     Trace(kMemEventDisposeHandle, kErrNone, h, hd.guardSize, 0);
     return kErrNone;
 }
@@ -167,6 +168,7 @@ struct ResizeRequest {
     Layout layout;
     bool clear;
     bool keep;
+    bool cached = false;  // a new block may come from the buffer cache
 };
 
 // Lays the data out afresh for the request, reusing or resizing the block where possible; 2 with the
@@ -203,6 +205,13 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
             placed = again;
         }
         if (shrunk) block = shrunk, held = need;
+    } else if (uChar* taken = r.cached ? TakeCachedBuffer(r.size, r.layout) : nullptr) {
+        std::memcpy(taken, data, keep);
+        ReleaseBlock(CurrentCache(), block, held);
+        const HandleHeader th = ReadHeader(taken, g);
+        block = BlockOf(taken, th, g);
+        held = th.blockBytes;
+        placed = taken;
     } else {
         auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
         if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
@@ -245,14 +254,32 @@ TqErr ResizeCore(UHandle h, const ResizeRequest& r, const char* name) {
     return Failed(err, name);
 }
 
-TqErr Resize(UHandle h, uInt64 size, bool clear, const char* name) {
-    return ResizeCore(h, {size, DefaultLayout(size), clear, true}, name);
+TqErr Resize(UHandle h, uInt64 size, bool clear, const char* name, bool cached = false) {
+    return ResizeCore(h, {size, DefaultLayout(size), clear, true, cached}, name);
 }
 
-TqErr SizeOrNew(UHandle* h, uInt64 size, bool clear, const char* name) {
+// A handle whose block comes from the buffer cache when it holds a suitable one.
+UHandle NewHandleCached(uInt64 size, bool clear) {
+    const Layout l = DefaultLayout(size);
+    ThreadCache* cache = CurrentCache();
+    if (!cache) EnsureConfigured();
+    UHandle h = TakeMaster(cache);
+    uChar* data = h ? TakeCachedBuffer(size, l) : nullptr;
+    if (!data) {
+        if (h) ReturnMaster(cache, h);
+        return NewHandleCore(size, l, clear);
+    }
+    if (clear) std::memset(data, 0, size);
+    *h = data;
+    Count(cache, kCountHandles);
+    Trace(kMemEventNewHandle, kErrNone, h, size, 0);
+    return h;
+}
+
+TqErr SizeOrNew(UHandle* h, uInt64 size, bool clear, const char* name, bool cached = false) {
     if (!h) return Failed(kErrArgument, name);
-    if (*h) return Resize(*h, size, clear, name);
-    *h = NewHandleCore(size, DefaultLayout(size), clear);
+    if (*h) return Resize(*h, size, clear, name, cached);
+    *h = cached ? NewHandleCached(size, clear) : NewHandleCore(size, DefaultLayout(size), clear);
     return *h ? kErrNone : Failed(kErrMemoryFull, name);
 }
 
@@ -354,6 +381,7 @@ int64 LiveHandleCount() {
 bool SetHandleAndPtrGuardModes(uInt32 handles, uInt32 ptrs) {
     EnsureConfigured();
     if (LiveHandleCount() != 0) return false;
+    EmptyBufferCache();  // cached blocks are laid out for the old guard room
     SetGuardMode(kGuardHandles, handles);
     SetGuardMode(kGuardPtrs, ptrs);
     return true;
@@ -396,27 +424,26 @@ TqErr DSDisposeHandleAndNull(UHandle* h) {
     return err;
 }
 
-// The buffer cache is not in place yet: the cache twins use the plain paths.
 UHandle DSNewHandleCache(uInt64 size) {
-    return DSNewHandle(size);
+    return NewHandleCached(size, false);
 }
 UHandle DSNewHClrCache(uInt64 size) {
-    return DSNewHClr(size);
+    return NewHandleCached(size, true);
 }
 TqErr DSDisposeHandleCache(UHandle h) {
-    return DisposeCore(h, "DSDisposeHandle");
+    return DisposeCore(h, "DSDisposeHandleCache", true);
 }
 TqErr DSSetHandleSizeCache(UHandle h, uInt64 size) {
-    return Resize(h, size, false, "DSSetHandleSize");
+    return Resize(h, size, false, "DSSetHandleSizeCache", true);
 }
 TqErr DSSetHSzClrCache(UHandle h, uInt64 size) {
-    return Resize(h, size, true, "DSSetHSzClr");
+    return Resize(h, size, true, "DSSetHSzClrCache", true);
 }
 TqErr DSSetHandleSizeOrNewHandleCache(UHandle* h, uInt64 size) {
-    return SizeOrNew(h, size, false, "DSSetHandleSizeOrNewHandle");
+    return SizeOrNew(h, size, false, "DSSetHandleSizeOrNewHandleCache", true);
 }
 TqErr DSSetHSzOrNewHClrCache(UHandle* h, uInt64 size) {
-    return SizeOrNew(h, size, true, "DSSetHSzOrNewHClr");
+    return SizeOrNew(h, size, true, "DSSetHSzOrNewHClrCache", true);
 }
 
 int64 DSGetHandleSize(UHandle h) {
@@ -726,6 +753,7 @@ void SetMergeAdjVirtualAllocs(int32 flag) {
 }
 
 void FreeSmartHeapPool(void) {
+    EmptyBufferCache();
     ReleaseMasterBlocks();
     ForgetCachedBlocks();
     tq::platform::PoolReleaseAll();
@@ -830,12 +858,14 @@ class MemoryManager_Service final : public RefcountedServiceObject_T<MemoryManag
         EnsureConfigured();
         SetMemoryDebugger(0);
         if (!AddMasterBlocks(kStartBlocks)) return kErrMemoryFull;
+        CreateBufferCache();  // without it every request bypasses the cache
         gInitialized.store(true);
         return kErrNone;
     }
 
     TqErr UninitService() override {
         gInitialized.store(false);
+        ReleaseBufferCache();
         Recovered r;
         ForEachLiveHandle(RecoverLive, &r);
         TQ_REPORT(kDbgNote, "Recovered ", r.count, " Handles for ", r.bytes, " bytes.");

@@ -52,6 +52,9 @@ void TrackedFree(void* p) {
     std::free(data - kLead);
 }
 
+void TrackedMallocDumpTracker(void) {}
+void TrackedMallocResetTracker(void) {}
+
 IServiceObject* tq::memory::TrackedMallocFreeService() {
     return TrackedMallocFree_Service::Get();
 }

@@ -21,4 +21,8 @@ int32 CaptureStackFrom(const void* context, const void* frame, void** frames, in
 // is "<unknown>". text is always NUL-terminated and cut to size.
 void DescribeAddress(const void* address, char* text, size_t size);
 
+// The name of the symbol holding a code address (C++ names demangled) and the address's offset inside it;
+// an empty name and offset 0 when it cannot be found. name is always NUL-terminated and cut to size.
+void DescribeSymbol(const void* address, char* name, size_t size, uInt64* offset);
+
 }  // namespace tq::platform

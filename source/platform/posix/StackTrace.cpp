@@ -133,10 +133,16 @@ void LookUpDladdr(const void* address, Symbol& out) {
     if (info.dli_saddr) out.offset = uintptr_t(address) - uintptr_t(info.dli_saddr);
 }
 
-void Format(const Symbol& s, char* text, size_t size) {
+// The symbol's name, demangled when it can be; the caller frees *owned.
+const char* NameOf(const Symbol& s, char** owned) {
     int status = -1;
-    char* demangled = s.name ? abi::__cxa_demangle(s.name, nullptr, nullptr, &status) : nullptr;
-    const char* name = status == 0 && demangled ? demangled : s.name;
+    *owned = s.name ? abi::__cxa_demangle(s.name, nullptr, nullptr, &status) : nullptr;
+    return status == 0 && *owned ? *owned : s.name;
+}
+
+void Format(const Symbol& s, char* text, size_t size) {
+    char* demangled = nullptr;
+    const char* name = NameOf(s, &demangled);
     if (name)
         std::snprintf(text, size, "%s %s+0x%zx", s.module ? s.module : "<unknown>", name, size_t(s.offset));
     else
@@ -233,6 +239,21 @@ void DescribeAddress(const void* address, char* text, size_t size) {
         // The texts belong to the symbol state: format them while it is locked.
         Format(s, text, size);
     }
+}
+
+void DescribeSymbol(const void* address, char* name, size_t size, uInt64* offset) {
+    if (offset) *offset = 0;
+    if (!name || size == 0) return;
+    *name = 0;
+    Symbol s;
+    std::lock_guard<std::mutex> lock(gSymbolLock);
+    if (!address || !LookUpLibDw(address, s)) LookUpDladdr(address, s);
+    char* demangled = nullptr;
+    if (const char* text = NameOf(s, &demangled)) {
+        std::snprintf(name, size, "%s", text);
+        if (offset) *offset = s.offset;
+    }
+    std::free(demangled);
 }
 
 }  // namespace tq::platform

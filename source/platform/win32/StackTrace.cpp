@@ -132,6 +132,28 @@ int32 CaptureStackFrom(const void* context, const void* frame, void** frames, in
     return n;
 }
 
+void DescribeSymbol(const void* address, char* name, size_t size, uInt64* offset) {
+    if (offset) *offset = 0;
+    if (!name || size == 0) return;
+    *name = 0;
+    std::lock_guard<std::mutex> lock(gDbgHelpLock);
+    DbgHelp* dh = address ? SymbolState() : nullptr;
+    if (!dh) return;
+    alignas(IMAGEHLP_SYMBOL64) char symbolBuffer[sizeof(IMAGEHLP_SYMBOL64) + 512] = {};
+    auto* symbol = reinterpret_cast<IMAGEHLP_SYMBOL64*>(symbolBuffer);
+    symbol->SizeOfStruct = sizeof(IMAGEHLP_SYMBOL64);
+    symbol->MaxNameLength = 512;
+    const DWORD64 at = reinterpret_cast<DWORD64>(address);
+    EnsureModuleLoaded(*dh, at);
+    DWORD64 displacement = 0;
+    if (!dh->symFromAddr(dh->process, at, &displacement, symbol) || !symbol->Name[0]) return;
+    int status = -1;
+    char* demangled = abi::__cxa_demangle(symbol->Name, nullptr, nullptr, &status);
+    std::snprintf(name, size, "%s", status == 0 && demangled ? demangled : symbol->Name);
+    std::free(demangled);
+    if (offset) *offset = displacement;
+}
+
 void DescribeAddress(const void* address, char* text, size_t size) {
     if (!text || size == 0) return;
     std::lock_guard<std::mutex> lock(gDbgHelpLock);
