@@ -75,7 +75,9 @@ TEST_F(OpenFiles, OpenFailuresAndArguments) {
     EXPECT_EQ(FCreate(&fd, existing.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrDuplicatePath);
     EXPECT_EQ(fd, File(0));
     EXPECT_EQ(FMOpen(&fd, tq::test::PathOf(folder_).get(), kOpenRead, kDenyNone), kErrPermission);
-    auto illegal = PathTo("a:b");
+    // Appended as an item: as file-system text, "a:b" would name a drive on Windows.
+    auto illegal = tq::test::PathOf(folder_);
+    illegal->Append("a:b");
     EXPECT_EQ(FCreate(&fd, illegal.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrArgument);
 }
 
@@ -218,8 +220,8 @@ TEST_F(OpenFiles, DenyModesHoldWithinTheProcess) {
     EXPECT_EQ(File(second), File(0));
     // A refused truncating open leaves the data alone.
     EXPECT_EQ(FCreateAlways(second.Out(), p.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrFileBusy);
-    EXPECT_EQ(Contents(OnDisk("d")), "data");
     FMClose(first.Release());
+    EXPECT_EQ(Contents(OnDisk("d")), "data");
     EXPECT_EQ(FMOpen(second.Out(), p.get(), kOpenRead, kDenyNone), kErrNone);
 }
 

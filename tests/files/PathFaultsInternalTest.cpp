@@ -47,7 +47,7 @@ SyscallFault Failing(int32 error, uInt32 nth = 1, uInt32 times = 1) {
     return f;
 }
 
-SyscallFault Shortened(int64 limit) {
+[[maybe_unused]] SyscallFault Shortened(int64 limit) {
     SyscallFault f;
     f.times = 0;
     f.transferLimit = limit;
