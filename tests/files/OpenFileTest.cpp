@@ -1,9 +1,12 @@
 // The file manager's functions on open files, through the public header.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "FilesTestSupport.h"
 
@@ -75,7 +78,9 @@ TEST_F(OpenFiles, OpenFailuresAndArguments) {
     EXPECT_EQ(FCreate(&fd, existing.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrDuplicatePath);
     EXPECT_EQ(fd, File(0));
     EXPECT_EQ(FMOpen(&fd, tq::test::PathOf(folder_).get(), kOpenRead, kDenyNone), kErrPermission);
-    auto illegal = PathTo("a:b");
+    // Appended as an item: as file-system text, "a:b" would name a drive on Windows.
+    auto illegal = tq::test::PathOf(folder_);
+    illegal->Append("a:b");
     EXPECT_EQ(FCreate(&fd, illegal.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrArgument);
 }
 
@@ -218,8 +223,8 @@ TEST_F(OpenFiles, DenyModesHoldWithinTheProcess) {
     EXPECT_EQ(File(second), File(0));
     // A refused truncating open leaves the data alone.
     EXPECT_EQ(FCreateAlways(second.Out(), p.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrFileBusy);
-    EXPECT_EQ(Contents(OnDisk("d")), "data");
     FMClose(first.Release());
+    EXPECT_EQ(Contents(OnDisk("d")), "data");
     EXPECT_EQ(FMOpen(second.Out(), p.get(), kOpenRead, kDenyNone), kErrNone);
 }
 
@@ -279,6 +284,40 @@ TEST_F(OpenFiles, DateConversionStartsIn1904) {
     SecsToWin32FileTime(86400, &ft);
     EXPECT_EQ((uInt64(ft.dwHighDateTime) << 32 | ft.dwLowDateTime) - ticks, 86400ull * 10000000ull);
     SecsToWin32FileTime(1, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Many threads opening one file at once: readers that deny writing admit each other, a writer gets in only
+// between them, and nothing of theirs is left behind once all have closed.
+TEST_F(OpenFiles, ConcurrentOpensKeepTheDenyTableWhole) {
+    auto p = Existing("c", "shared data");
+    std::atomic<int> unexpected{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 200; ++i) {
+                File fd = 0;
+                const TqErr err = FMOpen(&fd, p.get(), kOpenRead, kDenyWrite);
+                if (err != kErrNone || FMClose(fd) != kErrNone) ++unexpected;
+            }
+        });
+    threads.emplace_back([&] {
+        for (int i = 0; i < 5; ++i) {
+            File fd = 0;
+            const TqErr err = FMOpen(&fd, p.get(), kOpenWrite, kDenyNone);
+            if (err == kErrNone)
+                FMClose(fd);
+            else if (err != kErrFileBusy)
+                ++unexpected;
+        }
+    });
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(unexpected.load(), 0);
+    OpenFile alone;
+    EXPECT_EQ(FMOpen(alone.Out(), p.get(), kOpenReadWrite, kDenyReadWrite), kErrNone);
 }
 
 }  // namespace
