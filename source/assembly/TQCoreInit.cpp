@@ -5,20 +5,20 @@
 
 #include "assembly/AppSupportHooks.h"
 #include "config/Services.h"
-#include "files/Services.h"
-#include "resources/Services.h"
-#include "threads/Services.h"
-#include "tqcore/paths.h"
 #include "core/ServiceRegistry.h"
 #include "diagnostics/Services.h"
 #include "diagnostics/StackOverflowHandler.h"
+#include "files/Services.h"
 #include "memory/BufferCache.h"
 #include "memory/Services.h"
 #include "numerics/Services.h"
 #include "platform/DynamicLibrary.h"
+#include "resources/Services.h"
 #include "strings/Services.h"
+#include "threads/Services.h"
 #include "tqcore/config.h"
 #include "tqcore/memory.h"
+#include "tqcore/paths.h"
 
 namespace {
 

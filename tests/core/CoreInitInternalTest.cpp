@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "config/Services.h"
-#include "threads/Services.h"
 #include "support/ReportCapture.h"
+#include "threads/Services.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"
 

@@ -249,7 +249,6 @@ bool FileSetTimes(NativeFile file, const TQFileTime* /*creation*/, const TQFileT
     return sys::futimens(int(file), times) == 0 || Failed(errno);
 }
 
-
 uintptr_t FileToken(NativeFile file) {
     return uintptr_t(file) + 1;
 }
