@@ -41,7 +41,7 @@ std::string Version(int n) {
 }
 
 // The content is a whole file, every token's value a whole version.
-bool WholeVersion(const std::string& bytes, const char* section, std::initializer_list<const char*> tokens) {
+[[maybe_unused]] bool WholeVersion(const std::string& bytes, const char* section, std::initializer_list<const char*> tokens) {
     IniDocument doc;
     if (bytes.empty() || bytes.back() != '\n' || doc.Parse(bytes) != tq::config::kIniOk) return false;
     for (const char* token : tokens) {
