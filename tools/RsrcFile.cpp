@@ -7,6 +7,7 @@
 #include <mutex>
 #include <regex>
 
+#include "FileText.h"
 #include "tqcore/core.h"
 #include "tqcore/diagnostics.h"
 #include "tqcore/files.h"
@@ -140,21 +141,12 @@ Check CheckBytes(const Bytes& bytes) {
 
 namespace {
 
-// The operating system's own text form of a path.
-const char* NativeFormat() {
-#if defined(_WIN32)
-    return PathRef::StringDOS();
-#else
-    return PathRef::StringUnix();
-#endif
-}
-
 // Writes the copy through the library's file manager and flushes it to the device. A test stops the program
 // halfway through, with the copy half written.
 bool WriteCopy(const std::string& copy, const Bytes& bytes, std::string* why) {
     PathRef p;
     try {
-        p = PathRef(std::filesystem::absolute(copy).string(), NativeFormat());
+        p = PathRef(std::filesystem::absolute(copy).string(), tool::NativePathFormat());
     } catch (const std::exception&) {
         *why = "cannot name " + copy;
         return false;

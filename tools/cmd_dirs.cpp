@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Command.h"
+#include "FileText.h"
 #include "tqcore/core.h"
 #include "tqcore/paths.h"
 
@@ -17,14 +18,6 @@ const tool::Command kCommand{"dirs", "list the operating system's standard folde
                              "--create makes the folders that are missing where the system allows it.\n",
                              Run};
 
-const char* NativeFormat() {
-#if defined(_WIN32)
-    return PathRef::StringDOS();
-#else
-    return PathRef::StringUnix();
-#endif
-}
-
 void PrintFolder(SystemDirType type, bool create) {
     std::printf("%2d %s: ", int(type), SystemDirs::TypeName(type));
     try {
@@ -32,7 +25,7 @@ void PrintFolder(SystemDirType type, bool create) {
         std::string text;
         if (folder.StartsWith(kBaseAbsolute) && folder.ItemCount() == 0 && type != kBootVolumeRootDir)
             text = "(none)";
-        else if (const TqErr err = folder.ConvertToString(&text, NativeFormat()))
+        else if (const TqErr err = folder.ConvertToString(&text, tool::NativePathFormat()))
             text = "(error " + std::to_string(err) + ")";
         std::printf("%s\n", text.c_str());
     } catch (const PKExcept& e) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Command.h"
+#include "FileText.h"
 #include "PathShort.h"
 #include "tqcore/bindata.h"
 #include "tqcore/core.h"
@@ -31,15 +32,6 @@ const tool::Command kCommand{
 
 const char* const kFormats[] = {"pathref_display", "pathref_commandline",         "pathref_dos",
                                 "pathref_unix",    "pathref_platformindependent", "pathref_platformagnostic"};
-
-// The text handed to the operating system: DOS text on Windows, Unix text elsewhere.
-const char* NativeFormat() {
-#if defined(_WIN32)
-    return "pathref_dos";
-#else
-    return "pathref_unix";
-#endif
-}
 
 const char* FormatNamed(const char* name) {
     for (const char* f : kFormats)
@@ -89,7 +81,7 @@ int Show(const char* text, const char* from, const char* to) {
 
 int Flatten(int argc, char** argv) {
     const char* text = nullptr;
-    const char* from = NativeFormat();
+    const char* from = tool::NativePathFormat();
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--utf8")) {
             PathRef::Setting("utf8");
@@ -162,9 +154,9 @@ int Run(int argc, char** argv) {
     if (argc > 1 && !std::strcmp(argv[1], "flatten")) return Flatten(argc - 1, argv + 1);
     if (argc > 1 && !std::strcmp(argv[1], "unflatten")) return Unflatten(argc - 1, argv + 1);
     if (argc > 1 && !std::strcmp(argv[1], "short"))
-        return tool::PathShort(argc - 1, argv + 1, NativeFormat());
+        return tool::PathShort(argc - 1, argv + 1, tool::NativePathFormat());
     const char* text = nullptr;
-    const char* from = NativeFormat();
+    const char* from = tool::NativePathFormat();
     const char* to = nullptr;
     for (int i = 1; i < argc; ++i) {
         const bool option = !std::strcmp(argv[i], "--from") || !std::strcmp(argv[i], "--to");

@@ -89,6 +89,12 @@ TQ_API TqErr ConfigTypeToString(int32 type, const void* value, std::string* text
 // Registers an enumeration type and, on success, stores value at out.
 TQ_API TqErr CfgEnumTypeInit(int32 type, ConfigFromText fromText, ConfigToText toText, int32 value,
                              int32* out);
+// The number (from 1) of the first entry of the string list resource id that equals text; refnum 0 takes the
+// host's string resource file. Empty text sets -1 and gives 1; no equal entry gives kErrConfigNotFound.
+TQ_API TqErr ConfigParseGetPStrRsrcIndex(uInt32 refnum, int32* index, const char* text, int32 id,
+                                         bool caseInsensitive);
+// Entry index (from 1) of the string list resource id as text; refnum 0 as above.
+TQ_API TqErr ConfigWriteEnumPStr(uInt32 refnum, int32 id, int32 index, std::string* out);
 
 // A token name the host expects; tokens that match none (ignoring case) are reported, not refused.
 struct KnownToken {

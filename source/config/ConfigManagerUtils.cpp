@@ -9,6 +9,7 @@
 #include "platform/Registry.h"
 #include "tqcore/config.h"
 #include "tqcore/core.h"
+#include "tqcore/files.h"
 #include "tqcore/sysinfo.h"
 
 #define TQ_UNIT "source\\ConfigManagerUtils"
@@ -41,9 +42,8 @@ PathRef DefaultPrefFile() {
         return PathRef();
     }
     try {
-        // The folder of the running program, as the operating system names it.
-        PathRef folder = PathFromOsText(MSWinGetModuleLongLocation(nullptr));
-        if (!folder.IsValid()) return folder;
+        PathRef folder;
+        if (FAppPath(&folder) != kErrNone) return PathRef();
         folder.Append(name + ".ini");
         return folder;
     } catch (const PKExcept&) {

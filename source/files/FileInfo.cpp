@@ -14,6 +14,7 @@
 
 namespace {
 
+using tq::files::FlushDestination;
 using tq::files::IsRootedPath;
 using tq::files::RootedOsName;
 namespace platform = tq::platform;
@@ -181,6 +182,7 @@ TqErr FGetInfo(Path p, FileInfoRec* rec) {
 }
 
 TqErr FSetInfo64(Path p, FileInfoRec64* rec) {
+    FlushDestination(p);
     if (!IsRootedPath(p) || !rec) return kErrArgument;
     std::string name;
     if (const TqErr err = RootedOsName(p, true, name)) return err;
@@ -217,6 +219,7 @@ TqErr FGetAccessRights(Path p, PStr owner, PStr group, int32* perm) {
 }
 
 TqErr FSetAccessRights(Path p, PStr owner, PStr group, int32* perm) {
+    FlushDestination(p);
     if (!owner && !group && !perm) return kErrNone;
     if (!IsRootedPath(p)) return kErrArgument;
     std::string name;

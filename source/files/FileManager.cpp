@@ -1,11 +1,16 @@
-// The file manager's service: its start quiets critical-error dialogs and makes the mutex, its stop drops it.
+// The file manager's service: its start quiets critical-error dialogs, makes the mutex and places the leak
+// reports among the diagnostic files; its stop undoes that.
 #include "files/FileManager.h"
 
 #include <atomic>
+#include <cstring>
+#include <memory>
 
 #include "files/Services.h"
+#include "memory/DumpLeakInfo.h"
 #include "platform/ErrorMode.h"
 #include "platform/Mutex.h"
+#include "tqcore/files.h"
 #include "tqcore/memory.h"
 #include "tqcore/paths.h"
 
@@ -21,6 +26,16 @@ platform::NativeMutex* StandInMutex() {
     return mutex;
 }
 
+// A leak report goes to the temporary folder, as the other dumps do.
+bool LeakFileInTempDir(const char* name, char* path, size_t size) {
+    const std::unique_ptr<FileLoc> loc(CreateFileLoc(FileLoc::kTempDirDump, name, false));
+    if (!loc) return false;
+    const size_t length = std::strlen(loc->GetPath());
+    if (length >= size) return false;
+    std::memcpy(path, loc->GetPath(), length + 1);
+    return true;
+}
+
 class FileManager_Service final : public RefcountedServiceObject_T<FileManager_Service> {
   public:
     const char* Name() override { return "FileManager"; }
@@ -33,9 +48,11 @@ class FileManager_Service final : public RefcountedServiceObject_T<FileManager_S
         platform::NativeMutex* mutex = platform::NewRecursiveMutex();
         if (!mutex) return kErrMemoryFull;
         gMutex.store(mutex, std::memory_order_release);
+        tq::memory::SetLeakFileNamer(LeakFileInTempDir);
         return kErrNone;
     }
     TqErr UninitService() override {
+        tq::memory::SetLeakFileNamer(nullptr);
         platform::NativeMutex* mutex = gMutex.exchange(nullptr, std::memory_order_acq_rel);
         if (mutex) platform::DeleteMutex(mutex);
         return kErrNone;

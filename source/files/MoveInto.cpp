@@ -44,6 +44,7 @@ TqErr CopyInto(Path src, Path dst) {
 }  // namespace
 
 TqErr FMoveInto(Path src, Path dst) {
+    tq::files::FlushDestination(dst);
     if (!tq::files::IsRootedPath(src) || !tq::files::IsRootedPath(dst) || src->ItemCount() < 2 ||
         dst->ItemCount() < 1)
         return kErrArgument;

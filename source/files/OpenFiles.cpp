@@ -4,6 +4,7 @@
 
 #include "diagnostics/Report.h"
 #include "files/OsPathName.h"
+#include "files/PathSupport.h"
 #include "platform/File.h"
 #include "platform/LastError.h"
 #include "platform/Thread.h"
@@ -41,8 +42,10 @@ FileOpenRequest RequestFor(int32 openMode, int32 denyMode, FileDisposition dispo
     return r;
 }
 
-// The name of a file to open or create: a volume (one item) is no file.
-TqErr FileName(Path p, std::string& name) {
+// The name of a file to open or create: a volume (one item) is no file. Opening for writing may change the
+// file, so the path's cached facts go first.
+TqErr FileName(Path p, bool writing, std::string& name) {
+    if (writing) tq::files::FlushDestination(p);
     if (p && p->ItemCount() == 1) return kErrArgument;
     return tq::files::OsPathName(p, true, name);
 }
@@ -111,7 +114,7 @@ TqErr FMOpen(File* fd, Path p, int32 openMode, int32 denyMode) {
     *fd = 0;
     if (!ValidModes(openMode, denyMode)) return kErrArgument;
     std::string name;
-    if (const TqErr err = FileName(p, name)) return err;
+    if (const TqErr err = FileName(p, openMode % 4 != kOpenRead, name)) return err;
     const FileDisposition disposition =
         openMode == kOpenWriteTruncate ? FileDisposition::kTruncateExisting : FileDisposition::kOpenExisting;
     return OpenWithRetry(fd, name, RequestFor(openMode, denyMode, disposition));
@@ -123,7 +126,7 @@ TqErr FGenericCreate(File* fd, Path p, int32 /*permissions*/, int32 openMode, in
     *fd = 0;
     if (!ValidModes(openMode, denyMode)) return kErrArgument;
     std::string name;
-    if (const TqErr err = FileName(p, name)) return err;
+    if (const TqErr err = FileName(p, true, name)) return err;
     const FileDisposition disposition = always ? FileDisposition::kCreateAlways : FileDisposition::kCreateNew;
     return OpenWithRetry(fd, name, RequestFor(openMode, denyMode, disposition));
 }

@@ -11,11 +11,13 @@
 
 namespace {
 namespace platform = tq::platform;
+using tq::files::FlushDestination;
 using tq::files::IsRootedPath;
 using tq::files::RootedOsName;
 
 // Both names of a copy or a move: src below a volume, dst at least a volume.
 TqErr SourceAndTarget(Path src, Path dst, int32 resolveSrc, std::string& from, std::string& to) {
+    FlushDestination(dst);
     if (!IsRootedPath(src) || !IsRootedPath(dst) || src->ItemCount() < 2 || dst->ItemCount() < 1)
         return kErrArgument;
     if (const TqErr err = RootedOsName(src, resolveSrc != 0, from)) return err;
@@ -48,6 +50,7 @@ TqErr FCopy(Path src, Path dst) {
 
 TqErr FMoveResolve(Path src, Path dst, int32 resolveSrc) {
     std::string from, to;
+    FlushDestination(src);
     if (const TqErr err = SourceAndTarget(src, dst, resolveSrc, from, to)) return err;
     if (const TqErr err = tq::files::LeaveFolder(src))
         TQ_REPORT(kDbgWarn, "failed to preprocess move file ", from.c_str(), ", error ", err);
@@ -60,6 +63,7 @@ TqErr FMove(Path src, Path dst) {
 
 // Deleting a link deletes the link, never what it points at.
 TqErr FRemove(Path p) {
+    FlushDestination(p);
     std::string name;
     if (const TqErr err = RootedOsName(p, false, name)) return err;
     platform::FileStatus status;
@@ -70,6 +74,7 @@ TqErr FRemove(Path p) {
 }
 
 TqErr FNewDir(Path p, int32) {
+    FlushDestination(p);
     if (!IsRootedPath(p) || p->ItemCount() == 0) return kErrArgument;
     Str255 item;
     char bad[16];

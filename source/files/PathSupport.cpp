@@ -18,6 +18,10 @@ bool IsRootedPath(Path p) {
     return p && (p->StartsWith(kBaseAbsolute) || p->StartsWith(kBaseUNC));
 }
 
+void FlushDestination(Path p) {
+    if (p) p->FlushCache();
+}
+
 TqErr RootedOsName(Path p, bool resolveShortcuts, std::string& utf8) {
     if (!IsRootedPath(p)) return kErrArgument;
     return OsPathName(p, resolveShortcuts, utf8);

@@ -12,6 +12,8 @@ namespace tq::files {
 
 // An absolute or UNC path.
 bool IsRootedPath(Path p);
+// Drops p's cached facts that the coming change may falsify; a null p is ignored.
+void FlushDestination(Path p);
 // p's OS name, after the rooted check: 1 for a path that is neither absolute nor UNC.
 TqErr RootedOsName(Path p, bool resolveShortcuts, std::string& utf8);
 // The library text of an OS name (UTF-8 on POSIX) as a Path in *out (a new one when null); 1 when it is not

@@ -6,6 +6,7 @@
 
 // A missing name is reported as the OS reports it, before the recycle bin is touched.
 TqErr FRemoveToRecycle(Path p, int32 confirm) {
+    tq::files::FlushDestination(p);
     std::string name;
     if (const TqErr err = tq::files::RootedOsName(p, false, name)) return err;
     tq::platform::FileStatus status;

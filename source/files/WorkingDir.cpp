@@ -29,6 +29,9 @@ TqErr FolderOfModule(const std::string& utf8Path, Path p) {
     return kErrNone;
 }
 
+// How long the on-disk spelling found for a canonical path is trusted.
+constexpr double kCanonicalCaseLifetimeSeconds = 10.0;
+
 bool InRunTimeSystem() {
     return TQGetIsRunTime(nullptr) || TQGetIsFullFeatureRunTime(nullptr);
 }
@@ -75,15 +78,14 @@ TqErr FGetStdTmpDirPath(Path p) {
     const int32 kind = FExists(p);
     if (kind == 2) return kErrNone;
     if (kind != 0 && kind != 1) TQ_REPORT(kDbgWarn, "Someone changed what FExists returns");
-    return FolderOfModule(platform::ModuleFilePath(nullptr), p);
+    return FAppPath(p);
 }
 
 TqErr FMGPath(Path p) {
     if (!p) return kErrArgument;
+    if (!InRunTimeSystem()) return FAppPath(p);
     void* const library = TQModuleGetModule();
-    const std::string module = !InRunTimeSystem() ? platform::ModuleFilePath(nullptr)
-                               : library          ? platform::ModuleFilePath(library)
-                                                  : platform::LibraryPath();
+    const std::string module = library ? platform::ModuleFilePath(library) : platform::LibraryPath();
     CheckModuleName(module);
     return FolderOfModule(module, p);
 }
@@ -132,9 +134,13 @@ TqErr FGetCanonicalPath(Path p, Path* result) {
             *result = new PathRef(*p);
         return kErrNone;
     }
-    // The on-disk case of each item is applied here once the corrected-case cache exists.
     const Path resolved = FResolvePath(*result, p);
     if (!resolved) return kErrNotFound;
     *result = resolved;
+    try {
+        *resolved = resolved->GetCorrectedCase(kCanonicalCaseLifetimeSeconds);
+    } catch (const PKExcept& e) {
+        return e.ErrorCode();
+    }
     return kErrNone;
 }

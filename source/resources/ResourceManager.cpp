@@ -13,7 +13,9 @@
 #include "resources/ResfileIO.h"
 #include "resources/ResourceObjects.h"
 #include "resources/Services.h"
+#include "strings/PackedLists.h"
 #include "tqcore/core.h"
+#include "tqcore/resources.h"
 #include "tqcore/threads.h"
 
 using namespace tq::resources;
@@ -151,6 +153,11 @@ HandlePair gRecent[2] = {};
 
 // ---- The service.
 
+// Lists made from a resource's handle take the handle over.
+void DetachFromResource(UHandle h) {
+    RDetach(h);
+}
+
 class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceManager_Service> {
   public:
     const char* Name() override { return "ResourceManager"; }
@@ -161,9 +168,11 @@ class ResourceManager_Service final : public RefcountedServiceObject_T<ResourceM
     }
     TqErr InitService() override {
         CreateRefnumTable();
+        tq::strings::SetResourceDetachProc(DetachFromResource);
         return ResFileFactory::InitResourceMgr();
     }
     TqErr UninitService() override {
+        tq::strings::SetResourceDetachProc(nullptr);
         DestroyRefnumTable();
         return ResFileFactory::UninitResourceMgr();
     }

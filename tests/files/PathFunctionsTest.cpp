@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -514,6 +515,9 @@ TEST(Places, WorkingTemporaryAndResolvedPaths) {
         ASSERT_EQ(FGetStdTmpDirPath(p), kErrNone);
         EXPECT_EQ(FExists(p), 2) << "falls back to the application's folder";
         EXPECT_FALSE(p->Equals(expected));
+        PathRef app;
+        ASSERT_EQ(FAppPath(&app), kErrNone);
+        EXPECT_TRUE(p->Equals(app));
 #endif
     }
     PathRef res;
@@ -542,6 +546,24 @@ TEST(Places, WorkingTemporaryAndResolvedPaths) {
     EXPECT_TRUE(fs::is_directory(scratch / "real"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(scratch / "link")));
 #endif
+}
+
+TEST(FGetCanonicalPath, SpellsEachItemAsOnDisk) {
+    ScratchFolder scratch;
+    fs::create_directory(scratch / "Mixed");
+    scratch.File("Mixed/Case.txt");
+    const bool caseBlind = fs::exists(scratch / "MIXED" / "case.TXT");
+    PathRef asked = scratch.Ref(caseBlind ? "MIXED/case.TXT" : "Mixed/Case.txt");
+    Path canonical = nullptr;
+    ASSERT_EQ(FGetCanonicalPath(&asked, &canonical), kErrNone);
+    const std::unique_ptr<PathRef> owned(canonical);
+    EXPECT_EQ(canonical->Name(), "Case.txt");
+    EXPECT_EQ(canonical->GetParentDirectory().Name(), "Mixed");
+    // The answer is remembered on the result for a while; a flush drops it, as it depends on the disk.
+    PathRef result = *canonical;
+    const uInt64 remembered = result.MemorySize();
+    result.FlushCache();
+    EXPECT_LT(result.MemorySize(), remembered);
 }
 
 TEST(FMoveInto, TheTargetTakesTheDataAndKeepsItsName) {

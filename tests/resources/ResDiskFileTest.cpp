@@ -1,12 +1,16 @@
 // Resource files on disk: creating, opening read-write and read-only (mapped), updating in place, sharing.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "ResTestSupport.h"
 #include "files/ScratchFolder.h"
 
 namespace {
 
 using namespace restest;
+namespace fs = std::filesystem;
 using tq::test::NativePath;
 using tq::test::ReadText;
 using tq::test::ScratchFolder;
@@ -62,6 +66,26 @@ TEST_F(ResDiskFileTest, CreateAddUpdateAndReadBack) {
     EXPECT_EQ(RGetModDate(&p, 0, &date, nullptr), kErrNone);
     EXPECT_NE(date, 0u);
     EXPECT_EQ(RCloseFile(ref), kErrNone);
+}
+
+TEST_F(ResDiskFileTest, AnOpenFileGivesItsDateThroughItsRefnum) {
+    PathRef p = Make("dated.res", {{kData, 1, "aaaa", ""}});
+    const fs::path file = dir_.Root() / "dated.res";
+    // 2020-01-01 00:00:00 UTC, as seconds since 1904.
+    constexpr uInt32 kNewYear2020 = 3660681600u;
+    fs::last_write_time(file, fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(
+                                  std::chrono::seconds(int64(kNewYear2020) - 2082844800))));
+    for (const int32 permission : {kResReadOnly, kResReadWrite}) {
+        uInt32 ref = 0;
+        ASSERT_EQ(ROpenFile(&p, permission, &ref, nullptr, nullptr), kErrNone);
+        uInt32 date = 0;
+        int32 readOnly = -1;
+        EXPECT_EQ(RGetModDate(nullptr, ref, &date, &readOnly), kErrNone)
+            << "the open file answers, not a path";
+        EXPECT_EQ(date, kNewYear2020);
+        EXPECT_EQ(readOnly, 0);
+        EXPECT_EQ(RCloseFile(ref), kErrNone);
+    }
 }
 
 TEST_F(ResDiskFileTest, OnlyTheChangedBlockMovesOnUpdate) {

@@ -3,6 +3,7 @@
 
 #include "ResTestSupport.h"
 #include "support/ReportCapture.h"
+#include "tqcore/strings.h"
 
 namespace {
 
@@ -190,6 +191,20 @@ TEST_F(ResFileObjectsTest, RemoveAndDetachLeaveTheHandleWithTheCaller) {
     const Bytes second = PStrOf("second");
     ASSERT_EQ(RGetNamed(ref_, kData, second.data(), &h), kErrNone);
     EXPECT_EQ(Text(h), "two");
+}
+
+TEST_F(ResFileObjectsTest, AStringListTakesOverTheResourceItWasMadeFrom) {
+    Open({{kData, 1, std::string("\0\0\0\2\3one\3two", 12), ""}});
+    UHandle h = nullptr;
+    ASSERT_EQ(RGet(ref_, kData, 1, &h), kErrNone);
+    {
+        const CPStrList list(h);
+        EXPECT_EQ(RGetAttrs(h, nullptr), kErrResourceNotFound) << "no longer a resource";
+        EXPECT_FALSE(RIsLoaded(ref_, kData, 1));
+        ASSERT_EQ(list.Count(), 2);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(list[1] + 1), list[1][0]), "two");
+    }
+    EXPECT_EQ(Get(kData, 1).size(), 12u) << "the resource stays in the file";
 }
 
 TEST_F(ResFileObjectsTest, RemovingTheLastResourceLeavesAnEmptyFile) {
