@@ -1,0 +1,217 @@
+// Allocation failure in opening, adding to and saving a resource file: each allocation the operation makes
+// fails once in turn; the operation answers kErrMemoryFull, leaks no handle, and the file then opens with the
+// content it had before.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+#include "ResTestSupport.h"
+#include "files/ScratchFolder.h"
+#include "support/AllocFailure.h"
+
+namespace {
+
+using namespace restest;
+using tq::test::AllocationFailed;
+using tq::test::AllocationsSucceed;
+using tq::test::EachAllocationFailing;
+using tq::test::NativePath;
+using tq::test::ScratchFolder;
+using tq::test::WriteText;
+
+// Every resource of a file: (type, id) to (name, data).
+using Contents = std::map<std::pair<ResType, int32>, std::pair<std::string, std::string>>;
+
+const ResType kData = TQFourCC("DATA");
+const ResType kText = TQFourCC("STR ");
+
+const std::vector<Item> kItems = {{kData, 1, "first", ""},
+                                  {kData, 2, std::string(300, 'b'), "two"},
+                                  {kText, -5, "\x05hello", "greeting"},
+                                  {kData, 128, std::string(5000, 'd'), ""}};
+
+Contents ContentsOf(uInt32 ref) {
+    const AllocationsSucceed on;
+    Contents out;
+    int32 types = 0;
+    EXPECT_EQ(RCountTypes(ref, &types), kErrNone);
+    for (int32 t = 1; t <= types; ++t) {
+        ResType type = 0;
+        EXPECT_EQ(RGetIndType(ref, &type, t), kErrNone);
+        int32 n = 0;
+        EXPECT_EQ(RCount(ref, type, &n), kErrNone);
+        for (int32 i = 1; i <= n; ++i) {
+            UHandle h = nullptr;  // the file's own
+            EXPECT_EQ(RGetInd(ref, type, i, &h), kErrNone);
+            if (!h) continue;
+            int32 id = 0;
+            ResType got = 0;
+            uInt8 name[256] = {};
+            EXPECT_EQ(RGetInfo(h, &id, &got, name), kErrNone);
+            out[{type, id}] = {std::string(reinterpret_cast<const char*>(name + 1), name[0]), Text(h)};
+        }
+    }
+    return out;
+}
+
+Contents Expected(const std::vector<Item>& items) {
+    Contents out;
+    for (const Item& i : items) out[{i.type, i.id}] = {i.name, i.data};
+    return out;
+}
+
+class ResAllocFailureTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const Bytes b = MakeImage(kItems);
+        WriteText(path_, std::string(b.begin(), b.end()));
+    }
+
+    // The file on disk, opened with allocations succeeding, holds exactly expected.
+    void ExpectOnDisk(const Contents& expected) {
+        const AllocationsSucceed on;
+        uInt32 ref = 0;
+        ASSERT_EQ(ROpenFile(&path_ref_, kResReadOnly, &ref, nullptr, nullptr), kErrNone);
+        EXPECT_EQ(ContentsOf(ref), expected);
+        EXPECT_EQ(RCloseFile(ref), kErrNone);
+    }
+
+    uInt32 OpenWritable() {
+        const AllocationsSucceed on;
+        uInt32 ref = 0;
+        EXPECT_EQ(ROpenFile(&path_ref_, kResReadWrite, &ref, nullptr, nullptr), kErrNone);
+        return ref;
+    }
+
+    // Adds a resource with allocations succeeding; the file owns the handle.
+    static void AddWithoutFailures(uInt32 ref, ResType type, int32 id, const std::string& data) {
+        const AllocationsSucceed on;
+        UHandle h = nullptr;
+        ASSERT_EQ(DSPtrToHand(data.data(), &h, data.size()), kErrNone);
+        ASSERT_EQ(RAdd(h, ref, type, id, nullptr), kErrNone);
+    }
+
+    ScratchFolder dir_;
+    std::filesystem::path path_ = dir_.Root() / "alloc.res";
+    PathRef path_ref_ = NativePath(path_);
+};
+
+void ExpectCode(TqErr e) {
+    EXPECT_EQ(e, AllocationFailed() ? kErrMemoryFull : kErrNone);
+}
+
+TEST_F(ResAllocFailureTest, OpeningADiskFile) {
+    for (int32 permission : {kResReadOnly, kResReadWrite}) {
+        EachAllocationFailing([&] {
+            uInt32 ref = 0;
+            const TqErr e = ROpenFile(&path_ref_, permission, &ref, nullptr, nullptr);
+            ExpectCode(e);
+            if (e) {
+                EXPECT_EQ(ref, 0u);
+            } else {
+                EXPECT_EQ(ContentsOf(ref), Expected(kItems));
+                const AllocationsSucceed on;
+                EXPECT_EQ(RCloseFile(ref), kErrNone);
+            }
+        });
+        ExpectOnDisk(Expected(kItems));
+    }
+}
+
+TEST_F(ResAllocFailureTest, OpeningAMemoryFile) {
+    const Bytes image = MakeImage(kItems);
+    for (int32 permission : {kResReadOnly, kResReadWrite}) {
+        EachAllocationFailing([&] {
+            UHandle h = nullptr;
+            {
+                const AllocationsSucceed on;
+                ASSERT_EQ(DSPtrToHand(image.data(), &h, image.size()), kErrNone);
+            }
+            uInt32 ref = 0;
+            const TqErr e = ROpenUHandle(h, permission, &ref, nullptr, nullptr);  // the file owns h
+            ExpectCode(e);
+            if (!e) {
+                EXPECT_EQ(ContentsOf(ref), Expected(kItems));
+                const AllocationsSucceed on;
+                EXPECT_EQ(RCloseFile(ref), kErrNone);
+            }
+        });
+    }
+    EachAllocationFailing([&] {
+        uInt32 ref = 0;
+        const TqErr e = OpenImage(image, &ref);
+        ExpectCode(e);
+        if (!e) {
+            EXPECT_EQ(ContentsOf(ref), Expected(kItems));
+            const AllocationsSucceed on;
+            EXPECT_EQ(RCloseFile(ref), kErrNone);
+        }
+    });
+}
+
+TEST_F(ResAllocFailureTest, Adding) {
+    const std::string data(700, 'n');
+    EachAllocationFailing([&] {
+        const uInt32 ref = OpenWritable();
+        UHandle h = nullptr;
+        {
+            const AllocationsSucceed on;
+            ASSERT_EQ(DSPtrToHand(data.data(), &h, data.size()), kErrNone);
+        }
+        const TqErr e = RAdd(h, ref, kData, 77, reinterpret_cast<ConstPStr>("\x03new"));
+        ExpectCode(e);
+        const AllocationsSucceed on;
+        std::vector<Item> items = kItems;
+        if (e) {
+            DSDisposeHandle(h);  // still the caller's
+        } else {
+            items.push_back({kData, 77, data, "new"});
+        }
+        EXPECT_EQ(ContentsOf(ref), Expected(items));
+        EXPECT_EQ(RCloseFile(ref), kErrNone);
+        ExpectOnDisk(Expected(items));
+        const Bytes b = MakeImage(kItems);
+        WriteText(path_, std::string(b.begin(), b.end()));
+    });
+}
+
+TEST_F(ResAllocFailureTest, SavingAnEditedFile) {
+    std::vector<Item> edited = kItems;
+    edited.push_back({kData, 9, std::string(6000, 'x'), ""});
+    EachAllocationFailing([&] {
+        const uInt32 ref = OpenWritable();
+        AddWithoutFailures(ref, kData, 9, std::string(6000, 'x'));
+        const TqErr e = RUpdateFile(ref);
+        ExpectCode(e);
+        const bool failed = AllocationFailed();
+        const AllocationsSucceed on;
+        if (failed) {
+            EXPECT_EQ(RCloseFileForce(ref), kErrNone);
+            ExpectOnDisk(Expected(kItems));
+        } else {
+            EXPECT_EQ(RCloseFile(ref), kErrNone);
+            ExpectOnDisk(Expected(edited));
+            const Bytes b = MakeImage(kItems);
+            WriteText(path_, std::string(b.begin(), b.end()));
+        }
+    });
+}
+
+TEST_F(ResAllocFailureTest, ClosingAnEditedFile) {
+    EachAllocationFailing([&] {
+        const uInt32 ref = OpenWritable();
+        AddWithoutFailures(ref, kData, 9, std::string(6000, 'x'));
+        const TqErr e = RCloseFile(ref);
+        ExpectCode(e);
+        const AllocationsSucceed on;
+        if (e) {
+            ExpectOnDisk(Expected(kItems));
+        } else {
+            const Bytes b = MakeImage(kItems);
+            WriteText(path_, std::string(b.begin(), b.end()));
+        }
+    });
+}
+
+}  // namespace
