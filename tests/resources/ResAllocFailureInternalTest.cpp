@@ -55,6 +55,19 @@ Contents ContentsOf(uInt32 ref) {
     return out;
 }
 
+// Keys and sizes only: the data of a mismatch would flood the log.
+std::string Describe(const Contents& c) {
+    std::string s;
+    for (const auto& [key, value] : c)
+        s += std::to_string(key.first) + "/" + std::to_string(key.second) + " \"" + value.first + "\" " +
+             std::to_string(value.second.size()) + "; ";
+    return s;
+}
+
+void ExpectSame(const Contents& got, const Contents& want) {
+    EXPECT_TRUE(got == want) << "got " << Describe(got) << "\nwanted " << Describe(want);
+}
+
 Contents Expected(const std::vector<Item>& items) {
     Contents out;
     for (const Item& i : items) out[{i.type, i.id}] = {i.name, i.data};
@@ -63,17 +76,14 @@ Contents Expected(const std::vector<Item>& items) {
 
 class ResAllocFailureTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const Bytes b = MakeImage(kItems);
-        WriteText(path_, std::string(b.begin(), b.end()));
-    }
+    void SetUp() override { Rewrite(); }
 
     // The file on disk, opened with allocations succeeding, holds exactly expected.
     void ExpectOnDisk(const Contents& expected) {
         const AllocationsSucceed on;
         uInt32 ref = 0;
         ASSERT_EQ(ROpenFile(&path_ref_, kResReadOnly, &ref, nullptr, nullptr), kErrNone);
-        EXPECT_EQ(ContentsOf(ref), expected);
+        ExpectSame(ContentsOf(ref), expected);
         EXPECT_EQ(RCloseFile(ref), kErrNone);
     }
 
@@ -84,12 +94,28 @@ class ResAllocFailureTest : public ::testing::Test {
         return ref;
     }
 
-    // Adds a resource with allocations succeeding; the file owns the handle.
-    static void AddWithoutFailures(uInt32 ref, ResType type, int32 id, const std::string& data) {
+    void Rewrite() {
+        const Bytes b = MakeImage(kItems);
+        WriteText(path_, std::string(b.begin(), b.end()));
+    }
+
+    // The first resource removed and a large one added, with allocations succeeding: every block moves.
+    static std::vector<Item> Edited() {
+        std::vector<Item> items(kItems.begin() + 1, kItems.end());
+        items.push_back({kData, 9, std::string(6000, 'x'), ""});
+        return items;
+    }
+    uInt32 OpenEdited() {
+        const uInt32 ref = OpenWritable();
         const AllocationsSucceed on;
         UHandle h = nullptr;
-        ASSERT_EQ(DSPtrToHand(data.data(), &h, data.size()), kErrNone);
-        ASSERT_EQ(RAdd(h, ref, type, id, nullptr), kErrNone);
+        EXPECT_EQ(RGet(ref, kData, 1, &h), kErrNone);
+        EXPECT_EQ(RRemove(h, ref), kErrNone);
+        DSDisposeHandle(h);
+        h = nullptr;
+        EXPECT_EQ(DSPtrToHand(Edited().back().data.data(), &h, 6000), kErrNone);
+        EXPECT_EQ(RAdd(h, ref, kData, 9, nullptr), kErrNone);
+        return ref;
     }
 
     ScratchFolder dir_;
@@ -110,7 +136,7 @@ TEST_F(ResAllocFailureTest, OpeningADiskFile) {
             if (e) {
                 EXPECT_EQ(ref, 0u);
             } else {
-                EXPECT_EQ(ContentsOf(ref), Expected(kItems));
+                ExpectSame(ContentsOf(ref), Expected(kItems));
                 const AllocationsSucceed on;
                 EXPECT_EQ(RCloseFile(ref), kErrNone);
             }
@@ -132,7 +158,7 @@ TEST_F(ResAllocFailureTest, OpeningAMemoryFile) {
             const TqErr e = ROpenUHandle(h, permission, &ref, nullptr, nullptr);  // the file owns h
             ExpectCode(e);
             if (!e) {
-                EXPECT_EQ(ContentsOf(ref), Expected(kItems));
+                ExpectSame(ContentsOf(ref), Expected(kItems));
                 const AllocationsSucceed on;
                 EXPECT_EQ(RCloseFile(ref), kErrNone);
             }
@@ -143,7 +169,7 @@ TEST_F(ResAllocFailureTest, OpeningAMemoryFile) {
         const TqErr e = OpenImage(image, &ref);
         ExpectCode(e);
         if (!e) {
-            EXPECT_EQ(ContentsOf(ref), Expected(kItems));
+            ExpectSame(ContentsOf(ref), Expected(kItems));
             const AllocationsSucceed on;
             EXPECT_EQ(RCloseFile(ref), kErrNone);
         }
@@ -168,49 +194,57 @@ TEST_F(ResAllocFailureTest, Adding) {
         } else {
             items.push_back({kData, 77, data, "new"});
         }
-        EXPECT_EQ(ContentsOf(ref), Expected(items));
+        ExpectSame(ContentsOf(ref), Expected(items));
         EXPECT_EQ(RCloseFile(ref), kErrNone);
         ExpectOnDisk(Expected(items));
-        const Bytes b = MakeImage(kItems);
-        WriteText(path_, std::string(b.begin(), b.end()));
+        Rewrite();
     });
 }
 
 TEST_F(ResAllocFailureTest, SavingAnEditedFile) {
-    std::vector<Item> edited = kItems;
-    edited.push_back({kData, 9, std::string(6000, 'x'), ""});
     EachAllocationFailing([&] {
-        const uInt32 ref = OpenWritable();
-        AddWithoutFailures(ref, kData, 9, std::string(6000, 'x'));
+        const uInt32 ref = OpenEdited();
         const TqErr e = RUpdateFile(ref);
         ExpectCode(e);
-        const bool failed = AllocationFailed();
         const AllocationsSucceed on;
-        if (failed) {
-            EXPECT_EQ(RCloseFileForce(ref), kErrNone);
+        if (e) {
+            int32 attrs = 0;
+            EXPECT_EQ(RGetFileAttrs(ref, &attrs), kErrNone);
+            EXPECT_TRUE(attrs & kResMapChanged) << "a later update retries";
+            // Closed without saving: what is on disk is what the failed update left.
+            EXPECT_EQ(RSetFileAttrs(ref, attrs & ~kResMapChanged), kErrNone);
+            EXPECT_EQ(RCloseFile(ref), kErrNone);
             ExpectOnDisk(Expected(kItems));
+            Rewrite();
         } else {
             EXPECT_EQ(RCloseFile(ref), kErrNone);
-            ExpectOnDisk(Expected(edited));
-            const Bytes b = MakeImage(kItems);
-            WriteText(path_, std::string(b.begin(), b.end()));
+            ExpectOnDisk(Expected(Edited()));
+            Rewrite();
         }
     });
 }
 
 TEST_F(ResAllocFailureTest, ClosingAnEditedFile) {
     EachAllocationFailing([&] {
-        const uInt32 ref = OpenWritable();
-        AddWithoutFailures(ref, kData, 9, std::string(6000, 'x'));
+        const uInt32 ref = OpenEdited();
         const TqErr e = RCloseFile(ref);
         ExpectCode(e);
         const AllocationsSucceed on;
-        if (e) {
-            ExpectOnDisk(Expected(kItems));
-        } else {
-            const Bytes b = MakeImage(kItems);
-            WriteText(path_, std::string(b.begin(), b.end()));
-        }
+        ExpectOnDisk(Expected(e ? kItems : Edited()));
+        Rewrite();
+    });
+}
+
+TEST_F(ResAllocFailureTest, ARetriedSaveWritesTheEdits) {
+    EachAllocationFailing([&] {
+        const uInt32 ref = OpenEdited();
+        const TqErr e = RUpdateFile(ref);
+        ExpectCode(e);
+        const AllocationsSucceed on;
+        EXPECT_EQ(RUpdateFile(ref), kErrNone);
+        EXPECT_EQ(RCloseFile(ref), kErrNone);
+        ExpectOnDisk(Expected(Edited()));
+        Rewrite();
     });
 }
 
