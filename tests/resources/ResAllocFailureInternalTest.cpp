@@ -107,6 +107,10 @@ class ResAllocFailureTest : public ::testing::Test {
     }
     uInt32 OpenEdited() {
         const uInt32 ref = OpenWritable();
+        Edit(ref);
+        return ref;
+    }
+    static void Edit(uInt32 ref) {
         const AllocationsSucceed on;
         UHandle h = nullptr;
         EXPECT_EQ(RGet(ref, kData, 1, &h), kErrNone);
@@ -115,7 +119,6 @@ class ResAllocFailureTest : public ::testing::Test {
         h = nullptr;
         EXPECT_EQ(DSPtrToHand(Edited().back().data.data(), &h, 6000), kErrNone);
         EXPECT_EQ(RAdd(h, ref, kData, 9, nullptr), kErrNone);
-        return ref;
     }
 
     ScratchFolder dir_;
@@ -221,6 +224,33 @@ TEST_F(ResAllocFailureTest, SavingAnEditedFile) {
             ExpectOnDisk(Expected(Edited()));
             Rewrite();
         }
+    });
+}
+
+TEST_F(ResAllocFailureTest, SavingAnEditedMemoryFile) {
+    const Bytes image = MakeImage(kItems);
+    EachAllocationFailing([&] {
+        uInt32 ref = 0;
+        {
+            const AllocationsSucceed on;
+            ASSERT_EQ(OpenCopy(image, &ref), kErrNone);
+            Edit(ref);
+        }
+        const TqErr e = RUpdateFile(ref);
+        ExpectCode(e);
+        const AllocationsSucceed on;
+        if (e) {
+            int32 attrs = 0;
+            EXPECT_EQ(RGetFileAttrs(ref, &attrs), kErrNone);
+            EXPECT_TRUE(attrs & kResMapChanged) << "a later update retries";
+            EXPECT_EQ(RSetFileAttrs(ref, attrs & ~kResMapChanged), kErrNone);
+        }
+        UHandle h = nullptr;  // the image as the update left it
+        EXPECT_EQ(RGetMemFileHandle(ref, &h), kErrNone);
+        EXPECT_EQ(RCloseFile(ref), kErrNone);
+        ASSERT_EQ(ROpenUHandle(h, kResReadOnly, &ref, nullptr, nullptr), kErrNone);
+        ExpectSame(ContentsOf(ref), Expected(e ? kItems : Edited()));
+        EXPECT_EQ(RCloseFile(ref), kErrNone);
     });
 }
 
