@@ -66,24 +66,47 @@ void KeepForRetry(PKResFile& f, int64 entry, ResourceData* data) {
     Set32(map, entry + kRefAttrs, Get32(map, entry + kRefAttrs) | kResChanged);
 }
 
-// Writes the entry's bytes at data position p (relative to the new data area at 32).
-TqErr RewriteEntry(PKResFile& f, int64 entry, int64 p, int64* size) {
-    PKResfileIO& io = *PKResFileAccess::IO(f);
-    ResourceData* data = nullptr;
-    std::unique_ptr<ResourceData> temporary;
-    if (PKResource* r = PKResFileAccess::Loaded(f, entry); r && r->Data()) {
-        data = r->Data();
-    } else {
-        if (const TqErr e = PKResFileAccess::LoadData(f, entry, &data)) return e;
-        temporary.reset(data);
+// The data of every entry from the first one that moves on, loaded before anything is written: a failed
+// load then leaves the file as it was. Entries already in memory get no holder of their own.
+using Holders = std::vector<std::unique_ptr<ResourceData>>;
+TqErr LoadMoving(PKResFile& f, const std::vector<int64>& entries, size_t from, Holders* holders) {
+    holders->resize(entries.size() - from);
+    for (size_t i = from; i < entries.size(); ++i) {
+        if (PKResource* r = PKResFileAccess::Loaded(f, entries[i]); r && r->Data()) continue;
+        ResourceData* data = nullptr;
+        if (const TqErr e = PKResFileAccess::LoadData(f, entries[i], &data)) return e;
+        (*holders)[i - from].reset(data);
     }
-    const int64 n = data->DataSize();
-    if (const TqErr e = WriteBlock(io, kHeaderSize + p, data->DataPtr(), n)) {
-        if (temporary) KeepForRetry(f, entry, temporary.release());
+    return kErrNone;
+}
+
+ResourceData* DataOf(PKResFile& f, int64 entry, const std::unique_ptr<ResourceData>& holder) {
+    if (holder) return holder.get();
+    return PKResFileAccess::Loaded(f, entry)->Data();
+}
+
+// Writes the entry's bytes at data position p (relative to the new data area at 32).
+TqErr RewriteEntry(PKResFile& f, int64 entry, int64 p, std::unique_ptr<ResourceData>& holder) {
+    ResourceData* data = DataOf(f, entry, holder);
+    if (const TqErr e =
+            WriteBlock(*PKResFileAccess::IO(f), kHeaderSize + p, data->DataPtr(), data->DataSize())) {
+        if (holder) KeepForRetry(f, entry, holder.release());
         return e;
     }
-    *size = BlockSize(n);
     return kErrNone;
+}
+
+// A memory file grows to its final size before the first write, so no write can fail for want of memory.
+TqErr GrowMemoryImage(PKResFile& f, const std::vector<int64>& entries, size_t from, const Holders& holders,
+                      int64 p) {
+    PKResfileIO& io = *PKResFileAccess::IO(f);
+    if (!io.IsMemory()) return kErrNone;
+    for (size_t i = from; i < entries.size(); ++i)
+        p += BlockSize(DataOf(f, entries[i], holders[i - from])->DataSize());
+    int64 size = 0;
+    if (const TqErr e = io.GetEOF(&size)) return e;
+    const int64 end = kHeaderSize + p + PKResFileAccess::Map(f).size;
+    return end > size ? io.SetEOF(end) : kErrNone;
 }
 
 // Writes the map at the end of the data and the header copy at 0.
@@ -154,9 +177,14 @@ TqErr UpdateMapped(PKResFile& f) {
     size_t kept = 0;
     int64 p = 0;
     if (const TqErr e = KeptRun(f, unchanged, &kept, &p)) return e;
+    Holders holders;
+    if (const TqErr e = LoadMoving(f, entries, kept, &holders)) return e;
+    if (const TqErr e = GrowMemoryImage(f, entries, kept, holders, p)) return e;
     for (size_t i = kept; i < entries.size(); ++i) {
-        int64 size = 0;
-        if (const TqErr e = RewriteEntry(f, entries[i], p, &size)) return e;
+        std::unique_ptr<ResourceData>& holder = holders[i - kept];
+        const int64 size = BlockSize(DataOf(f, entries[i], holder)->DataSize());
+        if (const TqErr e = RewriteEntry(f, entries[i], p, holder)) return e;
+        holder.reset();
         Set32(m.base, entries[i] + kRefData, uInt32(p));
         Set32(m.base, entries[i] + kRefAttrs, Get32(m.base, entries[i] + kRefAttrs) & ~uInt32(kResChanged));
         p += size;

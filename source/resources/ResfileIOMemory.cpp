@@ -32,6 +32,7 @@ class HandleIO final : public PKResfileIO {
     }
     TqErr SetEOF(int64 size) override {
         if (!handle_ || size < 0) return kErrArgument;
+        if (size == DSGetHandleSize(handle_)) return kErrNone;
         return DSSetHandleSize(handle_, uInt64(size));
     }
     TqErr GetEOF(int64* size) override {

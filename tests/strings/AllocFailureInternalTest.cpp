@@ -1,102 +1,31 @@
 // Allocation failure in every string-class and list operation in turn: each allocation the operation makes
 // fails once, and the operation must answer kErrMemoryFull, keep its list or string as it was, and leak
-// nothing. The memory manager's entry points are wrapped at link time for this program
-// (tests/CMakeLists.txt).
+// nothing.
 #include <string>
 #include <vector>
 
-#include "memory/MemoryManager.h"
 #include "strings/StringTestSupport.h"
+#include "support/AllocFailure.h"
 
 using namespace strtest;
 
 namespace {
 
 using Strings = std::vector<std::string>;
-int gFailAt = 0;  // the call that fails, counted from 1; 0 = none
-int gCalls = 0;
-bool gInjected = false;
+using Off = tq::test::AllocationsSucceed;
 
-bool Due() {
-    if (gFailAt == 0 || ++gCalls != gFailAt) return false;
-    gInjected = true;
-    return true;
+bool Injected() {
+    return tq::test::AllocationFailed();
 }
-
-}  // namespace
-
-extern "C" {
-UHandle __real_DSNewHandle(uInt64 size);
-UHandle __real_DSNewHClr(uInt64 size);
-UPtr __real_DSNewPtr(uInt64 size);
-TqErr __real_DSSetHandleSize(UHandle h, uInt64 size);
-TqErr __real_DSSetAlignedHandleSize(UHandle h, uInt64 size, uInt32 alignment, uInt32 offset);
-TqErr __real_DSSetHandleSizeOrNewHandle(UHandle* h, uInt64 size);
-TqErr __real_DSSetHandleFromPtr(UHandle* h, const void* p, uInt64 n);
-TqErr __real_DSCopyHandle(UHandle* dst, UHandle src);
-
-UHandle __wrap_DSNewHandle(uInt64 size) {
-    return Due() ? nullptr : __real_DSNewHandle(size);
-}
-UHandle __wrap_DSNewHClr(uInt64 size) {
-    return Due() ? nullptr : __real_DSNewHClr(size);
-}
-UPtr __wrap_DSNewPtr(uInt64 size) {
-    return Due() ? nullptr : __real_DSNewPtr(size);
-}
-TqErr __wrap_DSSetHandleSize(UHandle h, uInt64 size) {
-    return Due() ? kErrMemoryFull : __real_DSSetHandleSize(h, size);
-}
-TqErr __wrap_DSSetAlignedHandleSize(UHandle h, uInt64 size, uInt32 alignment, uInt32 offset) {
-    return Due() ? kErrMemoryFull : __real_DSSetAlignedHandleSize(h, size, alignment, offset);
-}
-TqErr __wrap_DSSetHandleSizeOrNewHandle(UHandle* h, uInt64 size) {
-    return Due() ? kErrMemoryFull : __real_DSSetHandleSizeOrNewHandle(h, size);
-}
-TqErr __wrap_DSSetHandleFromPtr(UHandle* h, const void* p, uInt64 n) {
-    return Due() ? kErrMemoryFull : __real_DSSetHandleFromPtr(h, p, n);
-}
-TqErr __wrap_DSCopyHandle(UHandle* dst, UHandle src) {
-    return Due() ? kErrMemoryFull : __real_DSCopyHandle(dst, src);
-}
-}
-
-namespace {
 
 class AllocFailureTest : public StringTest {
   protected:
-    // Runs trial with the 1st, 2nd, ... allocation failing until a run has none left to fail; each trial
-    // builds its own state, checks it and frees it. Afterwards no handle is left over.
     template <class Trial>
-    void EachFailure(Trial trial) {
-        const int64 live = tq::memory::LiveHandleCount();
-        int failures = 0;
-        for (int k = 1; k < 1000; ++k) {
-            gCalls = 0;
-            gInjected = false;
-            gFailAt = k;
-            trial();
-            gFailAt = 0;
-            EXPECT_EQ(tq::memory::LiveHandleCount(), live) << "allocation " << k;
-            if (!gInjected) break;
-            ++failures;
-        }
-        EXPECT_GT(failures, 0) << "the operation allocates";
+    static void EachFailure(Trial trial) {
+        tq::test::EachAllocationFailing(trial);
     }
     // Result of op: kErrMemoryFull when an allocation failed, else 0.
-    static void ExpectResult(TqErr err) { EXPECT_EQ(err, gInjected ? kErrMemoryFull : kErrNone); }
-};
-
-// Holds the list or string of a trial, made with failures off.
-class Off {
-  public:
-    Off() : saved_(gFailAt) { gFailAt = 0; }
-    ~Off() { gFailAt = saved_; }
-    Off(const Off&) = delete;
-    Off& operator=(const Off&) = delete;
-
-  private:
-    int saved_;
+    static void ExpectResult(TqErr err) { EXPECT_EQ(err, Injected() ? kErrMemoryFull : kErrNone); }
 };
 
 CPStrHandle NewList(std::initializer_list<const char*> items) {
@@ -152,7 +81,7 @@ TEST_F(AllocFailureTest, CPStrSetToNEmptyStrings) {
     EachFailure([] {
         CPStrHandle h = nullptr;
         ExpectResult(CPStrSetToNEmptyStrings(&h, 4));
-        if (gInjected) {
+        if (Injected()) {
             EXPECT_EQ(h, nullptr);
         }
         Free(h);
@@ -220,13 +149,13 @@ TEST_F(AllocFailureTest, CPStrListOperations) {
     EachFailure([] {
         CPStrList list;
         ExpectResult(list.Insert(P("x"), -1));
-        EXPECT_EQ(list.Count(), gInjected ? 0 : 1);
+        EXPECT_EQ(list.Count(), Injected() ? 0 : 1);
     });
     EachFailure([] {
         CPStrHandle h = NewList({"a", "b"});
         {
             CPStrList copy(*h);
-            EXPECT_EQ(copy.Handle() == nullptr, gInjected) << "the handle stays null when the copy fails";
+            EXPECT_EQ(copy.Handle() == nullptr, Injected()) << "the handle stays null when the copy fails";
         }
         Free(h);
     });
@@ -244,7 +173,7 @@ TEST_F(AllocFailureTest, CPStrListOperations) {
             ASSERT_EQ(a.Insert(P("a"), -1), kErrNone);
         }
         ExpectResult(b.Copy(a));
-        EXPECT_EQ(b.Equal(a), gInjected ? 0 : 1);
+        EXPECT_EQ(b.Equal(a), Injected() ? 0 : 1);
     });
     EachFailure([] {
         CPStrList list;
