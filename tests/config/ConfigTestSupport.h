@@ -29,13 +29,31 @@ class ScratchFolder {
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // Names may hold "/" between items; the OS form uses its own separator.
+    std::string File(const std::string& name) const {
+        return (path_ / std::filesystem::path(name).make_preferred()).string();
+    }
     const std::filesystem::path& Path() const { return path_; }
     // Names in the folder other than the given one.
     int CountOthers(const std::string& name) const {
         int n = 0;
         for (const auto& e : std::filesystem::directory_iterator(path_)) n += e.path().filename() != name;
         return n;
+    }
+    // Whether every other name is a numbered temporary file of a rewrite ("ini$$N.TMP").
+    bool OthersAreTemporaries(const std::string& name) const {
+        for (const auto& e : std::filesystem::directory_iterator(path_)) {
+            const std::string n = e.path().filename().string();
+            if (n != name && (n.rfind("ini$$", 0) != 0 || n.size() < 9 || n.substr(n.size() - 4) != ".TMP"))
+                return false;
+        }
+        return true;
+    }
+    // Removes what CountOthers counts, where it can (a file still open on Windows stays).
+    void RemoveOthers(const std::string& name) const {
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(path_, ec))
+            if (e.path().filename() != name) std::filesystem::remove_all(e.path(), ec);
     }
 
   private:
