@@ -47,6 +47,11 @@ struct Value {
     }
 };
 
+bool IsPathType(int32 type) {
+    return type == TQFourCC("Path") || type == TQFourCC("Pthp") || type == TQFourCC("PLst") ||
+           type == TQFourCC("PRfL");
+}
+
 std::string AsStored(const std::string& text) {
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
     return text;
@@ -70,10 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ConfigTypeFromString(type, AsStored(written), second.For(type)) != kErrNone) return 0;
     std::string again;
     Check(ConfigTypeToString(type, second.For(type), &again) == kErrNone);
+    // Path values are written in the display form and read in the OS's form: an item holding ':' or '\' may
+    // not come back, or come back as another path. The paths' own fuzzer holds the text grammar; here path
+    // values must only read and write without fault, the other types must settle.
+    const bool path = IsPathType(type);
     Value third;
-    Check(ConfigTypeFromString(type, AsStored(again), third.For(type)) == kErrNone);
+    if (ConfigTypeFromString(type, AsStored(again), third.For(type)) != kErrNone) return Check(path), 0;
     std::string settled;
     Check(ConfigTypeToString(type, third.For(type), &settled) == kErrNone);
-    Check(settled == again);
+    Check(settled == again || path);
     return 0;
 }
