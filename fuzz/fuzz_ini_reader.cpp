@@ -12,13 +12,16 @@ void Check(bool ok) {
     if (!ok) __builtin_trap();
 }
 
-// The writer gives the "(null)" section no header: it reads back as itself only at the top of the file.
+bool IsNullSection(const std::string& name) {
+    return tq::config::NormaliseName(name) == tq::config::NormaliseName(tq::config::kNullSectionName);
+}
+
+// The writer gives the "(null)" section no header: it reads back as itself only at the top of the file, and
+// only when it holds an entry (an empty one leaves no trace).
 bool NullSectionFirst(const IniDocument& doc) {
     const auto& sections = doc.Sections();
-    for (size_t i = 1; i < sections.size(); ++i)
-        if (tq::config::NormaliseName(sections[i].name) ==
-            tq::config::NormaliseName(tq::config::kNullSectionName))
-            return false;
+    for (size_t i = 0; i < sections.size(); ++i)
+        if (IsNullSection(sections[i].name) && (i > 0 || sections[i].entries.empty())) return false;
     return true;
 }
 
@@ -28,12 +31,17 @@ bool StartsAsText(const std::string& bytes) {
     return !(starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || starts("\xEF\xBB\xBF", 3));
 }
 
+// Names read back as written, except the "(null)" section's, which has no header to keep its spelling.
+bool SameName(const std::string& a, const std::string& b) {
+    return a == b || (IsNullSection(a) && IsNullSection(b));
+}
+
 void SameContent(const IniDocument& a, const IniDocument& b) {
     Check(a.Sections().size() == b.Sections().size());
     for (size_t i = 0; i < a.Sections().size(); ++i) {
         const auto& x = a.Sections()[i];
         const auto& y = b.Sections()[i];
-        Check(x.name == y.name && x.entries.size() == y.entries.size());
+        Check(SameName(x.name, y.name) && x.entries.size() == y.entries.size());
         for (size_t j = 0; j < x.entries.size(); ++j) {
             Check(x.entries[j].key == y.entries[j].key);
             Check(x.entries[j].value == y.entries[j].value);
