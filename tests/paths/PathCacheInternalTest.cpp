@@ -39,32 +39,39 @@ const PathRef::CachedItem* Find(const PathRef& p, const char* key, const char* c
     return tq::paths::FindCachedLocked(p.Element(), key, cls, direction, at);
 }
 
+// Lifetimes and steps are long against the real clock, which keeps running under the offset: the answers
+// hold however slowly the test runs, short of minutes between two lines.
+constexpr uInt32 kLife = 1000000;
+constexpr uInt32 kSlack = 100000;
+
 TEST(PathCachedItems, ExpiryAndRottenOnTheMillisecondClock) {
     ClockAdvance clock;
-    PathRef::CachedBool item(4, true, PathRef::kDependsOnMetaData);
+    PathRef::CachedBool item(kLife, true, PathRef::kDependsOnMetaData);
     EXPECT_FALSE(item.Expired());
-    EXPECT_EQ(item.Rotten(), 0u);
-    clock.By(3);
+    EXPECT_EQ(item.Rotten(), 0u) << "nothing is rotten before its expiry";
+    clock.By(kLife - kSlack);
     EXPECT_FALSE(item.Expired());
-    clock.By(1);
+    clock.By(kSlack);
     EXPECT_TRUE(item.Expired()) << "expired at the expiry itself";
-    EXPECT_EQ(item.Rotten(), 0u);
-    clock.By(10);
-    EXPECT_EQ(item.Rotten(), 10u);
-    item.ResetBool(50, false);
+    EXPECT_LT(item.Rotten(), kSlack);
+    clock.By(5 * kSlack);
+    EXPECT_GE(item.Rotten(), 5 * kSlack);
+    EXPECT_LT(item.Rotten(), 6 * kSlack);
+    item.ResetBool(kLife, false);
     EXPECT_FALSE(item.Expired());
     EXPECT_FALSE(item.Value());
 }
 
 TEST(PathCachedItems, ExpiryAcrossTheClockWrap) {
     ClockAdvance clock;
-    tq::SetMilliSecsOffset(tq::MilliSecsOffset() - MilliSecs() - 5);  // now: 2^32 - 5
-    PathRef::CachedInt32 item(20, 3, PathRef::kIndependentOfMetaData);
-    clock.By(10);  // past the wrap, still before the expiry
+    tq::SetMilliSecsOffset(tq::MilliSecsOffset() - MilliSecs() - kSlack / 2);  // now: 2^32 - kSlack / 2
+    PathRef::CachedInt32 item(2 * kSlack, 3, PathRef::kIndependentOfMetaData);
+    clock.By(kSlack);  // past the wrap, still before the expiry
     EXPECT_FALSE(item.Expired());
-    clock.By(15);
+    clock.By(3 * kSlack / 2);
     EXPECT_TRUE(item.Expired());
-    EXPECT_EQ(item.Rotten(), 5u);
+    EXPECT_GE(item.Rotten(), kSlack / 2);
+    EXPECT_LT(item.Rotten(), 3 * kSlack / 2);
 }
 
 TEST(PathCachedItems, KindsAnswerTheirNamesAndSizes) {
@@ -125,9 +132,9 @@ TEST(PathElementCache, StoreReplaceAndLookUpByDirection) {
 TEST(PathElementCache, ExpiredItemsAreNotFound) {
     ClockAdvance clock;
     const PathRef p = MakePath(kBaseAbsolute, {"D", "expiring"});
-    ASSERT_EQ(p.Cache("IsSpecial", new PathRef::CachedBool(4, true, PathRef::kIndependentOfMetaData)), 0);
+    ASSERT_EQ(p.Cache("IsSpecial", new PathRef::CachedBool(kLife, true, PathRef::kIndependentOfMetaData)), 0);
     EXPECT_NE(Find(p, "IsSpecial", "CachedBool", PathRef::kSearchHere), nullptr);
-    clock.By(4);
+    clock.By(kLife);
     EXPECT_EQ(Find(p, "IsSpecial", "CachedBool", PathRef::kSearchHere), nullptr);
     EXPECT_EQ(PathRef(p).FlushCache(), 24u + tq::paths::kCacheEntryBytes + tq::paths::kCacheMapBytes);
 }
@@ -137,12 +144,12 @@ TEST(PathElementCache, FlushKeepsTextAndDropsMetadataAndExpiredItems) {
     std::atomic<int> gone{0};
     PathRef p = MakePath(kBaseAbsolute, {"D", "flush", "me"});
     const std::string text = p.ToString(PathRef::StringDisplay());
-    ASSERT_EQ(p.Cache("meta", new Counted(&gone, 100000, PathRef::kDependsOnMetaData)), 0);
-    ASSERT_EQ(p.Cache("short", new Counted(&gone, 10, PathRef::kIndependentOfMetaData)), 0);
-    ASSERT_EQ(p.Cache("long", new Counted(&gone, 100000, PathRef::kIndependentOfMetaData)), 0);
+    ASSERT_EQ(p.Cache("meta", new Counted(&gone, 10 * kLife, PathRef::kDependsOnMetaData)), 0);
+    ASSERT_EQ(p.Cache("short", new Counted(&gone, kLife, PathRef::kIndependentOfMetaData)), 0);
+    ASSERT_EQ(p.Cache("long", new Counted(&gone, 10 * kLife, PathRef::kIndependentOfMetaData)), 0);
     EXPECT_EQ(p.FlushCache(), 24u + tq::paths::kCacheEntryBytes) << "only the metadata item goes at first";
     EXPECT_EQ(gone.load(), 1);
-    clock.By(10);
+    clock.By(kLife);
     EXPECT_EQ(p.FlushCache(), 24u + tq::paths::kCacheEntryBytes);
     EXPECT_EQ(gone.load(), 2);
     EXPECT_NE(Find(p, "internal_display", "CachedPathString", PathRef::kSearchHere), nullptr)
