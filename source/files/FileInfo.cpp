@@ -140,6 +140,20 @@ TqErr ModDateOfOpenFile(File fd, uInt32* mdate, int32* readOnly) {
     return kErrNone;
 }
 
+// The yes-or-no queries take a rooted path and somewhere for the answer, which starts as no.
+TqErr StartQuery(const char* function, Path p, const char* answerName, int32* answer) {
+    if (!IsRootedPath(p)) {
+        TQ_REPORT(kDbgWarn, function, ": relative path passed in!");
+        return kErrArgument;
+    }
+    if (!answer) {
+        TQ_REPORT(kDbgWarn, function, ": NULL ", answerName, " passed in!");
+        return kErrArgument;
+    }
+    *answer = 0;
+    return kErrNone;
+}
+
 }  // namespace
 
 int32 FExists(Path p) {
@@ -256,15 +270,7 @@ TqErr FMGetModDate(Path p, File fd, uInt32* mdate, int32* readOnly) {
 }
 
 TqErr FIsHiddenFile(Path p, int32* isHidden) {
-    if (!IsRootedPath(p)) {
-        TQ_REPORT(kDbgWarn, "FIsHiddenFile: relative path passed in!");
-        return kErrArgument;
-    }
-    if (!isHidden) {
-        TQ_REPORT(kDbgWarn, "FIsHiddenFile: NULL isHidden passed in!");
-        return kErrArgument;
-    }
-    *isHidden = 0;
+    if (const TqErr err = StartQuery("FIsHiddenFile", p, "isHidden", isHidden)) return err;
     platform::FileStatus status;
     if (const TqErr err = StatusOf(p, false, false, &status)) return err;
     *isHidden = status.hidden;
@@ -272,15 +278,7 @@ TqErr FIsHiddenFile(Path p, int32* isHidden) {
 }
 
 TqErr FIsShortcut(Path p, int32* isShortcut) {
-    if (!IsRootedPath(p)) {
-        TQ_REPORT(kDbgWarn, "FIsShortcut: relative path passed in!");
-        return kErrArgument;
-    }
-    if (!isShortcut) {
-        TQ_REPORT(kDbgWarn, "FIsShortcut: NULL isShortcut passed in!");
-        return kErrArgument;
-    }
-    *isShortcut = 0;
+    if (const TqErr err = StartQuery("FIsShortcut", p, "isShortcut", isShortcut)) return err;
     platform::FileStatus status;
     if (p->ItemCount() < 2 || StatusOf(p, false, false, &status) != kErrNone) return kErrNone;
     *isShortcut = !status.folder && EndsInShortcutExtension(p->ItemAt(p->ItemCount() - 1));
