@@ -1,4 +1,4 @@
-// Whole-file reading, built on the OS's open files.
+// What every system's open files share: plain opening and whole-file reading.
 #include "platform/File.h"
 #include "platform/LastError.h"
 
@@ -20,6 +20,13 @@ bool ReadToEnd(NativeFile file, std::string& text, size_t limit) {
     }
 }
 }  // namespace
+
+NativeFile FileOpen(const char* utf8Path, FileAccess access, FileDisposition disposition) {
+    FileOpenRequest request;
+    request.access = access;
+    request.disposition = disposition;
+    return FileOpenShared(utf8Path, request);
+}
 
 bool FileReadAll(const char* utf8Path, std::string& text, size_t limit) {
     text.clear();

@@ -111,13 +111,6 @@ bool Truncate(int fd, off_t length) {
 }
 }  // namespace
 
-NativeFile FileOpen(const char* utf8Path, FileAccess access, FileDisposition disposition) {
-    FileOpenRequest request;
-    request.access = access;
-    request.disposition = disposition;
-    return FileOpenShared(utf8Path, request);
-}
-
 NativeFile FileOpenShared(const char* utf8Path, const FileOpenRequest& request) {
     if (!utf8Path || !*utf8Path) {
         SetLastError(kWinInvalidName);

@@ -5,19 +5,11 @@
 
 #include "platform/LastError.h"
 #include "platform/win32/Syscalls.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
 namespace {
-std::wstring Wide(const char* utf8) {
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(size_t(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), n);
-    wide.resize(size_t(n - 1));
-    return wide;
-}
-
 DWORD Access(FileAccess access) {
     switch (access) {
         case FileAccess::kRead:
@@ -73,15 +65,8 @@ FILETIME ToFiletime(const TQFileTime& ft) {
 }
 }  // namespace
 
-NativeFile FileOpen(const char* utf8Path, FileAccess access, FileDisposition disposition) {
-    FileOpenRequest request;
-    request.access = access;
-    request.disposition = disposition;
-    return FileOpenShared(utf8Path, request);
-}
-
 NativeFile FileOpenShared(const char* utf8Path, const FileOpenRequest& request) {
-    const std::wstring path = utf8Path ? Wide(utf8Path) : std::wstring();
+    const std::wstring path = WideFromUtf8(utf8Path, true);
     if (path.empty()) {
         SetLastError(kWinInvalidName);
         return kNoFile;
