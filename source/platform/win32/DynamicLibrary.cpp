@@ -5,14 +5,13 @@
 
 #include <string>
 
+#include "platform/win32/WideText.h"
+
 namespace tq::platform {
 
 void* LoadLibraryByName(const char* name) {
-    if (!name || !*name) return nullptr;
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, nullptr, 0);
-    if (n <= 0) return nullptr;
-    std::wstring wide(size_t(n), L'\0');
-    if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name, -1, wide.data(), n) != n) return nullptr;
+    const std::wstring wide = WideFromUtf8(name, true);
+    if (wide.empty()) return nullptr;
     return reinterpret_cast<void*>(::LoadLibraryW(wide.c_str()));
 }
 

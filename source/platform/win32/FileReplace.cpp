@@ -5,19 +5,11 @@
 
 #include "platform/LastError.h"
 #include "platform/win32/Syscalls.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
 namespace {
-std::wstring Wide(const char* utf8) {
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(size_t(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, -1, wide.data(), n);
-    wide.resize(size_t(n - 1));
-    return wide;
-}
-
 bool BadName() {
     SetLastError(kWinInvalidName);
     return false;
@@ -25,7 +17,7 @@ bool BadName() {
 }  // namespace
 
 bool FileReplaceDurably(const char* fromUtf8, const char* toUtf8) {
-    const std::wstring from = Wide(fromUtf8), to = Wide(toUtf8);
+    const std::wstring from = WideFromUtf8(fromUtf8, true), to = WideFromUtf8(toUtf8, true);
     if (from.empty() || to.empty()) return BadName();
     return sys::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
            FALSE;

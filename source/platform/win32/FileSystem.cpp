@@ -4,31 +4,17 @@
 #include <algorithm>
 
 #include "platform/LastError.h"
-#include "platform/Utf8Codec.h"
 #include "platform/win32/Syscalls.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
 namespace {
 // Empty for text that is not UTF-8 (the last error then says so).
 std::wstring Wide(const char* utf8) {
-    const int32 length = int32(strlen(utf8));
-    const int32 n = Utf8ToUtf16(utf8, length, nullptr, 0, true);
-    if (n <= 0) {
-        SetLastError(kWinNoUnicodeTranslation);
-        return {};
-    }
-    std::wstring wide(size_t(n), L'\0');
-    Utf8ToUtf16(utf8, length, wide.data(), n, true);
+    std::wstring wide = WideFromUtf8(utf8, true);
+    if (wide.empty()) SetLastError(kWinNoUnicodeTranslation);
     return wide;
-}
-
-std::string Narrow(const wchar_t* wide, size_t length) {
-    const int32 n = Utf16ToUtf8(wide, int32(length), nullptr, 0, false);
-    if (n <= 0) return {};
-    std::string text(size_t(n), '\0');
-    Utf16ToUtf8(wide, int32(length), text.data(), n, false);
-    return text;
 }
 
 TQFileTime FromFiletime(const FILETIME& t) {
@@ -95,7 +81,7 @@ std::string WideAnswer(Call call) {
         n = call(buffer.data(), DWORD(buffer.size()));
     }
     if (n == 0 || n >= buffer.size()) return {};
-    return Narrow(buffer.data(), n);
+    return Utf8FromWide(buffer.data(), n);
 }
 }  // namespace
 

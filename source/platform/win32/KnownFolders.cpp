@@ -6,17 +6,10 @@
 #include <string>
 
 #include "platform/win32/Syscalls.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 namespace {
-
-std::string ToUtf8(const wchar_t* text, int length) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(size_t(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 // "C:\a\" -> "C:\a"; a volume root keeps its backslash.
 std::wstring WithoutTrailingBackslash(std::wstring path) {
@@ -73,7 +66,7 @@ std::string KnownFolderPath(KnownFolder folder, bool create) {
         path = path.substr(0, 2) + L"\\";
     }
     path = WithoutTrailingBackslash(path);
-    return ToUtf8(path.c_str(), int(path.size()));
+    return Utf8FromWide(path.data(), path.size());
 }
 
 }  // namespace tq::platform

@@ -2,25 +2,18 @@
 #include "platform/ModulePath.h"
 
 #include "platform/win32/Syscalls.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
 namespace {
-std::string ToUtf8(const wchar_t* text, int length) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string out(size_t(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 // GetModuleFileNameW cuts the name to the buffer and says so only through the returned length.
 std::string FileNameOf(HMODULE module) {
     std::wstring buffer(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 6; ++attempt) {
         const DWORD n = sys::GetModuleFileNameW(module, buffer.data(), DWORD(buffer.size()));
         if (n == 0) return {};
-        if (n < buffer.size()) return ToUtf8(buffer.data(), int(n));
+        if (n < buffer.size()) return Utf8FromWide(buffer.data(), n);
         buffer.resize(buffer.size() * 2);
     }
     return {};

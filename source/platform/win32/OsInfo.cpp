@@ -2,19 +2,11 @@
 #include <windows.h>
 
 #include "platform/OsInfo.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
 namespace {
-
-std::string ToUtf8(const wchar_t* w) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string s(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w, -1, s.data(), n, nullptr, nullptr);
-    s.resize(size_t(n - 1));
-    return s;
-}
 
 std::string ProductName() {
     wchar_t value[256];
@@ -22,7 +14,7 @@ std::string ProductName() {
     if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", L"ProductName",
                      RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
         return {};
-    return ToUtf8(value);
+    return Utf8FromWide(value);
 }
 
 // The true version: the compatibility layer makes GetVersionEx lie to unmanifested programs.

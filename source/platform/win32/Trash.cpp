@@ -4,21 +4,19 @@
 #include <string>
 
 #include "platform/LastError.h"
-#include "platform/Utf8Codec.h"
 #include "platform/win32/Syscalls.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
 bool MoveToTrash(const char* path, bool confirm) {
-    const int32 length = path ? int32(strlen(path)) : 0;
-    const int32 n = length ? Utf8ToUtf16(path, length, nullptr, 0, true) : 0;
-    if (n <= 0) {
+    std::wstring names = WideFromUtf8(path, true);
+    if (names.empty()) {
         SetLastError(kWinInvalidName);
         return false;
     }
     // The shell reads a list of names, each ended by a NUL, the list by one more.
-    std::wstring names(size_t(n) + 2, L'\0');
-    Utf8ToUtf16(path, length, names.data(), n, true);
+    names.push_back(L'\0');
     SHFILEOPSTRUCTW op{};
     op.wFunc = FO_DELETE;
     op.pFrom = names.c_str();
