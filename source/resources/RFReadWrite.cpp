@@ -40,6 +40,35 @@ TqErr Unflatten(const uInt8* p, int64 n, PathRef** out) {
     return e;
 }
 
+struct ListEntry {
+    int64 at = 0;      // where the entry starts
+    int64 length = 0;  // its data's bytes, after the head
+};
+
+// Finds entry `index` (from 1) of a counted list: a 4-byte count, then entries padded to 4 bytes, each the
+// type `tag` unless it is 0, the data's 4-byte length and the data. Only path lists tag their entries.
+TqErr FindEntry(const void* data, int32 size, int32 index, ResType tag, ListEntry* entry) {
+    const auto* p = static_cast<const uInt8*>(data);
+    if (size < 4) return kErrResourceNotFound;
+    const int64 count = LoadBE32(p);
+    if (index < 1 || index > count) return kErrResourceNotFound;
+    const int64 head = tag ? 8 : 4;
+    int64 at = 4;
+    for (int32 i = 1;; ++i) {
+        if (at + head > size || (tag && ResType(Get32(p, at)) != tag)) {
+            if (tag) TQ_REPORT(kDbgBroken, "This doesn't contain a path resource");
+            return kErrResourceNotFound;
+        }
+        const int64 n = LoadBE32(p + at + head - 4);
+        if (n > size - at - head) return kErrResourceNotFound;
+        if (i == index) {
+            *entry = {at, n};
+            return kErrNone;
+        }
+        at += Pad4(head + n);
+    }
+}
+
 }  // namespace
 
 RFReader::RFReader() = default;
@@ -162,25 +191,15 @@ TqErr RFReader::GetIndLString(LStr*** out, int32 id, int32 index, ResType type) 
     const void* data = nullptr;
     int32 size = 0;
     if (const TqErr e = PtrToResDataInternal(type, id, &data, &size)) return e;
-    const auto* p = static_cast<const uInt8*>(data);
-    if (size < 4) return kErrResourceNotFound;
-    const int64 count = LoadBE32(p);
-    if (index < 1 || index > count) return kErrResourceNotFound;
-    int64 at = 4;
-    for (int32 i = 1;; ++i) {
-        if (at + 4 > size) return kErrResourceNotFound;
-        const int64 n = LoadBE32(p + at);
-        if (n > size - at - 4) return kErrResourceNotFound;
-        if (i == index) {
-            UHandle h = DSNewHandle(uInt64(4 + n));
-            if (!h) return kErrMemoryFull;
-            reinterpret_cast<LStr*>(*h)->cnt = int32(n);
-            if (n) std::memcpy(*h + 4, p + at + 4, size_t(n));
-            *out = reinterpret_cast<LStr**>(h);
-            return kErrNone;
-        }
-        at += 4 + Pad4(n);
-    }
+    ListEntry entry;
+    if (const TqErr e = FindEntry(data, size, index, 0, &entry)) return e;
+    UHandle h = DSNewHandle(uInt64(4 + entry.length));
+    if (!h) return kErrMemoryFull;
+    reinterpret_cast<LStr*>(*h)->cnt = int32(entry.length);
+    if (entry.length)
+        std::memcpy(*h + 4, static_cast<const uInt8*>(data) + entry.at + 4, size_t(entry.length));
+    *out = reinterpret_cast<LStr**>(h);
+    return kErrNone;
 }
 
 TqErr RFReader::GetIndPath(PathRef** out, int32 id, int32 index) {
@@ -189,21 +208,9 @@ TqErr RFReader::GetIndPath(PathRef** out, int32 id, int32 index) {
     const void* data = nullptr;
     int32 size = 0;
     if (const TqErr e = PtrToResDataInternal(kPathListType, id, &data, &size)) return e;
-    const auto* p = static_cast<const uInt8*>(data);
-    if (size < 4) return kErrResourceNotFound;
-    const int64 count = LoadBE32(p);
-    if (index < 1 || index > count) return kErrResourceNotFound;
-    int64 at = 4;
-    for (int32 i = 1;; ++i) {
-        if (at + 8 > size || ResType(Get32(p, at)) != kPathType) {
-            TQ_REPORT(kDbgBroken, "This doesn't contain a path resource");
-            return kErrResourceNotFound;
-        }
-        const int64 n = LoadBE32(p + at + 4);
-        if (n > size - at - 8) return kErrResourceNotFound;
-        if (i == index) return Unflatten(p + at, n + 8, out);
-        at += Pad4(8 + n);
-    }
+    ListEntry entry;
+    if (const TqErr e = FindEntry(data, size, index, kPathType, &entry)) return e;
+    return Unflatten(static_cast<const uInt8*>(data) + entry.at, entry.length + 8, out);
 }
 
 TqErr RFReader::GetPath(ResType type, int32 id, PathRef** out) {
