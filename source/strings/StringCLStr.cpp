@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "diagnostics/Report.h"
+#include "strings/PackedLists.h"
 #include "tqcore/core.h"
 #include "tqcore/memory.h"
 #include "tqcore/strings.h"
@@ -9,6 +10,9 @@
 #define TQ_UNIT "source\\StringCLStr"
 
 namespace {
+
+using tq::strings::PinIndex;
+using tq::strings::ReserveListBlock;
 
 int64 ElementSize(int32 length) {
     return 4 + ((int64(length) + 3) & ~int64(3));
@@ -34,21 +38,12 @@ int64 OffsetOf(const CLStr* list, int32 i) {
     return at;
 }
 
-int32 Pin(int32 i, int32 count) {
-    if (i >= count) i = count - 1;
-    return i < 0 ? 0 : i;
-}
-
 TqErr SetSize(CLStrHandle h, int64 size) {
     return DSSetHandleSize(reinterpret_cast<UHandle>(h), uInt64(size));
 }
 
 TqErr Reserve(CLStrHandle h, int64 size, bool exactSize) {
-    if (exactSize) return SetSize(h, size);
-    const int64 held = DSGetHandleSize(reinterpret_cast<UHandle>(h));
-    if (held >= size) return kErrNone;
-    const int64 grown = held + held / 2;
-    return SetSize(h, grown > size ? grown : size);
+    return ReserveListBlock(reinterpret_cast<UHandle>(h), size, exactSize);
 }
 
 // Where an insertion goes: the first element not ordered before s.
@@ -79,7 +74,8 @@ LStr* CLStrIndex(const CLStr* list, int32 i) {
         TQ_REPORT(kDbgFatal, "invalid buffer passed to CLStrIndex");
         return nullptr;
     }
-    return reinterpret_cast<LStr*>(const_cast<uChar*>(Start(list)) + OffsetOf(list, Pin(i, CountOf(list))));
+    return reinterpret_cast<LStr*>(const_cast<uChar*>(Start(list)) +
+                                   OffsetOf(list, PinIndex(i, CountOf(list))));
 }
 
 TqErr CLStrInsert(CLStrHandle h, const LStr* s, int32 i, Bool32 exactSize) {
@@ -130,7 +126,7 @@ TqErr CLStrRemove(CLStrHandle h, int32 i) {
         return kErrArgument;
     }
     const int64 used = CLStrSize(*h);
-    const int64 at = OffsetOf(*h, Pin(i, CountOf(*h)));
+    const int64 at = OffsetOf(*h, PinIndex(i, CountOf(*h)));
     const int64 size = ElementSize(LengthAt(*h, at));
     uChar* base = reinterpret_cast<uChar*>(*h);
     MoveBlock(base + at + size, base + at, uInt64(used - at - size));

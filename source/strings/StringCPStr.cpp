@@ -23,11 +23,6 @@ using namespace tq::strings;
 
 namespace {
 
-int32 Clamp(int32 i, int32 count) {
-    if (i >= count) i = count - 1;
-    return i < 0 ? 0 : i;
-}
-
 uChar* Base(CPStrHandle h) {
     return reinterpret_cast<uChar*>(*h);
 }
@@ -36,13 +31,8 @@ TqErr SetSize(CPStrHandle h, int64 size) {
     return DSSetHandleSize(reinterpret_cast<UHandle>(h), uInt64(size));
 }
 
-// Room for at least size bytes; without exactSize the block keeps what it has and grows with slack.
 TqErr Reserve(CPStrHandle h, int64 size, bool exactSize) {
-    if (exactSize) return SetSize(h, size);
-    const int64 held = DSGetHandleSize(reinterpret_cast<UHandle>(h));
-    if (held >= size) return kErrNone;
-    const int64 grown = held + held / 2;
-    return SetSize(h, grown > size ? grown : size);
+    return ReserveListBlock(reinterpret_cast<UHandle>(h), size, exactSize);
 }
 
 bool Usable(CPStrHandle h) {
@@ -74,7 +64,7 @@ PStr CPStrIndex(CPStrHandle h, int32 i) {
         TQ_REPORT(kDbgFatal, "");
         return nullptr;
     }
-    return Base(h) + PackedOffset(*h, Clamp(i, (*h)->cnt));
+    return Base(h) + PackedOffset(*h, PinIndex(i, (*h)->cnt));
 }
 
 TqErr CPStrInsert(CPStrHandle h, ConstPStr s, int32 i) {
@@ -108,7 +98,7 @@ TqErr CPStrRemove(CPStrHandle h, int32 i) {
         return kErrArgument;
     }
     const int32 used = CPStrSize(*h);
-    const int32 at = PackedOffset(*h, Clamp(i, (*h)->cnt));
+    const int32 at = PackedOffset(*h, PinIndex(i, (*h)->cnt));
     const int32 gone = Base(h)[at] + 1;
     MoveBlock(Base(h) + at + gone, Base(h) + at, uInt64(used - at - gone));
     (*h)->cnt -= 1;
@@ -124,7 +114,7 @@ TqErr CPStrReplace(CPStrHandle h, ConstPStr s, int32 i) {
     Str255 copy;
     std::memcpy(copy, s, size_t(s[0]) + 1);
     const int32 used = CPStrSize(*h);
-    const int32 index = Clamp(i, (*h)->cnt);
+    const int32 index = PinIndex(i, (*h)->cnt);
     int32 at = PackedOffset(*h, index);
     const int32 delta = int32(copy[0]) - int32(Base(h)[at]);
     const int32 tail = at + Base(h)[at] + 1;
