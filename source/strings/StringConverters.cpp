@@ -7,42 +7,38 @@
 
 namespace tq::strings {
 
-bool NarrowToWide(uInt32 codePage, const char* s, size_t length, TQWString& out) {
+namespace {
+// convert(src, n, dst, capacity) as the code-page calls take it: a null dst measures. With a bound on the
+// output units per input unit (0: none known), one call into that much room replaces measure-and-fill.
+template <class In, class Out, class Convert>
+bool ConvertWhole(const In* s, size_t length, size_t perUnit, Out& out, Convert convert) {
     out.clear();
     if (!s || length == 0 || length > size_t(INT32_MAX)) return length == 0;
     const int32 n = int32(length);
-    if (codePage == platform::kCodePageUtf8) {
-        // UTF-8 never needs more UTF-16 units than it has bytes, so one call replaces measure-and-fill.
-        out.resize(length);
-        const int32 written = platform::MultiByteToWide(codePage, 0, s, n, out.data(), n);
-        out.resize(size_t(written > 0 ? written : 0));
-        return written > 0;
-    }
-    const int32 needed = platform::MultiByteToWide(codePage, 0, s, n, nullptr, 0);
-    if (needed < 1) return false;
-    out.resize(size_t(needed));
-    const int32 written = platform::MultiByteToWide(codePage, 0, s, n, out.data(), needed);
+    const int32 room = perUnit && length <= size_t(INT32_MAX) / perUnit ? int32(length * perUnit)
+                                                                        : convert(s, n, nullptr, 0);
+    if (room < 1) return false;
+    out.resize(size_t(room));
+    const int32 written = convert(s, n, out.data(), room);
     out.resize(size_t(written > 0 ? written : 0));
     return written > 0;
 }
+}  // namespace
 
+// UTF-8 never needs more UTF-16 units than it has bytes.
+bool NarrowToWide(uInt32 codePage, const char* s, size_t length, TQWString& out) {
+    return ConvertWhole(s, length, codePage == platform::kCodePageUtf8 ? 1 : 0, out,
+                        [codePage](const char* in, int32 n, TQWChar* dst, int32 capacity) {
+                            return platform::MultiByteToWide(codePage, 0, in, n, dst, capacity);
+                        });
+}
+
+// At most three UTF-8 bytes per UTF-16 unit.
 bool WideToNarrow(uInt32 codePage, const TQWChar* s, size_t length, std::string& out) {
-    out.clear();
-    if (!s || length == 0 || length > size_t(INT32_MAX)) return length == 0;
-    const int32 n = int32(length);
-    if (codePage == platform::kCodePageUtf8 && length <= size_t(INT32_MAX / 3)) {
-        // At most three UTF-8 bytes per UTF-16 unit: one call replaces measure-and-fill.
-        out.resize(length * 3);
-        const int32 written = platform::WideToMultiByte(codePage, 0, s, n, out.data(), int32(length * 3));
-        out.resize(size_t(written > 0 ? written : 0));
-        return written > 0;
-    }
-    const int32 needed = platform::WideToMultiByte(codePage, 0, s, n, nullptr, 0);
-    if (needed < 1) return false;
-    out.resize(size_t(needed));
-    const int32 written = platform::WideToMultiByte(codePage, 0, s, n, out.data(), needed);
-    out.resize(size_t(written > 0 ? written : 0));
-    return written > 0;
+    return ConvertWhole(s, length, codePage == platform::kCodePageUtf8 ? 3 : 0, out,
+                        [codePage](const TQWChar* in, int32 n, char* dst, int32 capacity) {
+                            return platform::WideToMultiByte(codePage, 0, in, n, dst, capacity);
+                        });
 }
 
 }  // namespace tq::strings
