@@ -197,6 +197,20 @@ bool NarrowFallback(uInt32 codePage, const char* at, size_t n, ByteOut& out) {
     return out.Put("?", 1);
 }
 
+// What both directions share: the argument checks, a terminated text's length (srcLen -1), and UTF-8 through
+// codec(length, strict); other pages through paged(codePage, length, strict).
+template <class Char, class Codec, class Paged>
+int32 Convert(uInt32 codePage, uInt32 flags, const Char* src, int32 srcLen, const void* dst, int32 dstCap,
+              Codec codec, Paged paged) {
+    if (!src || srcLen == 0 || srcLen < -1 || dstCap < 0 || (dstCap > 0 && !dst))
+        return Fail(kWinInvalidParameter);
+    if (srcLen == -1) srcLen = TerminatedLength(src);
+    const bool strict = flags & kConvertStrict;
+    codePage = Resolve(codePage);
+    if (codePage == kCodePageUtf8) return FromCodec(codec(srcLen, strict));
+    return paged(codePage, srcLen, strict);
+}
+
 }  // namespace
 
 uInt32 HostAnsiCodePage() {
@@ -209,32 +223,30 @@ uInt32 HostAnsiCodePage() {
 
 int32 MultiByteToWide(uInt32 codePage, uInt32 flags, const char* src, int32 srcLen, TQWChar* dst,
                       int32 dstCap) {
-    if (!src || srcLen == 0 || srcLen < -1 || dstCap < 0 || (dstCap > 0 && !dst))
-        return Fail(kWinInvalidParameter);
-    if (srcLen == -1) srcLen = TerminatedLength(src);
-    const bool strict = flags & kConvertStrict;
-    codePage = Resolve(codePage);
-    if (codePage == kCodePageUtf8) return FromCodec(Utf8ToUtf16(src, srcLen, dst, dstCap, strict));
-    ByteOut out(reinterpret_cast<char*>(dst), size_t(dstCap) * 2);
-    const Outcome o =
-        RunIconv(CachedConverter(codePage, true), src, size_t(srcLen), out, 1, strict, WideFallback);
-    return FromOutcome(o, out.Total(), 2);
+    return Convert(
+        codePage, flags, src, srcLen, dst, dstCap,
+        [&](int32 n, bool strict) { return Utf8ToUtf16(src, n, dst, dstCap, strict); },
+        [&](uInt32 page, int32 n, bool strict) {
+            ByteOut out(reinterpret_cast<char*>(dst), size_t(dstCap) * 2);
+            const Outcome o =
+                RunIconv(CachedConverter(page, true), src, size_t(n), out, 1, strict, WideFallback);
+            return FromOutcome(o, out.Total(), 2);
+        });
 }
 
 int32 WideToMultiByte(uInt32 codePage, uInt32 flags, const TQWChar* src, int32 srcLen, char* dst,
                       int32 dstCap) {
-    if (!src || srcLen == 0 || srcLen < -1 || dstCap < 0 || (dstCap > 0 && !dst))
-        return Fail(kWinInvalidParameter);
-    if (srcLen == -1) srcLen = TerminatedLength(src);
-    const bool strict = flags & kConvertStrict;
-    codePage = Resolve(codePage);
-    if (codePage == kCodePageUtf8) return FromCodec(Utf16ToUtf8(src, srcLen, dst, dstCap, strict));
-    ByteOut out(dst, size_t(dstCap));
-    const Outcome o = RunIconv(
-        CachedConverter(codePage, false), reinterpret_cast<const char*>(src), size_t(srcLen) * 2, out, 2,
-        strict,
-        [codePage](const char* at, size_t n, ByteOut& o) { return NarrowFallback(codePage, at, n, o); });
-    return FromOutcome(o, out.Total(), 1);
+    return Convert(
+        codePage, flags, src, srcLen, dst, dstCap,
+        [&](int32 n, bool strict) { return Utf16ToUtf8(src, n, dst, dstCap, strict); },
+        [&](uInt32 page, int32 n, bool strict) {
+            ByteOut out(dst, size_t(dstCap));
+            const Outcome o = RunIconv(
+                CachedConverter(page, false), reinterpret_cast<const char*>(src), size_t(n) * 2, out, 2,
+                strict,
+                [page](const char* at, size_t k, ByteOut& o) { return NarrowFallback(page, at, k, o); });
+            return FromOutcome(o, out.Total(), 1);
+        });
 }
 
 namespace {
