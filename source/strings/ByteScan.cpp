@@ -1,6 +1,7 @@
 // The block comparisons of strings with the widest vectors the processor offers, chosen once at load.
 #include "strings/ByteScan.h"
 
+#include <bit>
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -23,6 +24,33 @@ inline int32 TableDifference(const uChar* lower, uChar a, uChar b) {
 
 #if TQ_STRINGS_AVX2
 
+// The block loop of every vector width: Fold marks the bytes of a kWidth-byte block that may differ, and the
+// table judges each marked pair; the last block overlaps bytes already known to pass. 0 when the first n
+// bytes fold equal. Always inlined, so that it takes its caller's instruction set.
+template <int32 kWidth, auto Fold>
+__attribute__((always_inline)) inline int32 CaseCompareBlocks(const uChar* lower, const uChar* a,
+                                                              const uChar* b, int32 n) {
+    for (int32 i = 0; i < n;) {
+        int32 block = i;
+        decltype(Fold(a, b)) m;
+        if (i + kWidth <= n) {
+            m = Fold(a + i, b + i);
+            if (!m) {
+                i += kWidth;
+                continue;
+            }
+        } else {
+            block = n - kWidth;
+            m = Fold(a + block, b + block) >> (i - block) << (i - block);
+            if (!m) break;
+        }
+        i = block + int32(std::countr_zero(m));
+        if (const int32 d = TableDifference(lower, a[i], b[i])) return d;
+        ++i;
+    }
+    return 0;
+}
+
 // FoldMismatch16 over 32 bytes.
 __attribute__((target("avx2"))) inline uInt32 FoldMismatch32(const uChar* a, const uChar* b) {
     const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a));
@@ -34,30 +62,12 @@ __attribute__((target("avx2"))) inline uInt32 FoldMismatch32(const uChar* a, con
     return ~uInt32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(rest, _mm256_setzero_si256())));
 }
 
-// 32 bytes a step; the last block overlaps bytes already known to pass.
 __attribute__((target("avx2"))) int32 CaseCompareAvx2(const uChar* lower, const uChar* a, int32 lengthA,
                                                       const uChar* b, int32 lengthB) {
     const int32 n = Common(lengthA, lengthB);
     if (n < 32) return CaseCompareNarrow(lower, a, lengthA, b, lengthB);
-    for (int32 i = 0; i < n;) {
-        int32 block = i;
-        uInt32 m;
-        if (i + 32 <= n) {
-            m = FoldMismatch32(a + i, b + i);
-            if (!m) {
-                i += 32;
-                continue;
-            }
-        } else {
-            block = n - 32;
-            m = FoldMismatch32(a + block, b + block) >> (i - block) << (i - block);
-            if (!m) break;
-        }
-        i = block + __builtin_ctz(m);
-        if (const int32 d = TableDifference(lower, a[i], b[i])) return d;
-        ++i;
-    }
-    return lengthA - lengthB;
+    const int32 d = CaseCompareBlocks<32, FoldMismatch32>(lower, a, b, n);
+    return d ? d : lengthA - lengthB;
 }
 
 #if defined(__ELF__)
@@ -81,25 +91,8 @@ __attribute__((target("avx512bw"))) int32 CaseCompareAvx512(const uChar* lower, 
                                                             const uChar* b, int32 lengthB) {
     const int32 n = Common(lengthA, lengthB);
     if (n < 64) return CaseCompareAvx2(lower, a, lengthA, b, lengthB);
-    for (int32 i = 0; i < n;) {
-        int32 block = i;
-        uInt64 m;
-        if (i + 64 <= n) {
-            m = FoldMismatch64(a + i, b + i);
-            if (!m) {
-                i += 64;
-                continue;
-            }
-        } else {
-            block = n - 64;
-            m = FoldMismatch64(a + block, b + block) >> (i - block) << (i - block);
-            if (!m) break;
-        }
-        i = block + int32(__builtin_ctzll(m));
-        if (const int32 d = TableDifference(lower, a[i], b[i])) return d;
-        ++i;
-    }
-    return lengthA - lengthB;
+    const int32 d = CaseCompareBlocks<64, FoldMismatch64>(lower, a, b, n);
+    return d ? d : lengthA - lengthB;
 }
 #endif
 
