@@ -95,12 +95,12 @@ Field Truncated(int64 value, const char* name) {
     return Field(uInt32(uInt64(value)));
 }
 
-void To32(const FileInfoRec64& in, FileInfoRec* out) {
+// The fields both record widths hold alike: all but the sizes.
+template <class In, class Out>
+void CopyAlikeFields(const In& in, Out* out) {
     out->type = in.type;
     out->creator = in.creator;
     out->permissions = in.permissions;
-    out->size = Truncated<int32>(in.size, "size");
-    out->rfSize = Truncated<int32>(in.rfSize, "rfSize");
     out->cdate = in.cdate;
     out->mdate = in.mdate;
     out->folder = in.folder;
@@ -110,20 +110,17 @@ void To32(const FileInfoRec64& in, FileInfoRec* out) {
     std::memcpy(out->group, in.group, sizeof out->group);
 }
 
+void To32(const FileInfoRec64& in, FileInfoRec* out) {
+    CopyAlikeFields(in, out);
+    out->size = Truncated<int32>(in.size, "size");
+    out->rfSize = Truncated<int32>(in.rfSize, "rfSize");
+}
+
 void To64(const FileInfoRec& in, FileInfoRec64* out) {
     std::memset(out, 0, sizeof *out);
-    out->type = in.type;
-    out->creator = in.creator;
-    out->permissions = in.permissions;
+    CopyAlikeFields(in, out);
     out->size = in.size;
     out->rfSize = in.rfSize;
-    out->cdate = in.cdate;
-    out->mdate = in.mdate;
-    out->folder = in.folder;
-    out->invisible = in.invisible;
-    out->location = in.location;
-    std::memcpy(out->owner, in.owner, sizeof out->owner);
-    std::memcpy(out->group, in.group, sizeof out->group);
 }
 
 bool EndsInShortcutExtension(const std::string& item) {
