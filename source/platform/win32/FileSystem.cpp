@@ -104,7 +104,7 @@ bool FileGetLinkStatus(const char* path, FileStatus* out) {
 bool FolderRead(const char* path, std::vector<FolderEntry>& entries, bool withStatus) {
     entries.clear();
     return EachEntry(path, [&](const WIN32_FIND_DATAW& data) {
-        FolderEntry entry{Narrow(data.cFileName, wcslen(data.cFileName)), {}};
+        FolderEntry entry{Utf8FromWide(data.cFileName), {}};
         if (withStatus)
             FillStatus(data.dwFileAttributes, uInt64(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
                        data.ftCreationTime, data.ftLastWriteTime, &entry.status);
