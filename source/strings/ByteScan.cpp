@@ -24,12 +24,14 @@ inline int32 TableDifference(const uChar* lower, uChar a, uChar b) {
 
 #if TQ_STRINGS_AVX2
 
-// The block loop of every vector width: Fold marks the bytes of a kWidth-byte block that may differ, and the
-// table judges each marked pair; the last block overlaps bytes already known to pass. 0 when the first n
-// bytes fold equal. Always inlined, so that it takes its caller's instruction set.
-template <int32 kWidth, auto Fold>
+// The compare of every vector width: Fold marks the bytes of a kWidth-byte block that may differ, and the
+// table judges each marked pair; the last block overlaps bytes already known to pass. Runs shorter than a
+// block go to Narrower. Always inlined, so that it takes its caller's instruction set.
+template <int32 kWidth, auto Fold, auto Narrower>
 __attribute__((always_inline)) inline int32 CaseCompareBlocks(const uChar* lower, const uChar* a,
-                                                              const uChar* b, int32 n) {
+                                                              int32 lengthA, const uChar* b, int32 lengthB) {
+    const int32 n = Common(lengthA, lengthB);
+    if (n < kWidth) return Narrower(lower, a, lengthA, b, lengthB);
     for (int32 i = 0; i < n;) {
         int32 block = i;
         decltype(Fold(a, b)) m;
@@ -48,7 +50,7 @@ __attribute__((always_inline)) inline int32 CaseCompareBlocks(const uChar* lower
         if (const int32 d = TableDifference(lower, a[i], b[i])) return d;
         ++i;
     }
-    return 0;
+    return lengthA - lengthB;
 }
 
 // FoldMismatch16 over 32 bytes.
@@ -64,10 +66,7 @@ __attribute__((target("avx2"))) inline uInt32 FoldMismatch32(const uChar* a, con
 
 __attribute__((target("avx2"))) int32 CaseCompareAvx2(const uChar* lower, const uChar* a, int32 lengthA,
                                                       const uChar* b, int32 lengthB) {
-    const int32 n = Common(lengthA, lengthB);
-    if (n < 32) return CaseCompareNarrow(lower, a, lengthA, b, lengthB);
-    const int32 d = CaseCompareBlocks<32, FoldMismatch32>(lower, a, b, n);
-    return d ? d : lengthA - lengthB;
+    return CaseCompareBlocks<32, FoldMismatch32, CaseCompareNarrow>(lower, a, lengthA, b, lengthB);
 }
 
 #if defined(__ELF__)
@@ -89,10 +88,7 @@ __attribute__((target("avx512bw"))) inline uInt64 FoldMismatch64(const uChar* a,
 
 __attribute__((target("avx512bw"))) int32 CaseCompareAvx512(const uChar* lower, const uChar* a, int32 lengthA,
                                                             const uChar* b, int32 lengthB) {
-    const int32 n = Common(lengthA, lengthB);
-    if (n < 64) return CaseCompareAvx2(lower, a, lengthA, b, lengthB);
-    const int32 d = CaseCompareBlocks<64, FoldMismatch64>(lower, a, b, n);
-    return d ? d : lengthA - lengthB;
+    return CaseCompareBlocks<64, FoldMismatch64, CaseCompareAvx2>(lower, a, lengthA, b, lengthB);
 }
 #endif
 
