@@ -24,6 +24,17 @@ inline int32 TableDifference(const uChar* lower, uChar a, uChar b) {
 
 #if TQ_STRINGS_AVX2
 
+// FoldMismatch16 over 32 bytes.
+__attribute__((target("avx2"))) inline uInt32 FoldMismatch32(const uChar* a, const uChar* b) {
+    const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a));
+    const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b));
+    const __m256i bit = _mm256_set1_epi8(0x20);
+    const __m256i shifted = _mm256_add_epi8(_mm256_or_si256(va, bit), _mm256_set1_epi8(char(0x80 - 'a')));
+    const __m256i letter = _mm256_cmpgt_epi8(_mm256_set1_epi8(char(-128 + 26)), shifted);
+    const __m256i rest = _mm256_andnot_si256(_mm256_and_si256(letter, bit), _mm256_xor_si256(va, vb));
+    return ~uInt32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(rest, _mm256_setzero_si256())));
+}
+
 // The compare of every vector width: Fold marks the bytes of a kWidth-byte block that may differ, and the
 // table judges each marked pair; the last block overlaps bytes already known to pass. Runs shorter than a
 // block go to Narrower. Always inlined, so that it takes its caller's instruction set.
@@ -51,17 +62,6 @@ __attribute__((always_inline)) inline int32 CaseCompareBlocks(const uChar* lower
         ++i;
     }
     return lengthA - lengthB;
-}
-
-// FoldMismatch16 over 32 bytes.
-__attribute__((target("avx2"))) inline uInt32 FoldMismatch32(const uChar* a, const uChar* b) {
-    const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a));
-    const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b));
-    const __m256i bit = _mm256_set1_epi8(0x20);
-    const __m256i shifted = _mm256_add_epi8(_mm256_or_si256(va, bit), _mm256_set1_epi8(char(0x80 - 'a')));
-    const __m256i letter = _mm256_cmpgt_epi8(_mm256_set1_epi8(char(-128 + 26)), shifted);
-    const __m256i rest = _mm256_andnot_si256(_mm256_and_si256(letter, bit), _mm256_xor_si256(va, vb));
-    return ~uInt32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(rest, _mm256_setzero_si256())));
 }
 
 __attribute__((target("avx2"))) int32 CaseCompareAvx2(const uChar* lower, const uChar* a, int32 lengthA,
