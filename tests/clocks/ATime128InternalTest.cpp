@@ -131,17 +131,6 @@ TEST(ATime128Test, HalvesWordsAndFraction) {
     EXPECT_GT(t.getFraction(), 0.999999);
 }
 
-TEST(ATime128Test, IncrementLsbCarriesIntoSeconds) {
-    ATime128 t(7, kAllOnes);
-    t.IncrementLSB();
-    EXPECT_EQ(t, ATime128(8, 0));
-    t.IncrementLSB();
-    EXPECT_EQ(t, ATime128(8, 1));
-    ATime128 minusTiny(-1, kAllOnes);
-    minusTiny.IncrementLSB();
-    EXPECT_EQ(minusTiny, ATime128());
-}
-
 TEST(ATime128Test, ArithmeticAndOrderOver128Bits) {
     const ATime128 a(1, uInt64(3) << 62), b(2, uInt64(1) << 63);  // 1.75 and 2.5
     EXPECT_EQ(a + b, ATime128(4, uInt64(1) << 62));
@@ -164,6 +153,15 @@ TEST(ATime128Test, ArithmeticAndOrderOver128Bits) {
     EXPECT_FALSE(ATime128(3, 6) < ATime128(3, 6));
     const ATime128 max(std::numeric_limits<int64>::max(), kAllOnes);
     EXPECT_EQ(max + ATime128(0, 1), ATime128(std::numeric_limits<int64>::min(), 0)) << "wraps";
+    // Incrementing the last place carries into the seconds.
+    ATime128 t(7, kAllOnes);
+    t.IncrementLSB();
+    EXPECT_EQ(t, ATime128(8, 0));
+    t.IncrementLSB();
+    EXPECT_EQ(t, ATime128(8, 1));
+    ATime128 minusTiny(-1, kAllOnes);
+    minusTiny.IncrementLSB();
+    EXPECT_EQ(minusTiny, ATime128());
 }
 
 TEST(ATime128Test, TextIsUtcCalendarDate) {
