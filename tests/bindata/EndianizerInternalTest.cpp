@@ -59,50 +59,38 @@ TEST(Endianizer, PlacementCleanUpDestroysTheInstancesAndTheyAreBuiltAgain) {
     EXPECT_EQ(NativeEndianizer()->ExtSize(), 10u);
 }
 
-TEST(Endianizer, BigEndianIntegersStoreMostSignificantByteFirst) {
-    const Endianizer* e = BigEndianizer();
-    Scratch s;
-    const uInt16 v16 = 0x1234;
-    e->FromNative16(&v16, s.at());
-    EXPECT_EQ(B({s.at()[0], s.at()[1]}), B({0x12, 0x34}));
-    EXPECT_EQ(e->Get16(s.at()), 0x1234);
-    uInt16 back16 = 0;
-    e->ToNative16(s.at(), &back16);
-    EXPECT_EQ(back16, 0x1234);
-
-    const uInt32 v32 = 0x89ABCDEF;
-    e->FromNative32(&v32, s.at());
-    EXPECT_EQ(Bytes(s.at(), s.at() + 4), B({0x89, 0xAB, 0xCD, 0xEF}));
-    EXPECT_EQ(e->Get32(s.at()), 0x89ABCDEFu);
-    uInt32 back32 = 0;
-    e->ToNative32(s.at(), &back32);
-    EXPECT_EQ(back32, 0x89ABCDEFu);
-
-    const uInt64 v64 = 0x0102030405060708ull;
-    e->FromNative64(&v64, s.at());
-    EXPECT_EQ(Bytes(s.at(), s.at() + 8), B({1, 2, 3, 4, 5, 6, 7, 8}));
-    uInt64 back64 = 0;
-    e->ToNative64(s.at(), &back64);
-    EXPECT_EQ(back64, v64);
-}
-
-TEST(Endianizer, LittleAndNativeIntegersStoreLeastSignificantByteFirst) {
-    for (const Endianizer* e : {LittleEndianizer(), NativeEndianizer()}) {
+TEST(Endianizer, IntegersAreStoredInTheConvertersOrderAndReadBack) {
+    const struct {
+        const Endianizer* e;
+        Bytes b16, b32, b64;
+    } cases[] = {
+        {BigEndianizer(), B({0x12, 0x34}), B({0x89, 0xAB, 0xCD, 0xEF}), B({1, 2, 3, 4, 5, 6, 7, 8})},
+        {LittleEndianizer(), B({0x34, 0x12}), B({0xEF, 0xCD, 0xAB, 0x89}), B({8, 7, 6, 5, 4, 3, 2, 1})},
+        {NativeEndianizer(), B({0x34, 0x12}), B({0xEF, 0xCD, 0xAB, 0x89}), B({8, 7, 6, 5, 4, 3, 2, 1})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.b16[0]);
         Scratch s;
         const uInt16 v16 = 0x1234;
-        e->FromNative16(&v16, s.at());
-        EXPECT_EQ(B({s.at()[0], s.at()[1]}), B({0x34, 0x12}));
-        EXPECT_EQ(e->Get16(s.at()), 0x1234);
+        c.e->FromNative16(&v16, s.at());
+        EXPECT_EQ(Bytes(s.at(), s.at() + 2), c.b16);
+        EXPECT_EQ(c.e->Get16(s.at()), 0x1234);
+        uInt16 back16 = 0;
+        c.e->ToNative16(s.at(), &back16);
+        EXPECT_EQ(back16, 0x1234);
         const uInt32 v32 = 0x89ABCDEF;
-        e->FromNative32(&v32, s.at());
-        EXPECT_EQ(Bytes(s.at(), s.at() + 4), B({0xEF, 0xCD, 0xAB, 0x89}));
-        EXPECT_EQ(e->Get32(s.at()), 0x89ABCDEFu);
+        c.e->FromNative32(&v32, s.at());
+        EXPECT_EQ(Bytes(s.at(), s.at() + 4), c.b32);
+        EXPECT_EQ(c.e->Get32(s.at()), 0x89ABCDEFu);
+        uInt32 back32 = 0;
+        c.e->ToNative32(s.at(), &back32);
+        EXPECT_EQ(back32, 0x89ABCDEFu);
         const uInt64 v64 = 0x0102030405060708ull;
-        e->FromNative64(&v64, s.at());
-        EXPECT_EQ(Bytes(s.at(), s.at() + 8), B({8, 7, 6, 5, 4, 3, 2, 1}));
-        uInt64 back = 0;
-        e->ToNative64(s.at(), &back);
-        EXPECT_EQ(back, v64);
+        c.e->FromNative64(&v64, s.at());
+        EXPECT_EQ(Bytes(s.at(), s.at() + 8), c.b64);
+        uInt64 back64 = 0;
+        c.e->ToNative64(s.at(), &back64);
+        EXPECT_EQ(back64, v64);
     }
 }
 

@@ -29,11 +29,9 @@ TEST_F(OutputBufTest, StaticOutputBufFillsToCapacityThenFails) {
         EXPECT_FALSE(out.IsOnlyDeterminingSize());
     }
     EXPECT_EQ(FinalErrorReports("StaticOutputBuf finished with 74 error"), 1);
-}
-
-TEST_F(OutputBufTest, StaticOutputBufRefusesAnOverflowingRequest) {
-    uChar memory[4];
-    StaticOutputBuf out(memory, 4);
+    // An overflowing request is refused.
+    uChar small[4];
+    StaticOutputBuf out(small, 4);
     int32 err = 0;
     out.GetDataPointer(1, err);
     EXPECT_EQ(out.GetDataPointer(SIZE_MAX, err), nullptr);
@@ -100,16 +98,14 @@ TEST_F(OutputBufTest, HandleOutputBufThatCannotAllocateIsOutOfMemory) {
         EXPECT_EQ(out.GetHandle(0), nullptr);
     }
     EXPECT_EQ(FinalErrorReports("HandleOutputBuf finished with 2 error"), 1);
-}
-
-TEST_F(OutputBufTest, FailedGrowthKeepsTheMemoryManagersCode) {
-    HandleOutputBuf out(16);
+    // Failed growth keeps the memory manager's code.
+    HandleOutputBuf grown(16);
     int32 err = 0;
-    ASSERT_NE(out.GetDataPointer(8, err), nullptr);
-    EXPECT_EQ(out.GetDataPointer(kHuge, err), nullptr);
+    ASSERT_NE(grown.GetDataPointer(8, err), nullptr);
+    EXPECT_EQ(grown.GetDataPointer(kHuge, err), nullptr);
     EXPECT_EQ(err, kErrMemoryFull);
-    EXPECT_EQ(out.GetBytesWritten(), 8u);
-    EXPECT_EQ(out.GetDataPointer(SIZE_MAX, err), nullptr);
+    EXPECT_EQ(grown.GetBytesWritten(), 8u);
+    EXPECT_EQ(grown.GetDataPointer(SIZE_MAX, err), nullptr);
     EXPECT_EQ(err, kErrMemoryFull);
 }
 
@@ -124,16 +120,15 @@ TEST_F(OutputBufTest, LStrOutputBufWritesAfterTheCountAndSetsItOnGetHandle) {
     EXPECT_EQ(AZGetHandleSize(reinterpret_cast<UHandle>(h)), 10);
     EXPECT_EQ(LStrText(h), "abcdef");
     AZDisposeHandle(reinterpret_cast<UHandle>(h));
-}
-
-TEST_F(OutputBufTest, LStrOutputBufOfCapacityZeroStillGrows) {
-    LStrOutputBuf out(0);
-    int32 err = 0;
-    ASSERT_NE(out.GetDataPointer(1, err), nullptr);
+    // A capacity of zero, or no handle to adopt, still grows.
+    LStrOutputBuf zero(0), adoptsNone(nullptr, 0);
+    ASSERT_NE(zero.GetDataPointer(1, err), nullptr);
+    ASSERT_NE(adoptsNone.GetDataPointer(4096, err), nullptr);
     EXPECT_EQ(err, 0);
-    LStrHandle h = out.GetHandle(0);
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ((*h)->cnt, 1);
+    ASSERT_NE(zero.GetHandle(0), nullptr);
+    EXPECT_EQ((*zero.GetHandle(0))->cnt, 1);
+    ASSERT_NE(adoptsNone.GetHandle(0), nullptr);
+    EXPECT_EQ((*adoptsNone.GetHandle(0))->cnt, 4096);
 }
 
 TEST_F(OutputBufTest, LStrOutputBufAdoptsAHandleAndOverwritesItFromTheFront) {
@@ -148,15 +143,12 @@ TEST_F(OutputBufTest, LStrOutputBufAdoptsAHandleAndOverwritesItFromTheFront) {
     LStrHandle back = out.GetHandle(0);
     EXPECT_EQ(back, h);
     EXPECT_EQ(LStrText(back), "abcdefghij");
-}
-
-TEST_F(OutputBufTest, LStrOutputBufResizesAnAdoptedHandleToTheCapacityGiven) {
-    LStrHandle h = MakeLStr("xy");
-    LStrOutputBuf out(h, 100);
-    EXPECT_EQ(AZGetHandleSize(reinterpret_cast<UHandle>(h)), 104);
-    int32 err = 0;
-    std::memcpy(out.GetDataPointer(1, err), "z", 1);
-    EXPECT_EQ(LStrText(out.GetHandle(0)), "z");
+    // With a capacity given, the adopted handle is resized to it.
+    LStrHandle h2 = MakeLStr("xy");
+    LStrOutputBuf sized(h2, 100);
+    EXPECT_EQ(AZGetHandleSize(reinterpret_cast<UHandle>(h2)), 104);
+    std::memcpy(sized.GetDataPointer(1, err), "z", 1);
+    EXPECT_EQ(LStrText(sized.GetHandle(0)), "z");
 }
 
 TEST_F(OutputBufTest, LStrOutputBufKeepsAFailedResizeAsItsError) {
@@ -169,15 +161,6 @@ TEST_F(OutputBufTest, LStrOutputBufKeepsAFailedResizeAsItsError) {
     }
     // It owned the handle from construction on and disposed of it (the fixture counts handles).
     EXPECT_EQ(FinalErrorReports("LStrOutputBuf finished with 2 error"), 1);
-}
-
-TEST_F(OutputBufTest, LStrOutputBufWithoutAHandleAllocatesOne) {
-    LStrOutputBuf out(nullptr, 0);
-    int32 err = 0;
-    ASSERT_NE(out.GetDataPointer(4096, err), nullptr);
-    LStrHandle h = out.GetHandle(0);
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ((*h)->cnt, 4096);
 }
 
 TEST_F(OutputBufTest, PreflightCountsAndNeverFails) {

@@ -79,9 +79,16 @@ TEST_F(PathFlattenTest, ARelativePathIsACompactRecord) {
     ASSERT_EQ(r.err, kErrNone);
     EXPECT_TRUE(r.path->Equals(p));
     EXPECT_EQ(r.consumed, kUpDirA.size());
+    // A little-endian record converts only its length fields.
+    EXPECT_EQ(Flattened(&p, LittleEndianizer()), B({'P', 'T', 'H', '0', 7, 0, 0, 0, 1, 0, 2, 0, 0, 1, 'a'}));
+    // A debug setting changes no record.
+    PathRef::Setting("debug");
+    const PathRef copy = p;
+    EXPECT_EQ(Flattened(&copy), kUpDirA);
+    PathRef::Setting("nodebug");
 }
 
-TEST_F(PathFlattenTest, TheUtf8SwitchWritesPTH2AndThePreviousVersionPTH1) {
+TEST_F(PathFlattenTest, TheUtf8SwitchWritesPTH2AndThePreviousVersionPTH1AndBothReadAlike) {
     PathRef p(kBaseRelative);
     p.AppendUpDir();
     p.Append("a");
@@ -104,11 +111,7 @@ TEST_F(PathFlattenTest, TheUtf8SwitchWritesPTH2AndThePreviousVersionPTH1) {
     PathRef::Setting("UTF8");
     PathRef::Setting(nullptr);
     EXPECT_EQ(Flattened(&p), kUpDirA);
-}
-
-TEST_F(PathFlattenTest, PTH1AndPTH2ReadAlike) {
-    Bytes previous = kUpDirAUtf8;
-    previous[3] = 0x31;
+    // Both records read alike.
     for (const Bytes& record : {kUpDirAUtf8, previous}) {
         const ReadResult r = Unflattened(record);
         ASSERT_EQ(r.err, kErrNone);
@@ -141,16 +144,12 @@ TEST_F(PathFlattenTest, NamesBeyondASCIIOrLongerThan255GoIntoPTH2) {
     EXPECT_EQ(longName.Flatten(&out, kFlattenPTH0, &written, BigEndianizer()), kErrPathTooLong);
     EXPECT_EQ(written, 0u);
     EXPECT_EQ(longName.FlattenedSize(kFlattenPTH0), 0u);
-}
-
-TEST_F(PathFlattenTest, NamesTooLongForPTH2AreRejected) {
-    const PathRef p = MakePath(kBaseAbsolute, {"x", std::string(32768, 'n')});
-    HandleOutputBuf out;
-    uInt64 written = 0;
-    EXPECT_EQ(p.Flatten(&out, kFlattenPTH2, &written, BigEndianizer()), kErrPathTooLong);
+    // Names too long for PTH2 are rejected.
+    const PathRef tooLong = MakePath(kBaseAbsolute, {"x", std::string(32768, 'n')});
+    EXPECT_EQ(tooLong.Flatten(&out, kFlattenPTH2, &written, BigEndianizer()), kErrPathTooLong);
     EXPECT_EQ(written, 0u);
-    EXPECT_EQ(p.FlattenedSize(kFlattenPTH2), 0u);
-    EXPECT_EQ(FFlattenPath2(&p, &out, BigEndianizer()), 0u);
+    EXPECT_EQ(tooLong.FlattenedSize(kFlattenPTH2), 0u);
+    EXPECT_EQ(FFlattenPath2(&tooLong, &out, BigEndianizer()), 0u);
     EXPECT_EQ(out.GetBytesWritten(), 0u);
     const PathRef longest = MakePath(kBaseAbsolute, {std::string(32767, 'n')});
     EXPECT_EQ(longest.FlattenedSize(kFlattenPTH2), 8u + 4 + 2 + 32767);
@@ -216,13 +215,6 @@ TEST_F(PathFlattenTest, EveryKindOfPathRoundTripsInBothRecordsAndOrders) {
     }
 }
 
-TEST_F(PathFlattenTest, LittleEndianRecordsConvertOnlyTheirLengthFields) {
-    PathRef p(kBaseRelative);
-    p.AppendUpDir();
-    p.Append("a");
-    EXPECT_EQ(Flattened(&p, LittleEndianizer()), B({'P', 'T', 'H', '0', 7, 0, 0, 0, 1, 0, 2, 0, 0, 1, 'a'}));
-}
-
 TEST_F(PathFlattenTest, FlattenChecksItsArguments) {
     const PathRef p = MakePath(kBaseAbsolute, {"a"});
     HandleOutputBuf out;
@@ -236,28 +228,24 @@ TEST_F(PathFlattenTest, FlattenChecksItsArguments) {
     EXPECT_EQ(p.FlattenedSize(kFlattenPTH1), p.FlattenedSize(kFlattenPTH2));
     EXPECT_EQ(p.Flatten(&out, kFlattenPTH2, nullptr, BigEndianizer()), kErrNone);
     EXPECT_EQ(out.GetBytesWritten(), p.FlattenedSize(kFlattenPTH2));
-}
-
-TEST_F(PathFlattenTest, AFullSinkStopsTheRecordAndCountsWhatWasWritten) {
-    const PathRef p = MakePath(kBaseAbsolute, {"abc", "def"});
+    // A full sink stops the record and counts what was written.
+    const PathRef two = MakePath(kBaseAbsolute, {"abc", "def"});
     uChar memory[14];
     {
         StaticOutputBuf out(memory, sizeof memory);
         uInt64 written = 0;
         // Magic, length, type and count fit (12 bytes); "abc" does not.
-        EXPECT_EQ(p.Flatten(&out, kFlattenPTH0, &written, BigEndianizer()), kErrEndOfData);
+        EXPECT_EQ(two.Flatten(&out, kFlattenPTH0, &written, BigEndianizer()), kErrEndOfData);
         EXPECT_EQ(written, 12u);
     }
-    StaticOutputBuf out(memory, sizeof memory);
-    EXPECT_EQ(FFlattenPath2(&p, &out, BigEndianizer()), 12u);
-}
-
-TEST_F(PathFlattenTest, TheCountingSinkLearnsTheSize) {
-    const PathRef p = MakePath(kBaseUNC, {"srv", "share", "f"});
+    StaticOutputBuf full(memory, sizeof memory);
+    EXPECT_EQ(FFlattenPath2(&two, &full, BigEndianizer()), 12u);
+    // The counting sink learns the size.
+    const PathRef unc = MakePath(kBaseUNC, {"srv", "share", "f"});
     PreflightOutputBuf counting;
-    EXPECT_EQ(FFlattenPath2(&p, &counting, BigEndianizer()), p.FlattenedSize(kFlattenPTH0));
-    EXPECT_EQ(counting.GetBytesWritten(), p.FlattenedSize(kFlattenPTH0));
-    EXPECT_EQ(FFlattenPath2(&p, nullptr, BigEndianizer()), p.FlattenedSize(kFlattenPTH0));
+    EXPECT_EQ(FFlattenPath2(&unc, &counting, BigEndianizer()), unc.FlattenedSize(kFlattenPTH0));
+    EXPECT_EQ(counting.GetBytesWritten(), unc.FlattenedSize(kFlattenPTH0));
+    EXPECT_EQ(FFlattenPath2(&unc, nullptr, BigEndianizer()), unc.FlattenedSize(kFlattenPTH0));
 }
 
 TEST_F(PathFlattenTest, ReadingRefusalsCarryTheirCodesAndMessages) {
@@ -323,20 +311,17 @@ TEST_F(PathFlattenTest, ARecordEndingInsideItsItemsIsNeverReadPast) {
     ReportCapture::Clear();
 }
 
-TEST_F(PathFlattenTest, UnknownCompactTypesAreNotAPathWithoutAnException) {
+TEST_F(PathFlattenTest, UnknownTypesAreNotAPathAndDotItemsAreAppendedAsPathItems) {
     const Bytes record = B({'P', 'T', 'H', '0', 0, 0, 0, 6, 0, 9, 0, 1, 1, 'a'});
     const ReadResult r = Unflattened(record);
     ASSERT_EQ(r.err, kErrNone);
     EXPECT_EQ(r.path->Element(), nullptr);
     EXPECT_EQ(r.consumed, record.size());
-}
-
-TEST_F(PathFlattenTest, DotsInRecordsAreAppendedAsPathItems) {
-    const Bytes record =
-        B({'P', 'T', 'H', '0', 0, 0, 0, 13, 0, 1, 0, 4, 1, 'a', 1, '.', 2, '.', '.', 1, 'b'});
-    const ReadResult r = Unflattened(record);
-    ASSERT_EQ(r.err, kErrNone);
-    EXPECT_TRUE(r.path->Equals(MakePath(kBaseRelative, {"b"})));
+    // Dots in records are appended as path items.
+    const Bytes dots = B({'P', 'T', 'H', '0', 0, 0, 0, 13, 0, 1, 0, 4, 1, 'a', 1, '.', 2, '.', '.', 1, 'b'});
+    const ReadResult withDots = Unflattened(dots);
+    ASSERT_EQ(withDots.err, kErrNone);
+    EXPECT_TRUE(withDots.path->Equals(MakePath(kBaseRelative, {"b"})));
     // Items after a path that is not one are refused by Append.
     const Bytes notAPath = B({'P', 'T', 'H', '2', 0, 0, 0, 7, '!', 'p', 't', 'h', 0, 1, 'a'});
     EXPECT_EQ(Unflattened(notAPath).err, kErrArgument);
@@ -402,16 +387,6 @@ TEST_F(PathFlattenTest, ReadPathAndWritePathGoThroughTheStreams) {
     EXPECT_EQ(badReader.ReadPath(), nullptr);
     EXPECT_EQ(badReader.GetError(), kErrEndOfData);
     EXPECT_EQ(badReader.ReadPath(), nullptr);
-}
-
-TEST_F(PathFlattenTest, ADebugSettingDoesNotChangeRecords) {
-    PathRef::Setting("debug");
-    PathRef p(kBaseRelative);
-    p.AppendUpDir();
-    p.Append("a");
-    const PathRef copy = p;
-    EXPECT_EQ(Flattened(&copy), kUpDirA);
-    PathRef::Setting("nodebug");
 }
 
 }  // namespace

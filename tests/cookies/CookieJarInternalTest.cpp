@@ -27,7 +27,7 @@ class CookieJarTest : public ::testing::Test {
     MagicCookieJar jar_ = nullptr;
 };
 
-TEST_F(CookieJarTest, FreshJarHandsOutIndicesInOrderWithConsecutiveTags) {
+TEST_F(CookieJarTest, FreshJarHandsOutIndicesInOrderWithConsecutiveTagsThatWrapToOne) {
     ASSERT_NE(jar_, nullptr);
     EXPECT_EQ(DSGetHandleSize(jar_), 48);
     std::vector<MagicCookie> c;
@@ -45,9 +45,7 @@ TEST_F(CookieJarTest, FreshJarHandsOutIndicesInOrderWithConsecutiveTags) {
     int32 n = 0;
     EXPECT_EQ(MCJarSize(jar_, &n), 0);
     EXPECT_EQ(n, 130);
-}
-
-TEST_F(CookieJarTest, TagWrapsFromFFFToOne) {
+    // The tag wraps from 0xFFF to 1.
     Header(jar_)->nextTag = 0xFFE;
     EXPECT_EQ(TagOf(New(1)), 0xFFEu);
     EXPECT_EQ(TagOf(New(2)), 0xFFFu);

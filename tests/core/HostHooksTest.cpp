@@ -50,18 +50,6 @@ TEST(AppInterfaceTest, QueriesUseGivenThenInstalledInterfaceElseZero) {
     EXPECT_EQ(TQGetIsRunTime(nullptr), 0);
 }
 
-TEST(ModuleHandleTest, HandlesStartNullAndKeepWhatIsSet) {
-    EXPECT_EQ(TQModuleGetInstance(), nullptr);
-    EXPECT_EQ(TQModuleGetModule(), nullptr);
-    int a = 0, b = 0;
-    TQModuleSetInstance(&a);
-    TQModuleSetModule(&b);
-    EXPECT_EQ(TQModuleGetInstance(), &a);
-    EXPECT_EQ(TQModuleGetModule(), &b);
-    TQModuleSetInstance(nullptr);
-    TQModuleSetModule(nullptr);
-}
-
 std::vector<std::string> gDestroyed;
 
 struct Singleton {

@@ -31,7 +31,7 @@ class DebugStreamPoolTest : public ReportCaptureTest {
     }
 };
 
-TEST_F(DebugStreamTest, AppendStopsAtCapacityAndStaysTerminated) {
+TEST_F(DebugStreamTest, AppendFormsStopAtCapacityAndStayTerminated) {
     DebugStream s("unit", 1, "r", kDbgNote);
     const std::string chunk(3000, 'x');
     s.Append(chunk.c_str());
@@ -44,18 +44,16 @@ TEST_F(DebugStreamTest, AppendStopsAtCapacityAndStaysTerminated) {
     const std::string big(1000, 'a');
     for (int i = 0; i < 3; ++i) pieces.Append(big.data(), big.data() + big.size());
     EXPECT_EQ(std::string(pieces.Text()).size(), 2047u);
-}
-
-TEST_F(DebugStreamTest, AppendFormsAndNullText) {
-    DebugStream s("unit", 1, "r", kDbgNote);
+    // Ranges, single characters and null texts.
+    DebugStream forms("unit", 1, "r", kDbgNote);
     const char range[] = "abcdef";
-    s.Append(range + 1, range + 4);
-    s.Append(nullptr);
-    s.Append('-');
-    s.Append(range + 4, range + 2);
-    s.Append(nullptr, range);
-    s.Append("tail");
-    EXPECT_STREQ(s.Text(), "bcd-tail");
+    forms.Append(range + 1, range + 4);
+    forms.Append(nullptr);
+    forms.Append('-');
+    forms.Append(range + 4, range + 2);
+    forms.Append(nullptr, range);
+    forms.Append("tail");
+    EXPECT_STREQ(forms.Text(), "bcd-tail");
 }
 
 TEST_F(DebugStreamTest, ProcessDeliversOnceWithEveryField) {
@@ -104,12 +102,6 @@ TEST_F(DebugStreamTest, HandlerReplacesCountersAndDefaultOnlyCounts) {
     EXPECT_EQ(DebugOutputGetNumEvents(9), 0);
     DebugOutputResetNumEvents();
     EXPECT_EQ(DebugOutputGetNumEvents(kDbgError), 0);
-}
-
-TEST_F(DebugStreamTest, WithoutPoolServiceBuffersComeFromTheHeap) {
-    DebugStream s("unit", 1, "r", kDbgNote);
-    EXPECT_FALSE(s.UsesPoolBuffer());
-    EXPECT_EQ(tq::diagnostics::DebugStreamFailedCheckouts(), 0);
 }
 
 TEST_F(DebugStreamPoolTest, FourPoolBuffersThenHeapWithFailuresCounted) {

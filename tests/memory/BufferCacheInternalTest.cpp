@@ -98,7 +98,6 @@ TEST_F(BufferCacheTest, TheSixthBufferIsFreedWithTheDefaultMaximum) {
 TEST_F(BufferCacheTest, AnExactSizeOfAnotherAlignmentIsNotTaken) {
     UHandle h = DSNewAlignedHandle(20000, 8, 8);
     ASSERT_NE(h, nullptr);
-    uChar* data = *h;
     ASSERT_EQ(DSDisposeHandleCache(h), kErrNone);
     ASSERT_EQ(GetBufferCacheContents().count, 1u);
     UHandle again = DSNewHandleCache(20000);  // asks for 64-byte alignment
@@ -106,11 +105,10 @@ TEST_F(BufferCacheTest, AnExactSizeOfAnotherAlignmentIsNotTaken) {
     EXPECT_EQ(GetBufferCacheContents().count, 1u);
     EXPECT_TRUE(Aligned(again, 64, 8));
     EXPECT_EQ(DSDisposeHandle(again), kErrNone);
-    (void)data;
 }
 
 TEST_F(BufferCacheTest, GrowingThroughTheCacheTakesACachedBlockAndKeepsTheBytes) {
-    uChar* cached = Cache(40000);
+    Cache(40000);
     UHandle h = DSNewHandle(100);
     ASSERT_NE(h, nullptr);
     std::iota(*h, *h + 100, uChar(0));
@@ -119,7 +117,6 @@ TEST_F(BufferCacheTest, GrowingThroughTheCacheTakesACachedBlockAndKeepsTheBytes)
     EXPECT_EQ(DSGetHandleSize(h), 30000);
     for (int i = 0; i < 100; ++i) ASSERT_EQ((*h)[i], uChar(i));
     for (int i = 100; i < 30000; ++i) ASSERT_EQ((*h)[i], 0) << i;
-    (void)cached;
     UHandle none = nullptr;
     ASSERT_EQ(DSSetHandleSizeOrNewHandleCache(&none, 20000), kErrNone);
     ASSERT_EQ(DSDisposeHandleCache(h), kErrNone);

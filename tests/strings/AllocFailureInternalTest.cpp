@@ -11,7 +11,6 @@ using namespace strtest;
 
 namespace {
 
-using Strings = std::vector<std::string>;
 using Off = tq::test::AllocationsSucceed;
 
 bool Injected() {
@@ -35,10 +34,11 @@ CPStrHandle NewList(std::initializer_list<const char*> items) {
     return h;
 }
 
-std::vector<std::string> Items(CPStrHandle h) {
-    std::vector<std::string> out;
-    for (int32 i = 0; h && *h && i < (*h)->cnt; ++i) out.push_back(Text(CPStrIndex(h, i)));
-    return out;
+// What f returns, with every allocation it makes succeeding: the set-up of a trial.
+template <class F>
+auto Unfailing(F f) {
+    const Off off;
+    return f();
 }
 
 void Free(void* h) {
@@ -46,12 +46,7 @@ void Free(void* h) {
     DSDisposeHandle(static_cast<UHandle>(h));
 }
 
-// The text of a view, or of a string.
-std::string View(const PKSubString& s) {
-    return s.Length() > 0 ? std::string(s.Data(), size_t(s.Length())) : std::string();
-}
-
-TEST_F(AllocFailureTest, CPStrInsertAndReplace) {
+TEST_F(AllocFailureTest, CPStrInsertReplaceAndSetToNEmptyStrings) {
     EachFailure([] {
         CPStrHandle h = NewList({"a", "b"});
         const std::vector<std::string> before = Items(h);
@@ -75,9 +70,6 @@ TEST_F(AllocFailureTest, CPStrInsertAndReplace) {
         ExpectResult(err);
         Free(h);
     });
-}
-
-TEST_F(AllocFailureTest, CPStrSetToNEmptyStrings) {
     EachFailure([] {
         CPStrHandle h = nullptr;
         ExpectResult(CPStrSetToNEmptyStrings(&h, 4));
@@ -91,22 +83,14 @@ TEST_F(AllocFailureTest, CPStrSetToNEmptyStrings) {
 TEST_F(AllocFailureTest, CLStrInsertAndInsertSort) {
     alignas(4) uChar s[12] = {5, 0, 0, 0, 'h', 'e', 'l', 'l', 'o'};
     EachFailure([&] {
-        CLStrHandle h = nullptr;
-        {
-            const Off off;
-            h = reinterpret_cast<CLStrHandle>(DSNewHClr(4));
-        }
+        CLStrHandle h = Unfailing([] { return reinterpret_cast<CLStrHandle>(DSNewHClr(4)); });
         const TqErr err = CLStrInsert(h, reinterpret_cast<const LStr*>(s), 0, 1);
         ExpectResult(err);
         EXPECT_EQ((*h)->cnt, err ? 0 : 1);
         Free(h);
     });
     EachFailure([&] {
-        CLStrHandle h = nullptr;
-        {
-            const Off off;
-            h = reinterpret_cast<CLStrHandle>(DSNewHClr(4));
-        }
+        CLStrHandle h = Unfailing([] { return reinterpret_cast<CLStrHandle>(DSNewHClr(4)); });
         int32 index = -1;
         Bool32 inserted = 1;
         const TqErr err = CLStrInsertSort(h, reinterpret_cast<const LStr*>(s), 0, &index, &inserted, 0);
@@ -168,10 +152,7 @@ TEST_F(AllocFailureTest, CPStrListOperations) {
     EachFailure([] {
         CPStrList a;
         CPStrList b;
-        {
-            const Off off;
-            ASSERT_EQ(a.Insert(P("a"), -1), kErrNone);
-        }
+        ASSERT_EQ(Unfailing([&] { return a.Insert(P("a"), -1); }), kErrNone);
         ExpectResult(b.Copy(a));
         EXPECT_EQ(b.Equal(a), Injected() ? 0 : 1);
     });
@@ -190,10 +171,7 @@ TEST_F(AllocFailureTest, PKStringOperations) {
     });
     EachFailure([] {
         PKString s;
-        {
-            const Off off;
-            ASSERT_EQ(s.Assign("hello", 5), kErrNone);
-        }
+        ASSERT_EQ(Unfailing([&] { return s.Assign("hello", 5); }), kErrNone);
         const TqErr err = s.AppendPrintf(" %d", 12345);
         ExpectResult(err);
         EXPECT_EQ(View(PKSubString(s)), err ? "hello" : "hello 12345");
@@ -205,10 +183,7 @@ TEST_F(AllocFailureTest, PKStringOperations) {
     const std::string big(2000, 'g');
     EachFailure([&] {
         PKString s;
-        {
-            const Off off;
-            ASSERT_EQ(s.Assign(big.data(), 1500), kErrNone);
-        }
+        ASSERT_EQ(Unfailing([&] { return s.Assign(big.data(), 1500); }), kErrNone);
         PKSubString v(&s);
         const TqErr err = v.Append(big.data(), 2000);
         ExpectResult(err);
@@ -216,10 +191,7 @@ TEST_F(AllocFailureTest, PKStringOperations) {
     });
     EachFailure([] {
         PKString s;
-        {
-            const Off off;
-            ASSERT_EQ(s.Assign("a-a-a", 5), kErrNone);
-        }
+        ASSERT_EQ(Unfailing([&] { return s.Assign("a-a-a", 5); }), kErrNone);
         PKSubString v(&s);
         int32 count = 0;
         const TqErr err = v.SearchReplace(PKSubString("a"), PKSubString("bbb"), &count);
@@ -249,10 +221,7 @@ TEST_F(AllocFailureTest, ViewsOfOtherStorage) {
     EachFailure([] {
         PKString s;
         const std::string text(400, 's');
-        {
-            const Off off;
-            ASSERT_EQ(s.Assign(text.data(), 400), kErrNone);
-        }
+        ASSERT_EQ(Unfailing([&] { return s.Assign(text.data(), 400); }), kErrNone);
         PKSubString v(&s);
         const TqErr err = v.Append(v);  // its own text, copied aside first
         ExpectResult(err);

@@ -105,45 +105,47 @@ std::string Digits(const PackedDecimalReal& p) {
 }
 
 TEST(NumberScan, PackedRecords) {
+    constexpr int32 kAny = 1 << 20;
+    const struct {
+        const char* text;
+        uChar point;
+        int32 result;
+        const char* digits;  // null: not checked
+        int32 exponent;      // compared as the 16 bits stored
+    } cases[] = {
+        {"123.45", '.', 1, "12345", -2},
+        {".05", '.', 1, "5", -2},
+        {"-1,5e3", ',', 1, "15", 2},
+        {"12345678901234567890", '.', 1, "123456789012345678", 2},  // 18 stored, the rest raise the exponent
+        {"1e99999", '.', 1, nullptr, 8191},
+        {"-inf", '.', 1, nullptr, 0x7FFF},
+        {"NaNx", '.', 0, nullptr, 0x7FFE},
+        {"12a", '.', 0, "12", kAny},
+        {"- 7", '.', 1, "7", kAny},
+        {"1.5 e 2", '.', 1, "15", 1},  // a space ends the fraction; an exponent may still follow
+        {"1.5 x", '.', 0, nullptr, kAny},
+        {"15", '5', 1, "1", 0},  // a point byte reads as the point even where it is a digit or a letter
+        {"2e3", 'e', 1, "23", -1},
+    };
     PackedDecimalReal p;
-    auto scan = [&](const char* t, uChar point = '.') {
+    auto scan = [&](const char* t, uChar point) {
         return StringToPacked(reinterpret_cast<const uChar*>(t), int32(std::strlen(t)), &p, point);
     };
-    EXPECT_EQ(scan("123.45"), 1);
-    EXPECT_EQ(Digits(p), "12345");
-    EXPECT_EQ(p.exponent, -2);
-    EXPECT_EQ(scan(".05"), 1);
-    EXPECT_EQ(Digits(p), "5");
-    EXPECT_EQ(p.exponent, -2);
-    EXPECT_EQ(scan("-1,5e3", ','), 1);
-    EXPECT_EQ(p.sign, 0x80);
-    EXPECT_EQ(Digits(p), "15");
-    EXPECT_EQ(p.exponent, 2);
-    EXPECT_EQ(scan("12345678901234567890"), 1);  // 18 stored, the rest raise the exponent
-    EXPECT_EQ(Digits(p), "123456789012345678");
-    EXPECT_EQ(p.exponent, 2);
-    EXPECT_EQ(scan("1e99999"), 1);
-    EXPECT_EQ(p.exponent, 8191);
-    EXPECT_EQ(scan("-inf"), 1);
-    EXPECT_EQ(uInt16(p.exponent), 0x7FFF);
-    EXPECT_EQ(scan("NaNx"), 0);
-    EXPECT_EQ(uInt16(p.exponent), 0x7FFE);
-    EXPECT_EQ(scan("12a"), 0);
-    EXPECT_EQ(Digits(p), "12");
-    EXPECT_EQ(scan(""), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(scan(c.text, c.point), c.result);
+        if (c.digits) {
+            EXPECT_EQ(Digits(p), c.digits);
+        }
+        if (c.exponent != kAny) {
+            EXPECT_EQ(uInt16(p.exponent), uInt16(c.exponent));
+        }
+        if (c.text[0] == '-' && c.text[1] != ' ') {
+            EXPECT_EQ(p.sign, 0x80);
+        }
+    }
+    EXPECT_EQ(scan("", '.'), 1);
     EXPECT_EQ(p.count, 1);
-    EXPECT_EQ(scan("- 7"), 1);
-    EXPECT_EQ(Digits(p), "7");
-    EXPECT_EQ(scan("1.5 e 2"), 1);  // a space ends the fraction; an exponent may still follow
-    EXPECT_EQ(Digits(p), "15");
-    EXPECT_EQ(p.exponent, 1);
-    EXPECT_EQ(scan("1.5 x"), 0);
-    EXPECT_EQ(scan("15", '5'), 1);  // a point byte reads as the point even where it is a digit or a letter
-    EXPECT_EQ(Digits(p), "1");
-    EXPECT_EQ(p.exponent, 0);
-    EXPECT_EQ(scan("2e3", 'e'), 1);
-    EXPECT_EQ(Digits(p), "23");
-    EXPECT_EQ(p.exponent, -1);
 }
 
 TEST(NumberScan, PackedRendering) {

@@ -9,6 +9,8 @@ using namespace strtest;
 
 namespace {
 
+using strtest::Items;
+
 // A CPStr handle built from strings; disposed by the fixture.
 class PackedListTest : public StringTest {
   protected:
@@ -30,13 +32,6 @@ class PackedListTest : public StringTest {
     void Own(void* h) { handles_.push_back(static_cast<UHandle>(h)); }
     std::vector<UHandle> handles_;
 };
-
-std::vector<std::string> Items(CPStrHandle h) {
-    std::vector<std::string> out;
-    const uChar* e = (*h)->str;
-    for (int32 i = 0; i < (*h)->cnt; ++i, e += e[0] + 1) out.push_back(Text(e));
-    return out;
-}
 
 std::vector<std::string> Items(CLStrHandle h) {
     std::vector<std::string> out;
@@ -66,8 +61,6 @@ int32 NeverEqual(ConstPStr, ConstPStr) {
     return 1;
 }
 
-using Strings = std::vector<std::string>;
-
 TEST_F(PackedListTest, InsertPlacesByClampedIndexAndSizesExactly) {
     CPStrHandle h = List({"b"});
     EXPECT_EQ(CPStrInsert(h, P("first"), -5), kErrNone);
@@ -78,29 +71,20 @@ TEST_F(PackedListTest, InsertPlacesByClampedIndexAndSizesExactly) {
     EXPECT_EQ(Size(h), CPStrSize(*h));
     EXPECT_EQ(Text(CPStrIndex(h, 99)), "last");
     EXPECT_EQ(Text(CPStrIndex(h, -3)), "first");
-}
-
-TEST_F(PackedListTest, EfficientInsertKeepsSlackAndExactInsertTrims) {
-    CPStrHandle h = List({});
-    for (int i = 0; i < 50; ++i) ASSERT_EQ(CPStrInsertEfficient(h, P("abc"), i, 0), kErrNone);
-    EXPECT_EQ(CPStrSize(*h), 4 + 50 * 4);
-    EXPECT_GE(Size(h), CPStrSize(*h));
-    ASSERT_EQ(CPStrInsertEfficient(h, P("z"), 0, 1), kErrNone);
-    EXPECT_EQ(Size(h), CPStrSize(*h));
-    EXPECT_EQ((*h)->cnt, 51);
-}
-
-TEST_F(PackedListTest, InsertOfAnElementOfTheSameListCopiesIt) {
-    CPStrHandle h = List({"one", "two"});
-    ASSERT_EQ(CPStrInsert(h, CPStrIndex(h, 1), 0), kErrNone);
-    EXPECT_EQ(Items(h), (Strings{"two", "one", "two"}));
-}
-
-TEST_F(PackedListTest, BadInputsToInsertAreReported) {
-    CPStrHandle h = List({});
+    // An element of the same list is copied.
+    ASSERT_EQ(CPStrInsert(h, CPStrIndex(h, 3), 0), kErrNone);
+    EXPECT_EQ(Items(h), (Strings{"last", "first", "mid", "b", "last"}));
     EXPECT_EQ(CPStrInsert(nullptr, P("x"), 0), kErrGeneric);
     EXPECT_EQ(CPStrInsert(h, nullptr, 0), kErrGeneric);
     EXPECT_EQ(ReportCapture::Count(kDbgBroken, "Bad inputs to CPStrInsertEfficient"), 2);
+    // The efficient form keeps slack; an exact insert trims it.
+    CPStrHandle e = List({});
+    for (int i = 0; i < 50; ++i) ASSERT_EQ(CPStrInsertEfficient(e, P("abc"), i, 0), kErrNone);
+    EXPECT_EQ(CPStrSize(*e), 4 + 50 * 4);
+    EXPECT_GE(Size(e), CPStrSize(*e));
+    ASSERT_EQ(CPStrInsertEfficient(e, P("z"), 0, 1), kErrNone);
+    EXPECT_EQ(Size(e), CPStrSize(*e));
+    EXPECT_EQ((*e)->cnt, 51);
 }
 
 TEST_F(PackedListTest, RemoveAndReplaceKeepTheListPacked) {
@@ -117,14 +101,12 @@ TEST_F(PackedListTest, RemoveAndReplaceKeepTheListPacked) {
     EXPECT_EQ(Size(h), 4 + 2 + 1);
     ASSERT_EQ(CPStrRemove(h, 50), kErrNone);
     EXPECT_EQ(Items(h), (Strings{"x"}));
-}
-
-TEST_F(PackedListTest, RemoveAndReplaceOnAnEmptyListChangeNothing) {
-    CPStrHandle h = List({});
-    EXPECT_EQ(CPStrRemove(h, 0), kErrArgument);
-    EXPECT_EQ(CPStrReplace(h, P("x"), 0), kErrArgument);
-    EXPECT_EQ((*h)->cnt, 0);
-    EXPECT_EQ(Size(h), 4);
+    // On an empty list they change nothing.
+    CPStrHandle empty = List({});
+    EXPECT_EQ(CPStrRemove(empty, 0), kErrArgument);
+    EXPECT_EQ(CPStrReplace(empty, P("x"), 0), kErrArgument);
+    EXPECT_EQ((*empty)->cnt, 0);
+    EXPECT_EQ(Size(empty), 4);
     EXPECT_EQ(ReportCapture::Count(kDbgFatal, ""), 2);
 }
 
@@ -195,14 +177,14 @@ TEST_F(PackedListTest, CLStrInsertPadsToFourBytes) {
     EXPECT_EQ(Items(h), (Strings{"", "abcd", "hello", "z"}));
     EXPECT_EQ(CLStrSize(*h), 4 + 4 + 8 + 12 + 8);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(CLStrIndex(*h, 50)->str), 1), "z");
-}
-
-TEST_F(PackedListTest, CLStrInsertOfItsOwnElement) {
-    CLStrHandle h = LList();
-    ASSERT_EQ(CLStrInsert(h, L("one"), 0, 1), kErrNone);
-    ASSERT_EQ(CLStrInsert(h, L("two"), 1, 1), kErrNone);
-    ASSERT_EQ(CLStrInsert(h, CLStrIndex(*h, 1), 0, 1), kErrNone);
-    EXPECT_EQ(Items(h), (Strings{"two", "one", "two"}));
+    // An element of its own is copied, and removal shrinks exactly.
+    ASSERT_EQ(CLStrInsert(h, CLStrIndex(*h, 2), 0, 1), kErrNone);
+    EXPECT_EQ(Items(h), (Strings{"hello", "", "abcd", "hello", "z"}));
+    ASSERT_EQ(CLStrRemove(h, 1), kErrNone);
+    ASSERT_EQ(CLStrRemove(h, 3), kErrNone);
+    ASSERT_EQ(CLStrRemove(h, 0), kErrNone);
+    EXPECT_EQ(Items(h), (Strings{"abcd", "hello"}));
+    EXPECT_EQ(Size(h), 4 + 8 + 12);
 }
 
 TEST_F(PackedListTest, CLStrInsertSortKeepsOrderAndSets) {
@@ -226,15 +208,6 @@ TEST_F(PackedListTest, CLStrInsertSortKeepsOrderAndSets) {
     EXPECT_EQ(Items(h), (Strings{"a", "c", "m", "m", "x"}));
 }
 
-TEST_F(PackedListTest, CLStrRemoveShrinksExactly) {
-    CLStrHandle h = LList();
-    ASSERT_EQ(CLStrInsert(h, L("hello"), 0, 1), kErrNone);
-    ASSERT_EQ(CLStrInsert(h, L("ab"), 1, 1), kErrNone);
-    ASSERT_EQ(CLStrRemove(h, 0), kErrNone);
-    EXPECT_EQ(Items(h), (Strings{"ab"}));
-    EXPECT_EQ(Size(h), 4 + 8);
-}
-
 TEST_F(PackedListTest, InvalidCLStrArgumentsAreReported) {
     EXPECT_EQ(CLStrIndex(nullptr, 0), nullptr);
     EXPECT_EQ(ReportCapture::Count(kDbgFatal, "invalid buffer passed to CLStrIndex"), 1);
@@ -245,18 +218,14 @@ TEST_F(PackedListTest, InvalidCLStrArgumentsAreReported) {
     EXPECT_EQ(ReportCapture::Count(kDbgFatal, "passed to CLStrInsertSort"), 1);
 }
 
-TEST_F(PackedListTest, StdToCLStrConvertsBigEndianCounts) {
+TEST_F(PackedListTest, StdToCLStrConvertsBigEndianCountsAndReportsAWalkThatMissesTheEnd) {
     const uChar big[] = {0, 0, 0, 2, 0, 0, 0, 1, 'a', 0, 0, 0, 0, 0, 0, 5, 'h', 'e', 'l', 'l', 'o', 0, 0, 0};
-    UHandle h = nullptr;
-    ASSERT_EQ(DSPtrToHand(big, &h, sizeof big), kErrNone);
-    Own(h);
-    auto list = reinterpret_cast<CLStrHandle>(h);
-    ASSERT_EQ(StdToCLStr(list), kErrNone);
-    EXPECT_EQ(Items(list), (Strings{"a", "hello"}));
+    UHandle good = nullptr;
+    ASSERT_EQ(DSPtrToHand(big, &good, sizeof big), kErrNone);
+    Own(good);
+    ASSERT_EQ(StdToCLStr(reinterpret_cast<CLStrHandle>(good)), kErrNone);
+    EXPECT_EQ(Items(reinterpret_cast<CLStrHandle>(good)), (Strings{"a", "hello"}));
     EXPECT_EQ(ReportCapture::Size(), 0u);
-}
-
-TEST_F(PackedListTest, StdToCLStrReportsAWalkThatMissesTheEnd) {
     const std::vector<std::vector<uChar>> bad = {
         {0, 0, 0, 1, 0, 0, 0, 1, 'a', 0, 0, 0, 0},  // a byte past the last element
         {0, 0, 0, 2, 0, 0, 0, 1, 'a', 0, 0, 0},     // one element short
@@ -298,18 +267,14 @@ TEST_F(PackedListTest, ListToLStrArrayAndBack) {
     EXPECT_EQ(back, nullptr) << "a null array stores null";
     EXPECT_EQ(CPStrPtrToLStrArray(*h, nullptr), kErrGeneric);
     EXPECT_EQ(ReportCapture::Count(kDbgBroken, "Null not allowed"), 1);
-}
-
-TEST_F(PackedListTest, LongArrayElementsAreCutTo255) {
-    _LStrArray** a = nullptr;
+    // Long elements are cut to 255.
     ASSERT_EQ(ReallocLStrArrayHandle(&a, 1), kErrNone);
     const std::string big(300, 'q');
     ASSERT_EQ(LStrFromPtr(&(*a)->elt[0], int32(big.size()), big.data()), kErrNone);
-    CPStrHandle out = nullptr;
-    ASSERT_EQ(LStrArrayToCPStrHandle(a, &out), kErrNone);
-    Own(out);
-    EXPECT_EQ(Items(out), (Strings{std::string(255, 'q')}));
-    EXPECT_EQ(Size(out), 4 + 256);
+    ASSERT_EQ(LStrArrayToCPStrHandle(a, &back), kErrNone);
+    Own(back);
+    EXPECT_EQ(Items(back), (Strings{std::string(255, 'q')}));
+    EXPECT_EQ(Size(back), 4 + 256);
     ReallocLStrArrayHandle(&a, 0);
 }
 

@@ -10,14 +10,6 @@ namespace {
 
 using StringClassTest = StringTest;
 
-std::string View(const PKSubString& s) {
-    return s.Length() > 0 ? std::string(s.Data(), size_t(s.Length())) : std::string();
-}
-
-std::string Of(const PKString& s) {
-    return s.Length() > 0 ? std::string(s.Data(), size_t(s.Length())) : std::string();
-}
-
 int64 Block(const PKString& s) {
     return s.Handle() ? DSGetHandleSize(reinterpret_cast<UHandle>(s.Handle())) : 0;
 }
@@ -84,7 +76,7 @@ TEST_F(StringClassTest, ReplacePositionsAndBadParameters) {
     EXPECT_EQ(View(s), ">ab>!");
     EXPECT_EQ(s.Append(s), kErrNone) << "a view may append itself";
     EXPECT_EQ(View(s), ">ab>!>ab>!");
-    EXPECT_EQ(Of(str), ">ab>!>ab>!");
+    EXPECT_EQ(View(PKSubString(&str)), ">ab>!>ab>!");
     EXPECT_EQ(Block(str), 4 + 10);
 }
 
@@ -122,10 +114,10 @@ TEST_F(StringClassTest, BSTRTextIsConvertedToTheCodePage) {
 TEST_F(StringClassTest, PrintfFormatsThroughTheEngine) {
     PKString str;
     ASSERT_EQ(str.Printf("%d-%s", 42, "x"), kErrNone);
-    EXPECT_EQ(Of(str), "42-x");
+    EXPECT_EQ(View(PKSubString(&str)), "42-x");
     EXPECT_EQ(Block(str), 4 + 4);
     ASSERT_EQ(str.AppendPrintf("/%03d", 7), kErrNone);
-    EXPECT_EQ(Of(str), "42-x/007");
+    EXPECT_EQ(View(PKSubString(&str)), "42-x/007");
     char buf[8] = "";
     PKSubString small(8, buf);
     EXPECT_EQ(small.Printf("%s", "1234567"), kErrNone);
@@ -141,9 +133,9 @@ TEST_F(StringClassTest, PrintfOfLongTextIsMeasuredFirst) {
     for (size_t n : {254u, 255u, 256u, 1000u}) {
         PKString str;
         ASSERT_EQ(str.Printf("%s|%d", big.substr(0, n).c_str(), 5), kErrNone);
-        EXPECT_EQ(Of(str), big.substr(0, n) + "|5");
+        EXPECT_EQ(View(PKSubString(&str)), big.substr(0, n) + "|5");
         ASSERT_EQ(str.AppendPrintf("%s", big.substr(0, n).c_str()), kErrNone);
-        EXPECT_EQ(Of(str), big.substr(0, n) + "|5" + big.substr(0, n));
+        EXPECT_EQ(View(PKSubString(&str)), big.substr(0, n) + "|5" + big.substr(0, n));
         EXPECT_EQ(Block(str), 4 + 2 * int64(n) + 2);
     }
 }
@@ -276,7 +268,7 @@ TEST_F(StringClassTest, PKStringResizesExactly) {
     PKSubString alias(reinterpret_cast<LStr***>(&h));
     EXPECT_EQ(alias.GetKind(), PKSubString::kString);
     ASSERT_EQ(alias.AppendCStr("via handle pointer"), kErrNone);
-    EXPECT_EQ(Of(h), "via handle pointer");
+    EXPECT_EQ(View(PKSubString(&h)), "via handle pointer");
 }
 
 }  // namespace

@@ -73,4 +73,18 @@ inline int Sign(int32 v) {
     return (v > 0) - (v < 0);
 }
 
+using Strings = std::vector<std::string>;
+
+// The elements of a packed Pascal-string list; none for a null list.
+inline Strings Items(CPStrHandle h) {
+    Strings out;
+    for (int32 i = 0; h && *h && i < (*h)->cnt; ++i) out.push_back(Text(CPStrIndex(h, i)));
+    return out;
+}
+
+// The text of a view of any storage.
+inline std::string View(const PKSubString& s) {
+    return s.Length() > 0 ? std::string(s.Data(), size_t(s.Length())) : std::string();
+}
+
 }  // namespace strtest
