@@ -7,8 +7,8 @@
 #include <tuple>
 
 #include "ResTestSupport.h"
-#include "files/ScratchFolder.h"
 #include "support/AllocFailure.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

@@ -1,15 +1,23 @@
-// Test support: a private folder for each test, removed afterwards, and the library's paths into it.
+// A private folder for each test under the temporary folder, removed afterwards, whole-file reads and writes,
+// and the library's paths into it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <iterator>
 #include <random>
 #include <string>
 
 #include "tqcore/paths.h"
+
+#if defined(_WIN32)
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace tq::test {
 
@@ -39,13 +47,20 @@ inline void WriteText(const fs::path& p, const std::string& text) {
     out << text;
 }
 
-// Made under the temporary folder with a name of its own; the current directory is put back afterwards.
+// Named after the test, the process and a serial number, so that parallel runs never share one; the current
+// directory is put back afterwards.
 class ScratchFolder {
   public:
     ScratchFolder() : cwd_(fs::current_path()) {
+        static std::atomic<int> serial{0};
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root_ = fs::temp_directory_path() / ("tqcore-files-" + std::string(info ? info->name() : "x") + "-" +
-                                             std::to_string(std::random_device{}()));
+        std::string test = info ? info->name() : "x";
+        for (char& c : test)
+            if (c == '/') c = '_';  // parameterised tests
+        root_ = fs::temp_directory_path() /
+                ("tqcore-" + test + "-" + std::to_string(Pid()) + "-" + std::to_string(serial++) + "-" +
+                 std::to_string(std::random_device{}()));
+        fs::remove_all(root_);
         fs::create_directories(root_);
         root_ = fs::canonical(root_);
     }
@@ -60,6 +75,10 @@ class ScratchFolder {
 
     const fs::path& Root() const { return root_; }
     fs::path operator/(const std::string& name) const { return root_ / name; }
+    // The OS's text for root/name; names may hold "/" between items.
+    std::string OsName(const std::string& name) const {
+        return (root_ / fs::path(name).make_preferred()).string();
+    }
     // A path of the library to root/name (root itself for an empty name).
     PathRef Ref(const std::string& name = "") const {
         return NativePath(name.empty() ? root_ : (root_ / name).make_preferred());
@@ -68,8 +87,28 @@ class ScratchFolder {
         WriteText(root_ / name, text);
         return root_ / name;
     }
+    // Names in the folder other than the given one.
+    int CountOthers(const std::string& name) const {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(root_)) n += e.path().filename() != name;
+        return n;
+    }
+    // Removes what CountOthers counts, where it can (a file still open on Windows stays).
+    void RemoveOthers(const std::string& name) const {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(root_, ec))
+            if (e.path().filename() != name) fs::remove_all(e.path(), ec);
+    }
 
   private:
+    static long Pid() {
+#if defined(_WIN32)
+        return long(_getpid());
+#else
+        return long(getpid());
+#endif
+    }
+
     fs::path cwd_;
     fs::path root_;
 };
