@@ -10,9 +10,9 @@
 #include "tqcore/sysinfo.h"
 #include "tqcore/threads.h"
 
-using tq::test::ReadBytes;
+using tq::test::ReadText;
 using tq::test::ScratchFolder;
-using tq::test::WriteBytes;
+using tq::test::WriteText;
 
 namespace {
 
@@ -40,24 +40,9 @@ class PolicyThree : public DefaultCfgValidator {
     CfgDataValidationPolicy Policy(int32) override { return cfgAlwaysUseDefaultValuePolicy; }
 };
 
-class SettingsTest : public ReportCaptureTest {
+class SettingsTest : public tq::test::MainManagerFixture {
   protected:
-    void SetUp() override {
-        ReportCaptureTest::SetUp();
-        file_ = folder_.File("s.ini");
-        WriteBytes(file_, "[TQCore]\n");
-        const std::string text = tq::config::PathFromOsText(file_).ToString(PathRef::StringCommandLine());
-        ASSERT_EQ(SetPrefsPath(text.c_str()), kErrNone);
-        ASSERT_EQ(tq::config::ConfigManagerService()->Init(), kErrNone);
-        ASSERT_EQ(tq::config::ConfigCoreTypesService()->Init(), kErrNone);
-    }
-    void TearDown() override {
-        tq::config::ConfigCoreTypesService()->Uninit();
-        tq::config::ConfigManagerService()->Uninit();
-        (void)SetPrefsPath(nullptr);
-    }
-    ScratchFolder folder_;
-    std::string file_;
+    SettingsTest() : MainManagerFixture("[TQCore]\n") {}
 };
 
 TEST_F(SettingsTest, AnAbsentTokenWithADefaultLoadsTheDefault) {
@@ -70,7 +55,7 @@ TEST_F(SettingsTest, AnAbsentTokenWithADefaultLoadsTheDefault) {
 }
 
 TEST_F(SettingsTest, AGroupLoadsValidatesAndEntersTheRegistry) {
-    WriteBytes(file_, "[TQCore]\nAlpha=-3\nBeta=4\n");
+    WriteText(file_, "[TQCore]\nAlpha=-3\nBeta=4\n");
     CfgSettings_T<TwoInts, NonNegative> group("Two");
     EXPECT_EQ(group.Init(0, nullptr), kErrNone);
     EXPECT_EQ(group.GetData()->a.Get(), 10);  // refused, back to its default
@@ -88,17 +73,17 @@ TEST_F(SettingsTest, SavePolicies) {
     d.a.SetValue(&v);
     d.b.SetValue(&v);
     EXPECT_EQ(group.Save(cfgSaveUnlessDefaultIfDefaultPolicy, nullptr), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nAlpha=11\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nAlpha=11\n");
     EXPECT_EQ(group.Save(cfgSaveUnlessDefaultPolicy, nullptr), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nAlpha=11\nBeta=11\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nAlpha=11\nBeta=11\n");
     d.a.ResetToDefault();
     EXPECT_EQ(CfgSettingsSaveOneSetting(&group, 0, nullptr, cfgSaveUnlessDefaultPolicy), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nBeta=11\n");  // equal to its default: removed
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nBeta=11\n");  // equal to its default: removed
     EXPECT_EQ(CfgSettingsSaveOneSetting(&group, -1, nullptr, cfgAlwaysSavePolicy), kErrArgument);
     EXPECT_EQ(CfgSettingsSaveOneSetting(&group, -1, nullptr, cfgNeverSavePolicy), kErrNone);
     EXPECT_EQ(CfgSettingsSaveOneSetting(&group, 1, nullptr, 9), kErrArgument);
     EXPECT_EQ(group.Uninit(cfgAlwaysRemovePolicy, nullptr), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\n");
 }
 
 TEST_F(SettingsTest, AlwaysTheDefaultNeedsADefault) {
@@ -106,7 +91,7 @@ TEST_F(SettingsTest, AlwaysTheDefaultNeedsADefault) {
     IntNoDefault n("Beta", 1);
     EXPECT_EQ(CfgDataInit(n, nullptr, &v, 0, 0, nullptr), kErrArgument);
     EXPECT_EQ(ReportCapture::Count(kDbgError, "cfgAlwaysUseDefaultValuePolicy cannot be used"), 1);
-    WriteBytes(file_, "[TQCore]\nAlpha=3\n");
+    WriteText(file_, "[TQCore]\nAlpha=3\n");
     IntSetting s("Alpha", 8, 0);
     EXPECT_EQ(CfgDataInit(s, nullptr, &v, 0, 0, nullptr), kErrNone);
     EXPECT_EQ(s.Get(), 8);
@@ -137,15 +122,15 @@ struct OnePath : CfgSettingsData {
 
 TEST_F(SettingsTest, APathOfTheWrongKindBecomesNotAPath) {
     const std::string folderText =
-        tq::config::PathFromOsText(folder_.Path().string()).ToString(PathRef::StringDisplay());
-    WriteBytes(file_, "[TQCore]\nWhere=" + folderText + "\n");
+        tq::config::PathFromOsText(folder_.Root().string()).ToString(PathRef::StringDisplay());
+    WriteText(file_, "[TQCore]\nWhere=" + folderText + "\n");
     CfgPathValidator v;
     PathSetting s("Where", PathRef());
     // Kind 1 (a file) asked of a folder.
     EXPECT_EQ(CfgDataInit(s, nullptr, &v, 1, 0, nullptr), kErrNone);
     EXPECT_FALSE(s.Get().IsValid());
     // Asked directly, the check says the path is of another kind.
-    PathRef folderPath = tq::config::PathFromOsText(folder_.Path().string());
+    PathRef folderPath = tq::config::PathFromOsText(folder_.Root().string());
     PathSetting direct("Where", PathRef(kBaseNotAPath), folderPath);
     const int64 checkDefault = int64(~uInt64(0) << 31);
     // The default (not a path) fails, so the value's own answer counts.
@@ -161,11 +146,11 @@ TEST_F(SettingsTest, APathOfTheWrongKindBecomesNotAPath) {
 }
 
 TEST_F(SettingsTest, TheHardWaitSettingIsReadFromThePreferences) {
-    WriteBytes(file_, "[TQCore]\nHardWaitTimeCritical=1\n");
+    WriteText(file_, "[TQCore]\nHardWaitTimeCritical=1\n");
     ASSERT_EQ(HardWaitBehaviorService()->Init(), kErrNone);
     EXPECT_EQ(GetHardWaitTimeCritical(), 1);
     HardWaitBehaviorService()->Uninit();
-    WriteBytes(file_, "[TQCore]\nHardWaitTimeCritical=0\n");
+    WriteText(file_, "[TQCore]\nHardWaitTimeCritical=0\n");
     ConfigManager* m = GetMainCfgAccess();
     int32 zero = 0;
     ASSERT_EQ(m->Write(TQFourCC("I32 "), std::string("HardWaitTimeCritical"), &zero, 0), kErrNone);

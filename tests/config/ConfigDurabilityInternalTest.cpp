@@ -18,15 +18,12 @@
 
 using tq::config::IniDocument;
 using tq::config::KEINIConfigOperations;
-using tq::test::ReadBytes;
+using tq::test::OsPath;
+using tq::test::ReadText;
 using tq::test::ScratchFolder;
-using tq::test::WriteBytes;
+using tq::test::WriteText;
 
 namespace {
-
-PathRef OsPath(const std::string& text) {
-    return tq::config::PathFromOsText(text);
-}
 
 // A value long enough that a torn write shows, and checkable on its own: n repeated.
 std::string Filler(int n) {
@@ -58,13 +55,13 @@ std::string Version(int n) {
 TEST(ConfigDurability, ARewriteInterruptedAtAnySystemCallLeavesTheOldOrTheNewFile) {
     namespace pf = tq::platform;
     ScratchFolder folder;
-    const std::string file = folder.File("d.ini");
+    const std::string file = folder.OsName("d.ini");
     const std::string oldBytes = "; kept\n[S]\nk=old\n";
     const std::string newBytes = "; kept\n[S]\nk=new\n";
     int interrupted = 0;
     for (uInt32 entry = 0; const char* name = pf::SyscallName(entry); ++entry) {
         for (uInt32 nth = 1;; ++nth) {
-            WriteBytes(file, oldBytes);
+            WriteText(file, oldBytes);
             const int othersBefore = folder.CountOthers("d.ini");
             TqErr r;
             {
@@ -77,14 +74,14 @@ TEST(ConfigDurability, ARewriteInterruptedAtAnySystemCallLeavesTheOldOrTheNewFil
             }
             const bool reached = pf::InjectedSyscallFaults() != 0;
             pf::ResetSyscallsForTest();
-            const std::string bytes = ReadBytes(file);
+            const std::string bytes = ReadText(file);
             EXPECT_TRUE(bytes == oldBytes || bytes == newBytes) << name << " call " << nth << ": " << bytes;
             // A failure after the replace (the folder's flush) reports an error over the new file. A rewrite
             // whose clean-up is what failed (the close, the removal) leaves its own numbered temporary file
             // at most, never read in place of the preference file; it is cleared where it can be.
             if (r != kErrNone) {
                 EXPECT_LE(folder.CountOthers("d.ini"), othersBefore + 1) << name << " call " << nth;
-                EXPECT_TRUE(folder.OthersAreTemporaries("d.ini"))
+                EXPECT_TRUE(OthersAreTemporaries(folder, "d.ini"))
                     << name << " call " << nth << " left a file behind";
             }
             folder.RemoveOthers("d.ini");
@@ -110,7 +107,7 @@ TEST(ConfigDurability, ARewriteInterruptedAtAnySystemCallLeavesTheOldOrTheNewFil
 
 TEST(ConfigDurability, AWriterKilledAtRandomMomentsNeverTearsTheFile) {
     ScratchFolder folder;
-    const std::string file = folder.File("k.ini");
+    const std::string file = folder.OsName("k.ini");
     std::mt19937 random(12345);
     int rewrites = 0, kills = 0, start = 0;
     while (rewrites < 1000) {
@@ -141,7 +138,7 @@ TEST(ConfigDurability, AWriterKilledAtRandomMomentsNeverTearsTheFile) {
         rewrites += got;
         start += got + 1;
         ++kills;
-        const std::string bytes = ReadBytes(file);
+        const std::string bytes = ReadText(file);
         if (!bytes.empty()) {
             ASSERT_TRUE(WholeVersion(bytes, "S", {"k"})) << "after kill " << kills << ":\n" << bytes;
         }
@@ -150,13 +147,13 @@ TEST(ConfigDurability, AWriterKilledAtRandomMomentsNeverTearsTheFile) {
     KEINIConfigOperations store(OsPath(file), "S");
     std::string v;
     EXPECT_EQ(store.ReadValue("S", "k", &v), kErrNone);
-    EXPECT_TRUE(WholeVersion(ReadBytes(file), "S", {"k"}));
+    EXPECT_TRUE(WholeVersion(ReadText(file), "S", {"k"}));
 }
 
 TEST(ConfigDurability, TwoProcessesWritingDifferentTokensNeverTearTheFile) {
     ScratchFolder folder;
-    const std::string file = folder.File("two.ini");
-    WriteBytes(file, "[S]\n");
+    const std::string file = folder.OsName("two.ini");
+    WriteText(file, "[S]\n");
     constexpr int kRounds = 150;
     pid_t children[2];
     const char* tokens[2] = {"a", "b"};
@@ -173,7 +170,7 @@ TEST(ConfigDurability, TwoProcessesWritingDifferentTokensNeverTearTheFile) {
     }
     int running = 2, checks = 0;
     while (running > 0) {
-        const std::string bytes = ReadBytes(file);
+        const std::string bytes = ReadText(file);
         ++checks;
         if (!bytes.empty()) {
             ASSERT_TRUE(WholeVersion(bytes, "S", {"a", "b"})) << bytes;
@@ -187,7 +184,7 @@ TEST(ConfigDurability, TwoProcessesWritingDifferentTokensNeverTearTheFile) {
             }
         }
     }
-    EXPECT_TRUE(WholeVersion(ReadBytes(file), "S", {"a", "b"}));
+    EXPECT_TRUE(WholeVersion(ReadText(file), "S", {"a", "b"}));
     EXPECT_GT(checks, 0);
 }
 #endif

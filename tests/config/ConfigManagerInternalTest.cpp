@@ -11,9 +11,10 @@
 #include "tqcore/memory.h"
 #include "tqcore/sysinfo.h"
 
-using tq::test::ReadBytes;
+using tq::test::CommandLineText;
+using tq::test::ReadText;
 using tq::test::ScratchFolder;
-using tq::test::WriteBytes;
+using tq::test::WriteText;
 
 namespace {
 
@@ -32,25 +33,8 @@ struct P {
     Str255 b;
 };
 
-std::string CommandLineText(const std::string& os) {
-    return tq::config::PathFromOsText(os).ToString(PathRef::StringCommandLine());
-}
-
-// The main manager over a scratch preference file, with the built-in types.
-class MainManagerTest : public ReportCaptureTest {
+class MainManagerTest : public tq::test::MainManagerFixture {
   protected:
-    void SetUp() override {
-        ReportCaptureTest::SetUp();
-        file_ = folder_.File("prefs.ini");
-        ASSERT_EQ(SetPrefsPath(CommandLineText(file_).c_str()), kErrNone);
-        ASSERT_EQ(tq::config::ConfigManagerService()->Init(), kErrNone);
-        ASSERT_EQ(tq::config::ConfigCoreTypesService()->Init(), kErrNone);
-    }
-    void TearDown() override {
-        tq::config::ConfigCoreTypesService()->Uninit();
-        tq::config::ConfigManagerService()->Uninit();
-        (void)SetPrefsPath(nullptr);
-    }
     std::string Section() {
         LStrHandle h = nullptr;
         EXPECT_EQ(CfgGetHostPrefsSection(&h), kErrNone);
@@ -58,8 +42,6 @@ class MainManagerTest : public ReportCaptureTest {
         DSDisposeHandle(reinterpret_cast<UHandle>(h));
         return s;
     }
-    ScratchFolder folder_;
-    std::string file_;
 };
 
 TEST(ConfigBeforeStart, EveryPlainFunctionAnswersGeneric) {
@@ -81,20 +63,20 @@ TEST_F(MainManagerTest, ThePreferenceFileIsTheOneNamedAndTheSectionTheHosts) {
     EXPECT_EQ(Section(), "TQCore");
     int32 v = 5;
     ASSERT_EQ(CfgWrite(kI32, P("Count"), &v), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nCount=5\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nCount=5\n");
 }
 
 TEST_F(MainManagerTest, BooleansWriteTrueAndReadTheWordsOnly) {
     int32 one = 1;
     ASSERT_EQ(CfgWrite(kBool, P("Flag"), &one), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nFlag=True\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nFlag=True\n");
     const std::pair<const char*, TqErr> cases[] = {{"yes", kErrNone},
                                                    {"YES", kErrNone},
                                                    {"On", kErrNone},
                                                    {"1", kErrConfigParse},
                                                    {"0", kErrConfigParse}};
     for (auto [text, expected] : cases) {
-        WriteBytes(file_, std::string("[TQCore]\nFlag=") + text + "\n");
+        WriteText(file_, std::string("[TQCore]\nFlag=") + text + "\n");
         ConfigManager* fresh = nullptr;
         ASSERT_EQ(ConstructCfgAccessCStr(CommandLineText(file_).c_str(), &fresh), kErrNone);
         int32 v = -1;
@@ -111,7 +93,7 @@ TEST_F(MainManagerTest, APascalStringIsStoredInQuotesAndReadsBackPlain) {
     (*h)[0] = 3;
     std::memcpy(*h + 1, "a b", 3);
     ASSERT_EQ(CfgWrite(kPStr, P("Name"), &h), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nName=\"a b\"\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nName=\"a b\"\n");
     UHandle back = nullptr;
     ASSERT_EQ(CfgGetDefault(kPStr, P("Name"), &back), kErrNone);
     ASSERT_NE(back, nullptr);
@@ -121,14 +103,14 @@ TEST_F(MainManagerTest, APascalStringIsStoredInQuotesAndReadsBackPlain) {
 }
 
 TEST_F(MainManagerTest, AMemoryTokenWinsOverTheFile) {
-    WriteBytes(file_, "[TQCore]\nLimit=1\n");
+    WriteText(file_, "[TQCore]\nLimit=1\n");
     ConfigManager* m = GetMainCfgAccess();
     int32 mem = 7;
     ASSERT_EQ(m->Write(kI32, std::string("Limit"), &mem, 1), kErrNone);
     int32 v = 0;
     ASSERT_EQ(CfgGetDefault(kI32, P("Limit"), &v), kErrNone);
     EXPECT_EQ(v, 7);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nLimit=1\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nLimit=1\n");
     _LStrArray** tokens = nullptr;
     _LStrArray** values = nullptr;
     int32 count = 0;
@@ -141,7 +123,7 @@ TEST_F(MainManagerTest, AMemoryTokenWinsOverTheFile) {
     // Asking a memory token to persist says so and writes both stores.
     ASSERT_EQ(CfgWrite(kI32, P("Limit"), &mem), kErrNone);
     EXPECT_EQ(ReportCapture::Count(kDbgNote, "In Memory Config Token (Limit) is now asked to persist"), 1);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nLimit=7\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nLimit=7\n");
     ASSERT_EQ(CfgRemove(kI32, P("Limit")), kErrNone);
     EXPECT_EQ(CfgGetDefault(kI32, P("Limit"), &v), kErrConfigNotFound);
 }
@@ -149,7 +131,7 @@ TEST_F(MainManagerTest, AMemoryTokenWinsOverTheFile) {
 TEST_F(MainManagerTest, TokensAreTrimmedAndEmptyOnesRefused) {
     int32 v = 3;
     ASSERT_EQ(CfgWrite(kI32, P("  Spaced  "), &v), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nSpaced=3\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nSpaced=3\n");
     EXPECT_EQ(CfgWrite(kI32, P("   "), &v), kErrArgument);
     EXPECT_EQ(CfgWrite(kI32, P(""), &v), kErrArgument);
     EXPECT_EQ(CfgGetDefault(kI32, P("Spaced"), nullptr), kErrArgument);
@@ -187,7 +169,7 @@ TEST_F(MainManagerTest, TheRegistryRefusesADuplicateAndForgetsOnRequest) {
     EXPECT_EQ(kind, 42);
     int32 red = 1;
     ASSERT_EQ(CfgWrite(TQFourCC("Colr"), P("Colour"), &red), kErrNone);
-    EXPECT_EQ(ReadBytes(file_), "[TQCore]\nColour=red\n");
+    EXPECT_EQ(ReadText(file_), "[TQCore]\nColour=red\n");
     ASSERT_EQ(CfgEnumTypeUninit(TQFourCC("Colr"), &kind), kErrNone);
     EXPECT_EQ(kind, 0);
     int32 v = 0;
@@ -195,8 +177,8 @@ TEST_F(MainManagerTest, TheRegistryRefusesADuplicateAndForgetsOnRequest) {
 }
 
 TEST_F(MainManagerTest, ATemporaryManagerReadsAnotherFile) {
-    const std::string other = folder_.File("other.ini");
-    WriteBytes(other, "[TQCore]\nN=12\n");
+    const std::string other = folder_.OsName("other.ini");
+    WriteText(other, "[TQCore]\nN=12\n");
     PathRef p = tq::config::PathFromOsText(other);
     int32 v = 0;
     ASSERT_EQ(CfgGetDefaultFrom(&p, kI32, P("N"), &v), kErrNone);
@@ -219,7 +201,7 @@ TEST_F(MainManagerTest, TheServiceStartsOnce) {
 
 TEST(PrefCommandLine, ThePrefArgumentNamesThePreferenceFile) {
     ScratchFolder folder;
-    const std::string file = folder.File("from-command-line.ini");
+    const std::string file = folder.OsName("from-command-line.ini");
     std::string text = CommandLineText(file);
     char program[] = "prog", pref[] = "-pref", separator[] = "--", user[] = "-pref";
     char other[] = "ignored.ini";

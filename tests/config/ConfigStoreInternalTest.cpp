@@ -11,15 +11,12 @@
 
 using tq::config::KEINIConfigOperations;
 using tq::config::MemoryMapConfigOperations;
-using tq::test::ReadBytes;
+using tq::test::OsPath;
+using tq::test::ReadText;
 using tq::test::ScratchFolder;
-using tq::test::WriteBytes;
+using tq::test::WriteText;
 
 namespace {
-
-PathRef OsPath(const std::string& text) {
-    return tq::config::PathFromOsText(text);
-}
 
 class IniStoreTest : public ReportCaptureTest {
   protected:
@@ -32,32 +29,32 @@ class IniStoreTest : public ReportCaptureTest {
 };
 
 TEST_F(IniStoreTest, PathTextRoundTripsThroughTheOsForm) {
-    const std::string file = folder_.File("a.ini");
+    const std::string file = folder_.OsName("a.ini");
     EXPECT_EQ(tq::config::OsPathText(OsPath(file)), file);
 }
 
 TEST_F(IniStoreTest, ABareKeyFileGetsTheStoresSectionOnFirstAccess) {
-    const std::string file = folder_.File("bare.ini");
-    WriteBytes(file, "key=1\n");
+    const std::string file = folder_.OsName("bare.ini");
+    WriteText(file, "key=1\n");
     KEINIConfigOperations store(OsPath(file), "Host");
     EXPECT_EQ(Read(store, "Host", "key", kErrNone), "1");
-    EXPECT_EQ(ReadBytes(file), "[Host]\nkey=1\n");
+    EXPECT_EQ(ReadText(file), "[Host]\nkey=1\n");
 }
 
 TEST_F(IniStoreTest, WritesKeepQuotesCommentsAndUnrecognisedLinesAndUseLineFeeds) {
-    const std::string file = folder_.File("keep.ini");
-    WriteBytes(file, "; top\r\n[S]\r\nName = \"a b\"\r\nKeyOnly=\r\n");
+    const std::string file = folder_.OsName("keep.ini");
+    WriteText(file, "; top\r\n[S]\r\nName = \"a b\"\r\nKeyOnly=\r\n");
     KEINIConfigOperations store(OsPath(file), "S");
     EXPECT_EQ(Read(store, "S", "Name", kErrNone), "a b");
     EXPECT_EQ(Read(store, "S", "KeyOnly", kErrConfigNotFound), "<untouched>");
     ASSERT_EQ(store.WriteValue("S", "New", "2"), kErrNone);
     // The key-only line was pending at the end of the file: it stays a trailing line.
-    EXPECT_EQ(ReadBytes(file), "; top\n[S]\nName=\"a b\"\nNew=2\nKeyOnly=\n");
+    EXPECT_EQ(ReadText(file), "; top\n[S]\nName=\"a b\"\nNew=2\nKeyOnly=\n");
     EXPECT_EQ(folder_.CountOthers("keep.ini"), 0);  // no temporary file left behind
 }
 
 TEST_F(IniStoreTest, OwnSectionFormsUseTheStoresSection) {
-    const std::string file = folder_.File("own.ini");
+    const std::string file = folder_.OsName("own.ini");
     KEINIConfigOperations store(OsPath(file), "Mine");
     ASSERT_EQ(store.WriteValue("k", "v"), kErrNone);
     EXPECT_TRUE(store.KeyExists("K"));
@@ -71,11 +68,11 @@ TEST_F(IniStoreTest, OwnSectionFormsUseTheStoresSection) {
     EXPECT_EQ(store.GetSection(), "Other");
     EXPECT_FALSE(store.KeyExists("k"));
     EXPECT_EQ(store.RemoveKey("Mine", "k"), kErrNone);
-    EXPECT_EQ(ReadBytes(file), "[Mine]\n");
+    EXPECT_EQ(ReadText(file), "[Mine]\n");
 }
 
 TEST_F(IniStoreTest, EmptyNamesAndNullOutputsAreArguments) {
-    KEINIConfigOperations store(OsPath(folder_.File("e.ini")), "S");
+    KEINIConfigOperations store(OsPath(folder_.OsName("e.ini")), "S");
     std::string v;
     EXPECT_EQ(store.ReadValue("", "k", &v), kErrArgument);
     EXPECT_EQ(store.ReadValue("S", "", &v), kErrArgument);
@@ -86,7 +83,7 @@ TEST_F(IniStoreTest, EmptyNamesAndNullOutputsAreArguments) {
 }
 
 TEST_F(IniStoreTest, AMissingFileIsNotFoundForReadsAndMadeByAWrite) {
-    const std::string file = folder_.File("sub/deeper/new.ini");
+    const std::string file = folder_.OsName("sub/deeper/new.ini");
     KEINIConfigOperations store(OsPath(file), "S");
     EXPECT_EQ(Read(store, "S", "k", kErrConfigNotFound), "<untouched>");
     EXPECT_EQ(store.RemoveKey("S", "k"), kErrNotFound);
@@ -94,33 +91,33 @@ TEST_F(IniStoreTest, AMissingFileIsNotFoundForReadsAndMadeByAWrite) {
     EXPECT_EQ(store.GetSectionNames(&names), kErrNotFound);
     EXPECT_TRUE(names.empty());
     ASSERT_EQ(store.WriteValue("S", "k", "v"), kErrNone);  // makes the folders too
-    EXPECT_EQ(ReadBytes(file), "[S]\nk=v\n");
+    EXPECT_EQ(ReadText(file), "[S]\nk=v\n");
 }
 
 TEST_F(IniStoreTest, AUtf16FileCannotBeRead) {
-    const std::string file = folder_.File("wide.ini");
-    WriteBytes(file, std::string("\xFF\xFE[\0S\0]\0", 8));
+    const std::string file = folder_.OsName("wide.ini");
+    WriteText(file, std::string("\xFF\xFE[\0S\0]\0", 8));
     KEINIConfigOperations store(OsPath(file), "S");
     std::vector<std::string> names;
     EXPECT_EQ(store.GetSectionNames(&names), kErrNotSupported);
 }
 
 TEST_F(IniStoreTest, WhenEveryTemporaryNameIsTakenTheWriteFailsAndTheFileStays) {
-    const std::string file = folder_.File("full.ini");
-    WriteBytes(file, "[S]\nk=old\n");
-    for (int n = 0; n < 1000; ++n) WriteBytes(folder_.File("ini$$" + std::to_string(n) + ".TMP"), "");
+    const std::string file = folder_.OsName("full.ini");
+    WriteText(file, "[S]\nk=old\n");
+    for (int n = 0; n < 1000; ++n) WriteText(folder_.OsName("ini$$" + std::to_string(n) + ".TMP"), "");
     KEINIConfigOperations store(OsPath(file), "S");
     EXPECT_EQ(store.WriteValue("S", "k", "new"), kErrIO);
-    EXPECT_EQ(ReadBytes(file), "[S]\nk=old\n");
-    std::filesystem::remove(folder_.File("ini$$0.TMP"));
+    EXPECT_EQ(ReadText(file), "[S]\nk=old\n");
+    std::filesystem::remove(folder_.OsName("ini$$0.TMP"));
     EXPECT_EQ(store.WriteValue("S", "k", "new"), kErrNone);
-    EXPECT_EQ(ReadBytes(file), "[S]\nk=new\n");
-    EXPECT_FALSE(std::filesystem::exists(folder_.File("ini$$0.TMP")));
+    EXPECT_EQ(ReadText(file), "[S]\nk=new\n");
+    EXPECT_FALSE(std::filesystem::exists(folder_.OsName("ini$$0.TMP")));
 }
 
 TEST_F(IniStoreTest, ChangesOnDiskAreSeenAfterTheOneSecondCheck) {
-    const std::string file = folder_.File("shared.ini");
-    WriteBytes(file, "[S]\nk=1\n");
+    const std::string file = folder_.OsName("shared.ini");
+    WriteText(file, "[S]\nk=1\n");
     KEINIConfigOperations a(OsPath(file), "S");
     KEINIConfigOperations b(OsPath(file), "S");
     EXPECT_EQ(Read(a, "S", "k", kErrNone), "1");
@@ -135,8 +132,8 @@ TEST_F(IniStoreTest, ChangesOnDiskAreSeenAfterTheOneSecondCheck) {
 }
 
 TEST_F(IniStoreTest, AReadOnlyTargetIsAPermissionFailure) {
-    const std::string file = folder_.File("ro.ini");
-    WriteBytes(file, "[S]\nk=1\n");
+    const std::string file = folder_.OsName("ro.ini");
+    WriteText(file, "[S]\nk=1\n");
     KEINIConfigOperations store(OsPath(file), "S");
     std::filesystem::permissions(file,
                                  std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
@@ -144,7 +141,7 @@ TEST_F(IniStoreTest, AReadOnlyTargetIsAPermissionFailure) {
     const TqErr r = store.WriteValue("S", "k", "2");
     if (r != kErrNone) {
         EXPECT_EQ(r, kErrPermission);
-        EXPECT_EQ(ReadBytes(file), "[S]\nk=1\n");
+        EXPECT_EQ(ReadText(file), "[S]\nk=1\n");
     }
     std::filesystem::permissions(file, std::filesystem::perms::owner_all);
 }

@@ -1,88 +1,60 @@
-// A scratch folder per test and whole-file reads and writes, for the configuration tests.
+// Preference files in a scratch folder, and the main manager over one, for the configuration tests.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "config/ConfigOperations.h"
+#include "config/Services.h"
+#include "support/ReportCapture.h"
+#include "support/ScratchFolder.h"
+#include "tqcore/config.h"
+#include "tqcore/sysinfo.h"
 
 namespace tq::test {
 
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        static std::atomic<int> serial{0};
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("tqcfg-" + std::to_string(Pid()) + "-" + std::to_string(serial++) + "-" +
-                 (info ? std::string(info->name()) : std::string("x")));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // Names may hold "/" between items; the OS form uses its own separator.
-    std::string File(const std::string& name) const {
-        return (path_ / std::filesystem::path(name).make_preferred()).string();
-    }
-    const std::filesystem::path& Path() const { return path_; }
-    // Names in the folder other than the given one.
-    int CountOthers(const std::string& name) const {
-        int n = 0;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) n += e.path().filename() != name;
-        return n;
-    }
-    // Whether every other name is a numbered temporary file of a rewrite ("ini$$N.TMP").
-    bool OthersAreTemporaries(const std::string& name) const {
-        for (const auto& e : std::filesystem::directory_iterator(path_)) {
-            const std::string n = e.path().filename().string();
-            if (n != name && (n.rfind("ini$$", 0) != 0 || n.size() < 9 || n.substr(n.size() - 4) != ".TMP"))
-                return false;
-        }
-        return true;
-    }
-    // Removes what CountOthers counts, where it can (a file still open on Windows stays).
-    void RemoveOthers(const std::string& name) const {
-        std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(path_, ec))
-            if (e.path().filename() != name) std::filesystem::remove_all(e.path(), ec);
-    }
-
-  private:
-    static long Pid();
-    std::filesystem::path path_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+inline PathRef OsPath(const std::string& text) {
+    return config::PathFromOsText(text);
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+inline std::string CommandLineText(const std::string& os) {
+    return OsPath(os).ToString(PathRef::StringCommandLine());
+}
+
+// The main manager, with the built-in types, over a preference file in a scratch folder; initialText, when
+// given, is the file's content before the manager starts.
+class MainManagerFixture : public ReportCaptureTest {
+  protected:
+    explicit MainManagerFixture(const char* initialText = nullptr) : initialText_(initialText) {}
+    void SetUp() override {
+        ReportCaptureTest::SetUp();
+        file_ = folder_.OsName("prefs.ini");
+        if (initialText_) WriteText(file_, initialText_);
+        ASSERT_EQ(SetPrefsPath(CommandLineText(file_).c_str()), kErrNone);
+        ASSERT_EQ(config::ConfigManagerService()->Init(), kErrNone);
+        ASSERT_EQ(config::ConfigCoreTypesService()->Init(), kErrNone);
+    }
+    void TearDown() override {
+        config::ConfigCoreTypesService()->Uninit();
+        config::ConfigManagerService()->Uninit();
+        (void)SetPrefsPath(nullptr);
+    }
+
+    ScratchFolder folder_;
+    std::string file_;
+
+  private:
+    const char* initialText_;
+};
+
+// Whether every name but the given one is a numbered temporary file of a rewrite ("ini$$N.TMP").
+inline bool OthersAreTemporaries(const ScratchFolder& folder, const std::string& name) {
+    for (const auto& e : std::filesystem::directory_iterator(folder.Root())) {
+        const std::string n = e.path().filename().string();
+        if (n != name && (n.rfind("ini$$", 0) != 0 || n.size() < 9 || n.substr(n.size() - 4) != ".TMP"))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace tq::test
-
-#if defined(_WIN32)
-#include <process.h>
-inline long tq::test::ScratchFolder::Pid() {
-    return long(_getpid());
-}
-#else
-#include <unistd.h>
-inline long tq::test::ScratchFolder::Pid() {
-    return long(getpid());
-}
-#endif

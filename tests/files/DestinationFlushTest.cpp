@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
+#include "FilesTestSupport.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
 #include "tqcore/paths.h"
@@ -14,25 +14,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using tq::test::CachedPathFlavor;
 using tq::test::ScratchFolder;
 
 constexpr uInt32 kLongLifetimeMs = 100000;
-
-// The existence entry a host caches on a path: after the item's own fields, an is-file and an is-folder byte.
-class CachedPathFlavor : public PathRef::CachedItem {
-  public:
-    CachedPathFlavor(bool isFile, bool isFolder)
-        : CachedItem(kLongLifetimeMs, PathRef::kDependsOnMetaData),
-          isFile_(isFile),
-          isFolder_(isFolder ? 1 : 0) {}
-    bool IsA(const char* className) const override {
-        return std::string(className ? className : "") == "CachedPathFlavor" || CachedItem::IsA(className);
-    }
-
-  private:
-    uInt8 isFile_;
-    int8 isFolder_;
-};
 
 // Caches a metadata fact on p; true when the path's memory still holds it afterwards.
 class CachedFact {

@@ -12,28 +12,16 @@
 #include "FilesTestSupport.h"
 #include "platform/File.h"
 #include "platform/Syscalls.h"
-#include "support/Descriptors.h"
+#include "support/SyscallFaults.h"
 
 namespace {
 
 using tq::files::test::kOs;
-using tq::platform::InjectSyscallFault;
 using tq::platform::SyscallFault;
-using tq::test::Contents;
+using tq::test::Failing;
 using tq::test::OpenFile;
-
-SyscallFault Failing(int32 error, uInt32 nth = 1) {
-    SyscallFault f;
-    f.nth = nth;
-    f.error = error;
-    return f;
-}
-
-SyscallFault Shortened(int64 limit) {
-    SyscallFault f;
-    f.transferLimit = limit;
-    return f;
-}
+using tq::test::ReadText;
+using tq::test::Shortened;
 
 #ifndef _WIN32
 // Stand-ins that move a few bytes and then fail, as a device that fills up or breaks mid-transfer does.
@@ -52,20 +40,7 @@ ssize_t WriteFiveThenFill(int fd, const void* buf, size_t n) {
 
 class FileFaults : public tq::test::ScratchFolderTest {
   protected:
-    void SetUp() override {
-        ScratchFolderTest::SetUp();
-        descriptors_ = tq::test::OpenDescriptors();
-    }
-    void TearDown() override {
-        tq::platform::ResetSyscallsForTest();
-        if (descriptors_ >= 0) {
-            EXPECT_EQ(tq::test::OpenDescriptors(), descriptors_) << "a descriptor was left open";
-        }
-        ScratchFolderTest::TearDown();
-    }
-    void Inject(const char* name, const SyscallFault& fault) {
-        ASSERT_TRUE(InjectSyscallFault(name, fault)) << name;
-    }
+    void Inject(const char* name, const SyscallFault& fault) { faults_.Inject(name, fault); }
     int64 Length(File fd) {
         int64 n = -1;
         EXPECT_EQ(FGetEOF64(fd, &n), kErrNone);
@@ -80,7 +55,7 @@ class FileFaults : public tq::test::ScratchFolderTest {
         return FMWrite(fd, int32(text.size()), actual, reinterpret_cast<UPtr>(text.data()));
     }
 
-    int64 descriptors_ = 0;
+    tq::test::InjectedFaults faults_;
 };
 
 TEST_F(FileFaults, OpenReportsTheMappedCode) {
@@ -115,7 +90,7 @@ TEST_F(FileFaults, CreateThatFailsLeavesNoFile) {
     auto old = Existing("old", "kept");
     Inject("ftruncate", Failing(EIO));
     EXPECT_EQ(FCreateAlways(fd.Out(), old.get(), 0, kOpenWrite, kDenyNone, nullptr), kErrIO);
-    EXPECT_EQ(Contents(OnDisk("old")), "kept");
+    EXPECT_EQ(ReadText(OnDisk("old")), "kept");
 #endif
 }
 
@@ -180,7 +155,7 @@ TEST_F(FileFaults, FailedWritesLeaveTheFileAsItWas) {
         EXPECT_EQ(Write(fd, "!"), kErrNone);
     }
     FMClose(fd.Release());
-    EXPECT_EQ(Contents(OnDisk("w")), kOs.interrupted ? "base0123456789!" : "base0123456789");
+    EXPECT_EQ(ReadText(OnDisk("w")), kOs.interrupted ? "base0123456789!" : "base0123456789");
 }
 
 TEST_F(FileFaults, LengthPositionAndFlushFailures) {

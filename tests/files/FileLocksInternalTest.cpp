@@ -55,7 +55,7 @@ TEST_F(FileLocks, ALockedRangeHoldsOffOtherOpenFiles) {
     EXPECT_EQ(Read(other, 8), kErrNone);
     FMClose(owner.Release());
     FMClose(other.Release());
-    EXPECT_EQ(tq::test::Contents(OnDisk("l")).substr(0, 14), "xxxxooxxxxxxzz");
+    EXPECT_EQ(tq::test::ReadText(OnDisk("l")).substr(0, 14), "xxxxooxxxxxxzz");
 }
 
 TEST_F(FileLocks, OverlapsAndUnlocks) {

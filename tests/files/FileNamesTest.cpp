@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FilesTestSupport.h"
+#include "support/Exceptions.h"
 #include "tqcore/memory.h"
 #include "tqcore/strings.h"
 
@@ -191,18 +193,13 @@ TEST(FileNames, SortedNameListsCarryTheirInformation) {
 TEST(FileNames, WildcardCharacters) {
     std::string s = "ab*c?d`e";
     UPtr text = reinterpret_cast<UPtr>(s.data());
-    int32 pos = 0;
-    EXPECT_EQ(FFindMatchCh(text, &pos, int32(s.size())), 1);
-    EXPECT_EQ(pos, 2);
-    pos = 3;
-    EXPECT_EQ(FFindMatchCh(text, &pos, int32(s.size())), 1);
-    EXPECT_EQ(pos, 4);
-    pos = 5;
-    EXPECT_EQ(FFindMatchCh(text, &pos, int32(s.size())), 1);
-    EXPECT_EQ(pos, 6);
-    pos = 7;
-    EXPECT_EQ(FFindMatchCh(text, &pos, int32(s.size())), 0);
-    EXPECT_EQ(pos, int32(s.size()));
+    // From each start: where the next wildcard is, or the end when there is none.
+    const std::pair<int32, int32> finds[] = {{0, 2}, {3, 4}, {5, 6}, {7, int32(s.size())}};
+    for (auto [from, at] : finds) {
+        int32 pos = from;
+        EXPECT_EQ(FFindMatchCh(text, &pos, int32(s.size())), at < int32(s.size()) ? 1 : 0) << from;
+        EXPECT_EQ(pos, at) << from;
+    }
     int64 at = 0;
     EXPECT_EQ(FMFindWildCardMatchCh(text, &at, int64(s.size()), 'e'), 1);
     EXPECT_EQ(at, 2);
@@ -242,27 +239,11 @@ TEST(FileLocations, NullAndOverlongNames) {
     EXPECT_EQ(CreateFileLoc(FileLoc::kAsGiven, longest.c_str(), true), nullptr);
     const std::string tooLong(FileLoc::kMaxPath + 1, 'n');
     EXPECT_EQ(CreateFileLoc(FileLoc::kAsGiven, tooLong.c_str(), false), nullptr);
-    try {
-        Win32FileLoc loc(FileLoc::kAsGiven, nullptr, false);
-        ADD_FAILURE() << "no exception";
-    } catch (const PKExcept& e) {
-        EXPECT_EQ(e.ErrorCode(), kErrArgument);
-        EXPECT_STREQ(e.Detail(), "inFilename is NULL");
-    }
-    try {
-        Win32FileLoc loc(FileLoc::kAsGiven, tooLong.c_str(), false);
-        ADD_FAILURE() << "no exception";
-    } catch (const PKExcept& e) {
-        EXPECT_EQ(e.ErrorCode(), kErrNotFound);
-        EXPECT_STREQ(e.Detail(), "Path too long");
-    }
-    try {
-        Win32FileLoc loc(FileLoc::kAsGiven, longest.c_str(), true);
-        ADD_FAILURE() << "no exception";
-    } catch (const PKExcept& e) {
-        EXPECT_EQ(e.ErrorCode(), kErrNotFound);
-        EXPECT_STREQ(e.Detail(), "");
-    }
+    EXPECT_PKEXCEPT((void)Win32FileLoc(FileLoc::kAsGiven, nullptr, false), kErrArgument,
+                    "inFilename is NULL");
+    EXPECT_PKEXCEPT((void)Win32FileLoc(FileLoc::kAsGiven, tooLong.c_str(), false), kErrNotFound,
+                    "Path too long");
+    EXPECT_PKEXCEPT((void)Win32FileLoc(FileLoc::kAsGiven, longest.c_str(), true), kErrNotFound, "");
 }
 
 }  // namespace

@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <random>
 #include <string>
 
+#include "support/ScratchFolder.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
@@ -31,36 +29,32 @@ inline std::unique_ptr<PathRef> PathOf(const fs::path& where) {
     return p;
 }
 
-inline std::string Contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteContents(const fs::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-}
-
-// Each test gets an empty folder of its own under the system's temporary folder, removed afterwards.
+// Each test gets an empty folder of its own, removed afterwards.
 class ScratchFolderTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device seed;
-        folder_ = fs::temp_directory_path() / ("tqfiles-" + std::to_string(seed()) + std::to_string(seed()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    fs::path OnDisk(const std::string& name) const { return folder_ / name; }
-    std::unique_ptr<PathRef> PathTo(const std::string& name) const { return PathOf(folder_ / name); }
+    fs::path OnDisk(const std::string& name) const { return scratch_ / name; }
+    std::unique_ptr<PathRef> PathTo(const std::string& name) const { return PathOf(scratch_ / name); }
     // A file with the given text, and its Path.
     std::unique_ptr<PathRef> Existing(const std::string& name, const std::string& text) const {
-        WriteContents(OnDisk(name), text);
+        scratch_.File(name, text);
         return PathTo(name);
     }
 
-    fs::path folder_;
+    ScratchFolder scratch_;
+};
+
+// The existence entry a host caches on a path: after the item's own fields, an is-file and an is-folder byte.
+class CachedPathFlavor : public PathRef::CachedItem {
+  public:
+    CachedPathFlavor(bool isFile, bool isFolder)
+        : CachedItem(100000, PathRef::kDependsOnMetaData), isFile_(isFile), isFolder_(isFolder ? 1 : 0) {}
+    bool IsA(const char* className) const override {
+        return std::string(className ? className : "") == "CachedPathFlavor" || CachedItem::IsA(className);
+    }
+
+  private:
+    uInt8 isFile_;
+    int8 isFolder_;
 };
 
 // Closes an open file at the end of a scope.

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "ScratchFolder.h"
 #include "support/ReportCapture.h"
+#include "support/ScratchFolder.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
 #include "tqcore/memory.h"

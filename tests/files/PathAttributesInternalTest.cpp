@@ -4,7 +4,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 #include "support/Wine.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"

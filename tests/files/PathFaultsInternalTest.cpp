@@ -6,19 +6,21 @@
 #include <filesystem>
 #include <string>
 
-#include "ScratchFolder.h"
 #include "platform/Syscalls.h"
-#include "support/Descriptors.h"
+#include "support/ScopedEnv.h"
+#include "support/ScratchFolder.h"
+#include "support/SyscallFaults.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
 
 namespace {
 
-using tq::platform::InjectSyscallFault;
 using tq::platform::ResetSyscallsForTest;
 using tq::platform::SyscallFault;
+using tq::test::Failing;
 using tq::test::ReadText;
 using tq::test::ScratchFolder;
+using tq::test::Shortened;
 namespace fs = std::filesystem;
 
 // The calls behind each operation and the OS's own numbers for the errors injected into them.
@@ -40,40 +42,22 @@ constexpr OsCalls kCalls{"CopyFileW", "MoveFileW", "DeleteFileW", "RemoveDirecto
 constexpr OsCalls kCalls{"copy_file_range", "renameat2", "unlink", "rmdir", "mkdir", ENOSPC, EACCES, EBUSY};
 #endif
 
-SyscallFault Failing(int32 error, uInt32 nth = 1, uInt32 times = 1) {
-    SyscallFault f;
-    f.nth = nth;
-    f.times = times;
-    f.error = error;
-    return f;
-}
-
 class PathFaults : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetSyscallsForTest();
-        descriptors_ = tq::test::OpenDescriptors();
         payload_.resize(200000);
         for (size_t i = 0; i < payload_.size(); ++i) payload_[i] = char(i * 31 + i / 977);
         scratch_.File("src", payload_);
         src_ = scratch_.Ref("src");
         dst_ = scratch_.Ref("dst");
     }
-    void TearDown() override {
-        ResetSyscallsForTest();
-        if (descriptors_ >= 0) {
-            EXPECT_EQ(tq::test::OpenDescriptors(), descriptors_) << "a descriptor was left open";
-        }
-    }
-    void Inject(const char* name, const SyscallFault& fault) {
-        ASSERT_TRUE(InjectSyscallFault(name, fault)) << name;
-    }
+    void Inject(const char* name, const SyscallFault& fault) { faults_.Inject(name, fault); }
     void ExpectSourceWhole() { EXPECT_EQ(ReadText(scratch_ / "src"), payload_); }
 
     ScratchFolder scratch_;
+    tq::test::InjectedFaults faults_;
     std::string payload_;
     PathRef src_, dst_;
-    int64 descriptors_ = 0;
 };
 
 TEST_F(PathFaults, ACopyThatFailsLeavesNoTarget) {
@@ -118,13 +102,6 @@ TEST_F(PathFaults, NewFoldersThatFailAreNotMade) {
 }
 
 #if !defined(_WIN32)
-SyscallFault Shortened(int64 limit) {
-    SyscallFault f;
-    f.times = 0;
-    f.transferLimit = limit;
-    return f;
-}
-
 TEST_F(PathFaults, CopyOpensThatFailCloseWhatTheyOpened) {
     // The Win32 table has no row for too many open files: it maps as any other failure.
     Inject("open", Failing(EMFILE, 2));
@@ -138,7 +115,7 @@ TEST_F(PathFaults, CopyOpensThatFailCloseWhatTheyOpened) {
 }
 
 TEST_F(PathFaults, ShortAndInterruptedTransfersStillCopyEverything) {
-    Inject("copy_file_range", Shortened(1000));
+    Inject("copy_file_range", Shortened(1000, 0));
     ASSERT_EQ(FCopy(&src_, &dst_), kErrNone);
     EXPECT_EQ(ReadText(scratch_ / "dst"), payload_);
     fs::remove(scratch_ / "dst");
@@ -146,7 +123,7 @@ TEST_F(PathFaults, ShortAndInterruptedTransfersStillCopyEverything) {
     ResetSyscallsForTest();
     Inject("copy_file_range", Failing(EXDEV, 1, 0));
     Inject("sendfile", Failing(EINVAL, 1, 0));
-    Inject("write", Shortened(777));
+    Inject("write", Shortened(777, 0));
     Inject("read", Failing(EINTR, 2));
     ASSERT_EQ(FCopy(&src_, &dst_), kErrNone);
     EXPECT_EQ(ReadText(scratch_ / "dst"), payload_);
@@ -199,8 +176,7 @@ TEST_F(PathFaults, MovesAcrossVolumesCopyThenRemove) {
 }
 
 TEST_F(PathFaults, ATrashMoveThatFailsLeavesNoDescription) {
-    const std::string data = tq::test::Utf8(scratch_ / "data");
-    ASSERT_EQ(setenv("XDG_DATA_HOME", data.c_str(), 1), 0);
+    const tq::test::ScopedEnv data("XDG_DATA_HOME", tq::test::Utf8(scratch_ / "data"));
     Inject("rename", Failing(EACCES));
     EXPECT_EQ(FRemoveToRecycle(&src_, 0), kErrPermission);
     ExpectSourceWhole();
@@ -211,7 +187,6 @@ TEST_F(PathFaults, ATrashMoveThatFailsLeavesNoDescription) {
     EXPECT_TRUE(fs::is_empty(scratch_ / "data" / "Trash" / "info"));
     ASSERT_EQ(FRemoveToRecycle(&src_, 0), kErrNone);
     EXPECT_FALSE(fs::exists(scratch_ / "src"));
-    unsetenv("XDG_DATA_HOME");
 }
 #endif
 

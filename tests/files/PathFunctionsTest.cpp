@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
 #include "support/ReportCapture.h"
+#include "support/ScopedEnv.h"
+#include "support/ScratchFolder.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
 #include "tqcore/memory.h"
@@ -26,6 +27,7 @@ namespace {
 
 using tq::test::NativePath;
 using tq::test::ReadText;
+using tq::test::ScopedEnv;
 using tq::test::ScratchFolder;
 namespace fs = std::filesystem;
 
@@ -44,33 +46,6 @@ int64 EntriesIn(const fs::path& folder) {
         ++n;
     return n;
 }
-
-// Sets an environment variable for one scope.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        Set(value.c_str());
-    }
-    ~ScopedVariable() { Set(had_ ? old_.c_str() : nullptr); }
-
-  private:
-    void Set(const char* value) {
-#if defined(_WIN32)
-        _putenv_s(name_, value ? value : "");
-#else
-        if (value)
-            setenv(name_, value, 1);
-        else
-            unsetenv(name_);
-#endif
-    }
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 TEST(FExists, TellsFilesFromFoldersAndRejectsWhatIsNotAbsolute) {
     ScratchFolder scratch;
@@ -506,12 +481,12 @@ TEST(Places, WorkingTemporaryAndResolvedPaths) {
     fs::create_directory(scratch / "tmp");
     Path p = new PathRef();
     {
-        ScopedVariable tmp("TMPDIR", tq::test::Utf8(scratch / "tmp"));
+        ScopedEnv tmp("TMPDIR", tq::test::Utf8(scratch / "tmp"));
         ASSERT_EQ(FGetStdTmpDirPath(p), kErrNone);
 #if !defined(_WIN32)
         PathRef expected = scratch.Ref("tmp");
         EXPECT_TRUE(p->Equals(expected));
-        ScopedVariable gone("TMPDIR", tq::test::Utf8(scratch / "gone"));
+        ScopedEnv gone("TMPDIR", tq::test::Utf8(scratch / "gone"));
         ASSERT_EQ(FGetStdTmpDirPath(p), kErrNone);
         EXPECT_EQ(FExists(p), 2) << "falls back to the application's folder";
         EXPECT_FALSE(p->Equals(expected));
@@ -610,7 +585,7 @@ TEST(FileFlags, ModificationDateOfAnOpenFile) {
 // The freedesktop.org trash in a private data folder on the same device as the file.
 TEST(FRemoveToRecycle, TrashedFilesAreDescribedAndKeptApart) {
     ScratchFolder scratch;
-    ScopedVariable data("XDG_DATA_HOME", tq::test::Utf8(scratch / "data"));
+    ScopedEnv data("XDG_DATA_HOME", tq::test::Utf8(scratch / "data"));
     fs::create_directory(scratch / "docs");
     tq::test::WriteText(scratch / "docs" / "my file.txt", "one");
     PathRef file = scratch.Ref("docs/my file.txt");
@@ -641,7 +616,7 @@ TEST(FRemoveToRecycle, TrashedFilesAreDescribedAndKeptApart) {
 // A file on another device than the home trash goes to the trash at the top of its own volume.
 TEST(FRemoveToRecycle, OtherVolumesKeepTheirOwnTrash) {
     ScratchFolder scratch;
-    ScopedVariable data("XDG_DATA_HOME", tq::test::Utf8(scratch / "data"));
+    ScopedEnv data("XDG_DATA_HOME", tq::test::Utf8(scratch / "data"));
     const fs::path shm = "/dev/shm";
     struct stat here, there;
     if (::stat(tq::test::Utf8(scratch.Root()).c_str(), &here) != 0 || ::stat("/dev/shm", &there) != 0 ||

@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "ScratchFolder.h"
+#include "FilesTestSupport.h"
+#include "support/Exceptions.h"
 #include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
@@ -12,6 +13,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using tq::test::CachedPathFlavor;
 using tq::test::ScratchFolder;
 
 #ifdef _WIN32
@@ -19,32 +21,6 @@ constexpr bool kWindows = true;
 #else
 constexpr bool kWindows = false;
 #endif
-
-// Runs statement, which must throw PKExcept with the code and detail text given.
-#define EXPECT_PKEXCEPT(statement, code, text)                \
-    do {                                                      \
-        try {                                                 \
-            statement;                                        \
-            ADD_FAILURE() << "no exception from " #statement; \
-        } catch (const PKExcept& e) {                         \
-            EXPECT_EQ(e.ErrorCode(), (code)) << #statement;   \
-            EXPECT_STREQ(e.Detail(), (text)) << #statement;   \
-        }                                                     \
-    } while (0)
-
-// The existence entry a host caches on a path: after the item's own fields, an is-file and an is-folder byte.
-class CachedPathFlavor : public PathRef::CachedItem {
-  public:
-    CachedPathFlavor(bool isFile, bool isFolder)
-        : CachedItem(100000, PathRef::kDependsOnMetaData), isFile_(isFile), isFolder_(isFolder ? 1 : 0) {}
-    bool IsA(const char* className) const override {
-        return std::string(className ? className : "") == "CachedPathFlavor" || CachedItem::IsA(className);
-    }
-
-  private:
-    uInt8 isFile_;
-    int8 isFolder_;
-};
 
 TEST(PathRefFileSystem, SizesAndItemCounts) {
     ScratchFolder scratch;
@@ -62,13 +38,8 @@ TEST(PathRefFileSystem, SizesAndItemCounts) {
                     "PathRef::Size: Can't get the size of a folder, get DirectoryItemCount");
     EXPECT_PKEXCEPT(file.DirectoryItemCount(), kErrArgument,
                     "PathRef::Size: Can't get the item count of a file, get Size");
-    try {
-        scratch.Ref("missing").Size(PathRef::kLogicalSize);
-        ADD_FAILURE() << "no exception";
-    } catch (const PKExcept& e) {
-        EXPECT_NE(e.ErrorCode(), 0);
-        EXPECT_STREQ(e.Detail(), "PathRef::Size: Unable to get information about path");
-    }
+    EXPECT_PKEXCEPT(scratch.Ref("missing").Size(PathRef::kLogicalSize), kErrNotFound,
+                    "PathRef::Size: Unable to get information about path");
 }
 
 TEST(PathRefFileSystem, AFreshMissingEntryAnswersWithoutTheDisk) {
@@ -117,12 +88,8 @@ TEST(PathRefFileSystem, DatesVolumesAndShortcuts) {
     EXPECT_GT(file.VolumeSize(), 0.0);
     EXPECT_LE(file.VolumeFree(), file.VolumeSize());
     EXPECT_EQ(file.DisconnectVolume(), 0);
-    try {
-        PathRef(kBaseRelative).Volume();
-        ADD_FAILURE() << "no exception";
-    } catch (const PKExcept& e) {
-        EXPECT_STREQ(e.Detail(), "PathRef::Volume: Unable to get volume path");
-    }
+    EXPECT_PKEXCEPT(PathRef(kBaseRelative).Volume(), kErrArgument,
+                    "PathRef::Volume: Unable to get volume path");
 }
 
 TEST(PathRefFileSystem, CopyMoveAndRemove) {

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <string>
 
-#include "ScratchFolder.h"
+#include "support/ScopedEnv.h"
+#include "support/ScratchFolder.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
 #include "tqcore/paths.h"
@@ -15,37 +14,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using tq::test::NativePath;
+using tq::test::ScopedEnv;
 
 #ifdef _WIN32
 constexpr bool kWindows = true;
-void SetEnv(const char* name, const char* value) {
-    _putenv_s(name, value ? value : "");
-}
 #else
 constexpr bool kWindows = false;
-void SetEnv(const char* name, const char* value) {
-    if (value)
-        setenv(name, value, 1);
-    else
-        unsetenv(name);
-}
 #endif
-
-// Sets a variable for one test and puts the old value back.
-class EnvOverride {
-  public:
-    EnvOverride(const char* name, const char* value) : name_(name) {
-        if (const char* v = getenv(name)) old_ = v;
-        SetEnv(name, value);
-    }
-    ~EnvOverride() { SetEnv(name_, old_ ? old_->c_str() : nullptr); }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(SystemDirs, EveryTypeIsAnAbsolutePathWithAName) {
     for (SystemDirType t = kUserHomeDir; t <= kPublicCacheDir; ++t) {
@@ -94,7 +69,7 @@ TEST(SystemDirs, AMissingTemporaryFolderThrows42) {
     if (kWindows) GTEST_SKIP() << "the temporary folder comes from the system there";
     tq::test::ScratchFolder scratch;
     const std::string missing = tq::test::Utf8(scratch.Root() / "missing");
-    const EnvOverride tmp("TMPDIR", missing.c_str());
+    const ScopedEnv tmp("TMPDIR", missing.c_str());
     try {
         SystemDirs::GetUserTemporaryDir(false);
         ADD_FAILURE() << "no exception";
@@ -112,9 +87,9 @@ TEST(SystemDirs, UserFoldersFollowTheEnvironmentAndAreMadeOnRequest) {
     if (kWindows) GTEST_SKIP() << "the shell's settings decide there";
     tq::test::ScratchFolder scratch;
     const std::string home = tq::test::Utf8(scratch.Root());
-    const EnvOverride homeVar("HOME", home.c_str());
-    const EnvOverride config("XDG_CONFIG_HOME", nullptr);
-    const EnvOverride data("XDG_DATA_HOME", (home + "/data").c_str());
+    const ScopedEnv homeVar("HOME", home.c_str());
+    const ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    const ScopedEnv data("XDG_DATA_HOME", (home + "/data").c_str());
     EXPECT_TRUE(SystemDirs::GetUserPreferencesDir(false).Equals(NativePath(scratch.Root() / ".config")));
     EXPECT_TRUE(SystemDirs::GetUserApplicationDataDir(false).Equals(NativePath(scratch.Root() / "data")));
     EXPECT_FALSE(fs::exists(scratch.Root() / "data"));

@@ -325,16 +325,6 @@ TEST_F(EventQueueTest, ItDescribesItself) {
     EXPECT_STREQ(s.Text(), "<invalid TQEventQueue object>");
 }
 
-TEST(EventQueueClassTest, ClassIdentities) {
-    PKGuidType id;
-    ASSERT_EQ(PKGuidFromCStr("44800ca1-9918-46e4-b56a-3a6477bd4713", &id), kErrNone);
-    EXPECT_TRUE(PKGuidsEqual(&id, &TQEvent::ClassID()));
-    ASSERT_EQ(PKGuidFromCStr("4e4e9d55-2f55-42db-ae86-3d9af30bf513", &id), kErrNone);
-    EXPECT_TRUE(PKGuidsEqual(&id, &TQEventTarget::ClassID()));
-    ASSERT_EQ(PKGuidFromCStr("01cc1dc9-3c53-4c57-9339-dc06ad470d92", &id), kErrNone);
-    EXPECT_TRUE(PKGuidsEqual(&id, &TQEventTargetBase::ClassID()));
-}
-
 TEST_F(EventQueueTest, ManyProducersOneConsumerLoseNothing) {
     constexpr int kProducers = 4;
     constexpr int kEach = 2000;

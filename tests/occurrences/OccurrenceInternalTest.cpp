@@ -15,7 +15,24 @@ using occtest::Calls;
 using occtest::CountCall;
 using occtest::Eventually;
 
-class OccurrenceTest : public occtest::OccurrenceFixture {};
+// Occurrences and handlers made through Occ and Counting are disposed of at the end, before the manager
+// stops.
+class OccurrenceTest : public occtest::OccurrenceFixture {
+  protected:
+    void TearDown() override {
+        for (OccurHdlr h : handlers_) DeallocOccurHdlr(h);
+        for (Occurrence o : occs_) DeallocOccur(o);
+        OccurrenceFixture::TearDown();
+    }
+    Occurrence Occ() { return occs_.emplace_back(AllocOccur()); }
+    OccurHdlr Counting(Occurrence occ, Calls* calls, decltype(&AllocOccurHdlr) alloc = AllocOccurHdlr) {
+        return handlers_.emplace_back(alloc(occ, CountCall, calls));
+    }
+
+  private:
+    std::vector<Occurrence> occs_;
+    std::vector<OccurHdlr> handlers_;
+};
 
 // ---- Occurrences and arming
 
@@ -34,9 +51,9 @@ TEST_F(OccurrenceTest, OccurrencesAreCookiesThatComeAndGo) {
 }
 
 TEST_F(OccurrenceTest, UnseenFiringsRunAtOnceAndAPlainHandlerTakesThemAll) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     ASSERT_NE(h, 0u);
     ASSERT_EQ(Occur(occ), kErrNone);
     ASSERT_EQ(Occur(occ), kErrNone);
@@ -49,14 +66,12 @@ TEST_F(OccurrenceTest, UnseenFiringsRunAtOnceAndAPlainHandlerTakesThemAll) {
     ChkOccurrences();
     EXPECT_EQ(calls.count, 1);
     EXPECT_EQ(HandlerTimedOut(h), 0);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, AStrictHandlerTakesOneFiringPerArming) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlrStrict(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls, AllocOccurHdlrStrict);
     Occur(occ);
     Occur(occ);
     EXPECT_EQ(OnOccurrence(h, 0), kErrNone);
@@ -65,14 +80,12 @@ TEST_F(OccurrenceTest, AStrictHandlerTakesOneFiringPerArming) {
     EXPECT_EQ(OnOccurrence(h, 0), kErrNone);
     ChkOccurrences();
     EXPECT_EQ(calls.count, 2);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, IgnorePreviousWaitsForTheNextFiringWhichRunsAtTheGroupsCheck) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     Occur(occ);
     EXPECT_EQ(OnOccurrence(h, 1), kErrNone);
     EXPECT_EQ(calls.count, 0);
@@ -88,14 +101,12 @@ TEST_F(OccurrenceTest, IgnorePreviousWaitsForTheNextFiringWhichRunsAtTheGroupsCh
     EXPECT_EQ(OnOccurrence(h, 0), kErrNone);
     ChkOccurrences();
     EXPECT_EQ(calls.count, 1);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, ATimeLimitFiresIntoTheGroupAsATimeout) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     const uInt32 start = MilliSecs();
     ASSERT_EQ(OnOccurrenceWithTimeout(h, 0, 50), kErrNone);
     ASSERT_TRUE(Eventually([] { return QuickCheckGroupHandlersFired(0) == 1; }));
@@ -110,14 +121,12 @@ TEST_F(OccurrenceTest, ATimeLimitFiresIntoTheGroupAsATimeout) {
     ChkOccurrences();
     EXPECT_EQ(calls.count, 2);
     EXPECT_EQ(HandlerTimedOut(h), 0);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, FiringBeforeTheLimitLeavesNoTimeoutBehind) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     ASSERT_EQ(OnOccurrenceWithTimeout(h, 0, 30), kErrNone);
     Occur(occ);
     ChkOccurrences();
@@ -126,14 +135,12 @@ TEST_F(OccurrenceTest, FiringBeforeTheLimitLeavesNoTimeoutBehind) {
     std::this_thread::sleep_for(std::chrono::milliseconds(80));
     ChkOccurrences();
     EXPECT_EQ(calls.count, 1);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, CancellingForgetsAnUndispatchedFiringAndTheLimit) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     ASSERT_EQ(OnOccurrenceWithTimeout(h, 1, 20), kErrNone);
     Occur(occ);
     EXPECT_EQ(QuickCheckGroupHandlersFired(0), 1);
@@ -148,14 +155,12 @@ TEST_F(OccurrenceTest, CancellingForgetsAnUndispatchedFiringAndTheLimit) {
     Occur(occ);
     ChkOccurrences();
     EXPECT_EQ(calls.count, 1);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, ADisposedOccurrenceGivesItsWaitersOneTimeout) {
     const Occurrence occ = AllocOccur();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     ASSERT_EQ(OnOccurrence(h, 0), kErrNone);
     ASSERT_EQ(DeallocOccur(occ), kErrNone);
     EXPECT_EQ(calls.count, 0);
@@ -166,14 +171,13 @@ TEST_F(OccurrenceTest, ADisposedOccurrenceGivesItsWaitersOneTimeout) {
     EXPECT_EQ(calls.count, 1);
     EXPECT_EQ(OnOccurrence(h, 0), kErrNoOccurrence);
     EXPECT_EQ(calls.count, 2);
-    DeallocOccurHdlr(h);
 }
 
 TEST_F(OccurrenceTest, FireOccurHdlrFiresOneArmedHandlerAsATimeout) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls a, b;
-    const OccurHdlr ha = AllocOccurHdlr(occ, CountCall, &a);
-    const OccurHdlr hb = AllocOccurHdlr(occ, CountCall, &b);
+    const OccurHdlr ha = Counting(occ, &a);
+    const OccurHdlr hb = Counting(occ, &b);
     EXPECT_EQ(FireOccurHdlr(ha), kErrNone);  // not armed: nothing happens
     ChkOccurrences();
     EXPECT_EQ(a.count, 0);
@@ -188,16 +192,13 @@ TEST_F(OccurrenceTest, FireOccurHdlrFiresOneArmedHandlerAsATimeout) {
     ChkOccurrences();
     EXPECT_EQ(b.count, 1);
     EXPECT_EQ(a.count, 1);
-    DeallocOccurHdlr(ha);
-    DeallocOccurHdlr(hb);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, BindingMovesAHandlerToAnotherOccurrence) {
-    const Occurrence first = AllocOccur();
-    const Occurrence second = AllocOccur();
+    const Occurrence first = Occ();
+    const Occurrence second = Occ();
     Calls calls, other;
-    const OccurHdlr h = AllocOccurHdlr(first, CountCall, &calls);
+    const OccurHdlr h = Counting(first, &calls);
     ASSERT_EQ(BindOccurHdlr(h, second, CountCall, &other), kErrNone);
     OnOccurrence(h, 1);
     Occur(first);
@@ -219,15 +220,12 @@ TEST_F(OccurrenceTest, BindingMovesAHandlerToAnotherOccurrence) {
     ASSERT_EQ(BindOccurHdlr(h, 0, CountCall, &calls), kErrNone);
     EXPECT_EQ(OnOccurrence(h, 0), kErrNoOccurrence);
     EXPECT_EQ(calls.count, 1);
-    DeallocOccurHdlr(h);
-    DeallocOccur(first);
-    DeallocOccur(second);
 }
 
 TEST_F(OccurrenceTest, UnknownHandlersAreRefusedWithTheJarsError) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls);
     ASSERT_EQ(DeallocOccurHdlr(h), kErrNone);
     EXPECT_EQ(OnOccurrence(0, 0), kErrArgument);
     EXPECT_EQ(OnOccurrence(h, 0), kErrArgument);
@@ -240,12 +238,11 @@ TEST_F(OccurrenceTest, UnknownHandlersAreRefusedWithTheJarsError) {
     Occur(occ);
     ChkOccurrences();
     EXPECT_EQ(calls.count, 0);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, NullCallbacksAreReportedAndSkipped) {
     ReportCapture capture;
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     const OccurHdlr h = AllocOccurHdlr(occ, nullptr, nullptr);
     EXPECT_EQ(capture.Count(kDbgBroken, "Setting NULL callback proc"), 1);
     Occur(occ);
@@ -266,15 +263,14 @@ TEST_F(OccurrenceTest, NullCallbacksAreReportedAndSkipped) {
     EXPECT_EQ(capture.Count(kDbgBroken, skipped), 2);
     EXPECT_EQ(calls.count, 0);
     DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 // ---- Threads and groups
 
 TEST_F(OccurrenceTest, AThreadSafeHandlerRunsInTheFiringThread) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
-    const OccurHdlr h = AllocThreadSafeOccurHdlr(occ, CountCall, &calls);
+    const OccurHdlr h = Counting(occ, &calls, AllocThreadSafeOccurHdlr);
     ASSERT_EQ(OnOccurrence(h, 1), kErrNone);
     std::thread::id firer;
     std::thread t([&] {
@@ -284,16 +280,14 @@ TEST_F(OccurrenceTest, AThreadSafeHandlerRunsInTheFiringThread) {
     t.join();
     EXPECT_EQ(calls.count, 1);
     EXPECT_EQ(calls.thread.load(), firer);
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 TEST_F(OccurrenceTest, AHandlerArmedByAForeignThreadNeedsNoGroupCheck) {
-    const Occurrence occ = AllocOccur();
+    const Occurrence occ = Occ();
     Calls calls;
     OccurHdlr h = 0;
     std::thread t([&] {
-        h = AllocOccurHdlr(occ, CountCall, &calls);
+        h = Counting(occ, &calls);
         OnOccurrenceWithTimeout(h, 1, 40);
     });
     t.join();
@@ -306,8 +300,6 @@ TEST_F(OccurrenceTest, AHandlerArmedByAForeignThreadNeedsNoGroupCheck) {
     Occur(occ);
     EXPECT_EQ(calls.count, 2);
     EXPECT_EQ(calls.thread.load(), std::this_thread::get_id());
-    DeallocOccurHdlr(h);
-    DeallocOccur(occ);
 }
 
 struct GroupThread {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
+#include "support/Eventually.h"
 #include "threads/Services.h"
 #include "tqcore/clocks.h"
 #include "tqcore/core.h"
@@ -14,16 +14,7 @@
 
 namespace occtest {
 
-// Polls pred for up to ten seconds: no test depends on how fast the machine is.
-template <class Pred>
-bool Eventually(Pred pred) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return pred();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
+using tq::test::Eventually;
 
 // Starts what the occurrence manager depends on, then the manager; stops them in reverse.
 class OccurrenceFixture : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Exceptions.h"
 #include "tqcore/core.h"
 #include "tqcore/paths.h"
 
@@ -32,15 +33,3 @@ inline std::vector<std::string> Items(const PathRef& p) {
 }
 
 using Names = std::vector<std::string>;
-
-// Runs statement, which must throw PKExcept with the code and detail text given.
-#define EXPECT_PKEXCEPT(statement, code, text)                \
-    do {                                                      \
-        try {                                                 \
-            statement;                                        \
-            ADD_FAILURE() << "no exception from " #statement; \
-        } catch (const PKExcept& e) {                         \
-            EXPECT_EQ(e.ErrorCode(), (code)) << #statement;   \
-            EXPECT_STREQ(e.Detail(), (text)) << #statement;   \
-        }                                                     \
-    } while (0)

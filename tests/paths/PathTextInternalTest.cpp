@@ -42,15 +42,6 @@ PathRef ReadAs(const std::string& text) {
     return p;
 }
 
-TEST(PathText, FormatNames) {
-    EXPECT_STREQ(PathRef::StringDisplay(), "pathref_display");
-    EXPECT_STREQ(PathRef::StringCommandLine(), "pathref_commandline");
-    EXPECT_STREQ(PathRef::StringDOS(), "pathref_dos");
-    EXPECT_STREQ(PathRef::StringUnix(), "pathref_unix");
-    EXPECT_STREQ(PathRef::StringPlatformIndependent(), "pathref_platformindependent");
-    EXPECT_STREQ(PathRef::StringPlatformAgnostic(), "pathref_platformagnostic");
-}
-
 TEST(PathTextWriters, GrammarOfEachFormat) {
     struct Row {
         PathRef path;

@@ -7,8 +7,8 @@
 #include <tuple>
 
 #include "ResTestSupport.h"
-#include "files/ScratchFolder.h"
 #include "support/AllocFailure.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 
@@ -126,6 +126,15 @@ class ResAllocFailureTest : public ::testing::Test {
     PathRef path_ref_ = NativePath(path_);
 };
 
+// After a failed update the map is still marked changed, so that a later update retries; the mark is cleared
+// so that closing does not save.
+void ForgetChanges(uInt32 ref) {
+    int32 attrs = 0;
+    EXPECT_EQ(RGetFileAttrs(ref, &attrs), kErrNone);
+    EXPECT_TRUE(attrs & kResMapChanged) << "a later update retries";
+    EXPECT_EQ(RSetFileAttrs(ref, attrs & ~kResMapChanged), kErrNone);
+}
+
 void ExpectCode(TqErr e) {
     EXPECT_EQ(e, AllocationFailed() ? kErrMemoryFull : kErrNone);
 }
@@ -150,15 +159,25 @@ TEST_F(ResAllocFailureTest, OpeningADiskFile) {
 
 TEST_F(ResAllocFailureTest, OpeningAMemoryFile) {
     const Bytes image = MakeImage(kItems);
-    for (int32 permission : {kResReadOnly, kResReadWrite}) {
+    // A handle's copy, read-only or writable (the file owns the handle), and the image's memory read-only.
+    const struct {
+        const char* name;
+        int32 permission;
+        bool inPlace;
+    } cases[] = {{"read-only copy", kResReadOnly, false},
+                 {"writable copy", kResReadWrite, false},
+                 {"image in place", kResReadOnly, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         EachAllocationFailing([&] {
             UHandle h = nullptr;
-            {
+            if (!c.inPlace) {
                 const AllocationsSucceed on;
                 ASSERT_EQ(DSPtrToHand(image.data(), &h, image.size()), kErrNone);
             }
             uInt32 ref = 0;
-            const TqErr e = ROpenUHandle(h, permission, &ref, nullptr, nullptr);  // the file owns h
+            const TqErr e =
+                c.inPlace ? OpenImage(image, &ref) : ROpenUHandle(h, c.permission, &ref, nullptr, nullptr);
             ExpectCode(e);
             if (!e) {
                 ExpectSame(ContentsOf(ref), Expected(kItems));
@@ -167,16 +186,6 @@ TEST_F(ResAllocFailureTest, OpeningAMemoryFile) {
             }
         });
     }
-    EachAllocationFailing([&] {
-        uInt32 ref = 0;
-        const TqErr e = OpenImage(image, &ref);
-        ExpectCode(e);
-        if (!e) {
-            ExpectSame(ContentsOf(ref), Expected(kItems));
-            const AllocationsSucceed on;
-            EXPECT_EQ(RCloseFile(ref), kErrNone);
-        }
-    });
 }
 
 TEST_F(ResAllocFailureTest, Adding) {
@@ -204,27 +213,38 @@ TEST_F(ResAllocFailureTest, Adding) {
     });
 }
 
+// Each way of saving an edited file on disk, with each allocation failing in turn: a failed update leaves the
+// map marked changed so that a later one retries; whatever failed, the file then holds the old or the edited
+// content.
 TEST_F(ResAllocFailureTest, SavingAnEditedFile) {
-    EachAllocationFailing([&] {
-        const uInt32 ref = OpenEdited();
-        const TqErr e = RUpdateFile(ref);
-        ExpectCode(e);
-        const AllocationsSucceed on;
-        if (e) {
-            int32 attrs = 0;
-            EXPECT_EQ(RGetFileAttrs(ref, &attrs), kErrNone);
-            EXPECT_TRUE(attrs & kResMapChanged) << "a later update retries";
-            // Closed without saving: what is on disk is what the failed update left.
-            EXPECT_EQ(RSetFileAttrs(ref, attrs & ~kResMapChanged), kErrNone);
-            EXPECT_EQ(RCloseFile(ref), kErrNone);
-            ExpectOnDisk(Expected(kItems));
+    enum class Then { kCloseUnsaved, kRetry, kNothing };
+    const struct {
+        const char* name;
+        bool byClosing;
+        Then then;
+    } cases[] = {{"update, then close unsaved", false, Then::kCloseUnsaved},
+                 {"update, then retry", false, Then::kRetry},
+                 {"close", true, Then::kNothing}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EachAllocationFailing([&] {
+            const uInt32 ref = OpenEdited();
+            const TqErr e = c.byClosing ? RCloseFile(ref) : RUpdateFile(ref);
+            ExpectCode(e);
+            const AllocationsSucceed on;
+            bool saved = !e;
+            if (c.then == Then::kCloseUnsaved && e) ForgetChanges(ref);
+            if (c.then == Then::kRetry) {
+                EXPECT_EQ(RUpdateFile(ref), kErrNone);
+                saved = true;
+            }
+            if (!c.byClosing) {
+                EXPECT_EQ(RCloseFile(ref), kErrNone);
+            }
+            ExpectOnDisk(Expected(saved ? Edited() : kItems));
             Rewrite();
-        } else {
-            EXPECT_EQ(RCloseFile(ref), kErrNone);
-            ExpectOnDisk(Expected(Edited()));
-            Rewrite();
-        }
-    });
+        });
+    }
 }
 
 TEST_F(ResAllocFailureTest, SavingAnEditedMemoryFile) {
@@ -239,42 +259,13 @@ TEST_F(ResAllocFailureTest, SavingAnEditedMemoryFile) {
         const TqErr e = RUpdateFile(ref);
         ExpectCode(e);
         const AllocationsSucceed on;
-        if (e) {
-            int32 attrs = 0;
-            EXPECT_EQ(RGetFileAttrs(ref, &attrs), kErrNone);
-            EXPECT_TRUE(attrs & kResMapChanged) << "a later update retries";
-            EXPECT_EQ(RSetFileAttrs(ref, attrs & ~kResMapChanged), kErrNone);
-        }
+        if (e) ForgetChanges(ref);
         UHandle h = nullptr;  // the image as the update left it
         EXPECT_EQ(RGetMemFileHandle(ref, &h), kErrNone);
         EXPECT_EQ(RCloseFile(ref), kErrNone);
         ASSERT_EQ(ROpenUHandle(h, kResReadOnly, &ref, nullptr, nullptr), kErrNone);
         ExpectSame(ContentsOf(ref), Expected(e ? kItems : Edited()));
         EXPECT_EQ(RCloseFile(ref), kErrNone);
-    });
-}
-
-TEST_F(ResAllocFailureTest, ClosingAnEditedFile) {
-    EachAllocationFailing([&] {
-        const uInt32 ref = OpenEdited();
-        const TqErr e = RCloseFile(ref);
-        ExpectCode(e);
-        const AllocationsSucceed on;
-        ExpectOnDisk(Expected(e ? kItems : Edited()));
-        Rewrite();
-    });
-}
-
-TEST_F(ResAllocFailureTest, ARetriedSaveWritesTheEdits) {
-    EachAllocationFailing([&] {
-        const uInt32 ref = OpenEdited();
-        const TqErr e = RUpdateFile(ref);
-        ExpectCode(e);
-        const AllocationsSucceed on;
-        EXPECT_EQ(RUpdateFile(ref), kErrNone);
-        EXPECT_EQ(RCloseFile(ref), kErrNone);
-        ExpectOnDisk(Expected(Edited()));
-        Rewrite();
     });
 }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "ResTestSupport.h"
-#include "files/ScratchFolder.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "ResTestSupport.h"
 #include "files/FileOsNames.h"
-#include "files/ScratchFolder.h"
 #include "platform/Syscalls.h"
 #include "support/ReportCapture.h"
+#include "support/ScratchFolder.h"
 
 namespace {
 

@@ -21,7 +21,6 @@ int64_t MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// Spins (sleeping) until pred holds or two seconds pass.
 using tq::test::Eventually;
 
 TEST(ThEventTest, FlagStateTimedWaitsAndReset) {
