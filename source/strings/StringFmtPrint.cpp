@@ -554,16 +554,15 @@ class Engine {
     bool TextField(const Directive& s, const uChar* text, int32 len) {
         int32 budget = s.precision >= 1 ? s.precision : 1 << 30;
         const int32 fill = s.width > len ? s.width - len : 0;
-        auto put = [&](uChar c) { return budget-- <= 0 ? true : out_.Put(c); };
-        if (!s.left)
-            for (int32 i = 0; i < fill; ++i)
-                if (!put(' ')) return false;
-        for (int32 i = 0; i < len; ++i)
-            if (!put(text[i])) return false;
-        if (s.left)
-            for (int32 i = 0; i < fill; ++i)
-                if (!put(' ')) return false;
-        return true;
+        // The part of the next n bytes the budget still allows.
+        auto take = [&budget](int32 n) {
+            const int32 t = n < budget ? n : budget;
+            budget -= t;
+            return t;
+        };
+        if (!s.left && !Repeat(' ', take(fill))) return false;
+        if (!out_.Put(text, take(len))) return false;
+        return !s.left || Repeat(' ', take(fill));
     }
 
     bool Character(const Directive& s) {
