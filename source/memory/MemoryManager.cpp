@@ -40,17 +40,6 @@ Layout NormalizeLayout(uInt32 align, uInt32 offset) {
     return {align, uInt32(o)};
 }
 
-uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom) {
-    return h.poolBlock ? reinterpret_cast<uChar*>(h.poolBlock) : data - guardRoom - kHeaderSize;
-}
-
-Layout LayoutOf(const HandleHeader& h) {
-    if (!h.poolBlock) return {8, 8};
-    uInt16 words[2];
-    std::memcpy(words, reinterpret_cast<const void*>(h.poolBlock), sizeof words);
-    return {words[0], uInt32(words[1] & ~3u)};
-}
-
 namespace {
 
 void NoMemFullProc(uInt64) {}
@@ -257,7 +246,7 @@ bool ResizeWithinCapacity(UHandle h, HandleHeader hd, const ResizeRequest& r) {
     const Layout old = LayoutOf(hd);
     if (!gSettings.neverShrink.load(std::memory_order_relaxed) ||
         !gSettings.fastPath.load(std::memory_order_relaxed) || r.size > hd.guardSize ||
-        old.align % r.layout.align != 0 || old.offset != r.layout.offset)
+        !AlignsTo(old, r.layout) || old.offset != r.layout.offset)
         return false;
     if (r.clear && r.size > hd.size) std::memset(*h + hd.size, 0, r.size - hd.size);
     hd.size = r.size;
