@@ -181,7 +181,8 @@ uChar* GrowBlock(uChar* block, uInt64 held, uInt64 need, uInt64& got) {
 
 // Lays the data out afresh for the request, reusing or resizing the block where possible; 2 with the
 // handle unchanged when no block can be had.
-TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
+// Kept out of line: the resizes that change only the size words stay short.
+__attribute__((noinline)) TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     const uInt64 g = HandleGuardRoom();
     uChar* data = *h;
     uChar* block = BlockOf(data, hd, g);
