@@ -28,16 +28,25 @@ bool IsReservedDevice(std::string_view name) {
     return EqualsIgnoringCase(stem, "COM") || EqualsIgnoringCase(stem, "LPT");
 }
 
-// Steps over double-byte characters, whose trail bytes may look like forbidden ones.
+struct ForbiddenTable {
+    bool ascii[128] = {};
+    constexpr ForbiddenTable() {
+        for (const char c : kForbidden) ascii[uChar(c)] = true;
+    }
+};
+constexpr ForbiddenTable kForbiddenTable;
+
+// Steps over double-byte characters, whose trail bytes may look like forbidden ones. The forbidden ones are
+// all ASCII, and no code page has an ASCII lead byte: ASCII bytes need no code-page call.
 int32 ForbiddenCharacters(std::string_view name, std::string* bad) {
     int32 flags = 0;
     for (size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
-        if (platform::AnsiIsLeadByte(uChar(c)) && i + 1 < name.size()) {
-            ++i;
+        if (uChar(c) >= 0x80) {
+            if (platform::AnsiIsLeadByte(uChar(c)) && i + 1 < name.size()) ++i;
             continue;
         }
-        if (kForbidden.find(c) == std::string_view::npos) continue;
+        if (!kForbiddenTable.ascii[uChar(c)]) continue;
         flags = kNameForbiddenChar;
         if (bad && bad->find(c) == std::string::npos) bad->push_back(c);
     }

@@ -92,7 +92,7 @@ uChar* Prepare(const Entry& e, uInt64 size, Layout l, uInt64 g) {
 bool Fits(const Entry& e, uInt64 size, Layout l, uInt64 g) {
     if (e.size == size) {
         const Layout own = LayoutOf(ReadHeader(e.data, g));
-        return own.align % l.align == 0 && own.offset == l.offset;
+        return AlignsTo(own, l) && own.offset == l.offset;
     }
     return double(size) * double(gFactor.load(std::memory_order_relaxed)) >= double(e.size);
 }

@@ -101,7 +101,20 @@ inline void StampBlock(uChar* block, uInt64 blockBytes, uChar* data, Layout l, u
     WriteHeader(data, guardRoom, h);
 }
 
-uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom);
-Layout LayoutOf(const HandleHeader& h);
+inline uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom) {
+    return h.poolBlock ? reinterpret_cast<uChar*>(h.poolBlock) : data - guardRoom - kHeaderSize;
+}
+
+inline Layout LayoutOf(const HandleHeader& h) {
+    if (!h.poolBlock) return {8, 8};
+    uInt16 words[2];
+    std::memcpy(words, reinterpret_cast<const void*>(h.poolBlock), sizeof words);
+    return {words[0], uInt32(words[1] & ~3u)};
+}
+
+// Whether data placed for `have` also meets the alignment of `want`: both are powers of two.
+inline bool AlignsTo(Layout have, Layout want) {
+    return (have.align & (want.align - 1)) == 0;
+}
 
 }  // namespace tq::memory

@@ -30,7 +30,7 @@ Layout DefaultLayout(uInt64 size) {
 Layout NormalizeLayout(uInt32 align, uInt32 offset) {
     if (align < 8) {
         align = 8;
-    } else if (!std::has_single_bit(align)) {
+    } else if (align & (align - 1)) {  // not a power of two (std::has_single_bit calls out without popcnt)
         align = std::max(16u, std::bit_ceil(std::min(align, kMaxAlign)));
     }
     align = std::min(align, kMaxAlign);  // the block keeps it in 16 bits
@@ -38,17 +38,6 @@ Layout NormalizeLayout(uInt32 align, uInt32 offset) {
     if (align == 8 && o % 8 == 0) o = 8;
     if (align > 8) o %= align;  // only the offset modulo the alignment matters
     return {align, uInt32(o)};
-}
-
-uChar* BlockOf(uChar* data, const HandleHeader& h, uInt64 guardRoom) {
-    return h.poolBlock ? reinterpret_cast<uChar*>(h.poolBlock) : data - guardRoom - kHeaderSize;
-}
-
-Layout LayoutOf(const HandleHeader& h) {
-    if (!h.poolBlock) return {8, 8};
-    uInt16 words[2];
-    std::memcpy(words, reinterpret_cast<const void*>(h.poolBlock), sizeof words);
-    return {words[0], uInt32(words[1] & ~3u)};
 }
 
 namespace {
@@ -101,10 +90,14 @@ TqErr RejectDamaged(UHandle h, GuardState state, const char* name) {
     return Failed(kErrBadHandle, name);
 }
 
+__attribute__((noinline)) void ReportInvalid(UHandle h, const char* name) {
+    TQ_REPORT(kDbgFatal, "Invalid handle ", ToHex(h).text, " passed to ", name);
+}
+
 // Validation plus, with verification on, the guard check; failures are reported at level 4.
-bool Usable(UHandle h, Use use, const char* name) {
+[[gnu::always_inline]] inline bool Usable(UHandle h, Use use, const char* name) {
     if (!Validate(h, FullValidation(use))) {
-        TQ_REPORT(kDbgFatal, "Invalid handle ", ToHex(h).text, " passed to ", name);
+        ReportInvalid(h, name);
         return false;
     }
     if (!Has(kGuardHandles, kGuardVerify)) return true;
@@ -171,9 +164,25 @@ struct ResizeRequest {
     bool cached = false;  // a new block may come from the buffer cache
 };
 
+// A growing block takes half as much again as it held, so that a handle grown a little at a time (a string
+// appended to) is moved and copied a logarithmic number of times; the logical size stays exact. got is the
+// block size had; the exact size is tried when the larger one cannot be had.
+uChar* GrowBlock(uChar* block, uInt64 held, uInt64 need, uInt64& got) {
+    const uInt64 roomy = SizeBlock(std::max(need, held + held / 2)).bytes;
+    if (roomy > need) {
+        if (auto* grown = static_cast<uChar*>(platform::PoolResize(block, roomy))) {
+            got = roomy;
+            return grown;
+        }
+    }
+    got = need;
+    return static_cast<uChar*>(platform::PoolResize(block, need));
+}
+
 // Lays the data out afresh for the request, reusing or resizing the block where possible; 2 with the
 // handle unchanged when no block can be had.
-TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
+// Kept out of line: the resizes that change only the size words stay short.
+__attribute__((noinline)) TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     const uInt64 g = HandleGuardRoom();
     uChar* data = *h;
     uChar* block = BlockOf(data, hd, g);
@@ -198,7 +207,11 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
     } else if (need <= held) {
         placed = PlaceData(block, r.layout, g, r.size);
         ShiftData(placed, data, keep);
-        auto* shrunk = need < held ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
+        // Growth into the block's spare room keeps it; a shrink gives bytes back once the block is more than
+        // half as large again as needed (the room growth leaves), so that sizes going up and down a little
+        // do not resize the block each time.
+        const bool shrink = need < held && r.size < hd.size && held - need > need / 2;
+        auto* shrunk = shrink ? static_cast<uChar*>(platform::PoolResize(block, need)) : nullptr;
         if (shrunk && shrunk != block) {
             uChar* again = PlaceData(shrunk, r.layout, g, r.size);
             ShiftData(again, shrunk + (placed - block), keep);
@@ -213,12 +226,13 @@ TqErr Relayout(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
         held = th.blockBytes;
         placed = taken;
     } else {
-        auto* grown = static_cast<uChar*>(platform::PoolResize(block, need));
+        uInt64 got = need;
+        uChar* grown = GrowBlock(block, held, need, got);
         if (!grown) return CallSetMemFullProc(need), kErrMemoryFull;
         placed = PlaceData(grown, r.layout, g, r.size);
         ShiftData(placed, grown + (data - block), keep);
         block = grown;
-        held = need;
+        held = got;
     }
     StampBlock(block, held, placed, r.layout, g, r.size);
     if (Has(kGuardHandles, kGuardWrite)) WriteGuards(placed, r.size);
@@ -233,11 +247,27 @@ bool ResizeWithinCapacity(UHandle h, HandleHeader hd, const ResizeRequest& r) {
     const Layout old = LayoutOf(hd);
     if (!gSettings.neverShrink.load(std::memory_order_relaxed) ||
         !gSettings.fastPath.load(std::memory_order_relaxed) || r.size > hd.guardSize ||
-        old.align % r.layout.align != 0 || old.offset != r.layout.offset)
+        !AlignsTo(old, r.layout) || old.offset != r.layout.offset)
         return false;
     if (r.clear && r.size > hd.size) std::memset(*h + hd.size, 0, r.size - hd.size);
     hd.size = r.size;
     WriteHeader(*h, HandleGuardRoom(), hd);
+    return true;
+}
+
+// Growth that the block's spare room holds, with the layout kept and no guards in play: the data stays where
+// it is and only the size words change.
+bool GrowWithinBlock(UHandle h, const HandleHeader& hd, const ResizeRequest& r) {
+    if (r.size <= hd.guardSize || !gSettings.fastPath.load(std::memory_order_relaxed) ||
+        gSettings.stress.load(std::memory_order_relaxed) || LayoutOf(hd) != r.layout)
+        return false;
+    uChar* data = *h;
+    const uChar* end = BlockOf(data, hd, 0) + hd.blockBytes;
+    if (r.size > uInt64(end - data)) return false;
+    if (r.clear) std::memset(data + hd.size, 0, r.size - hd.size);
+    // One 16-byte store: the next resize reads both words with one load, which two stores would stall.
+    const uInt64 words[2] = {r.size, r.size};
+    std::memcpy(data - kHeaderSize, words, sizeof words);
     return true;
 }
 
@@ -247,7 +277,8 @@ TqErr ResizeCore(UHandle h, const ResizeRequest& r, const char* name) {
     const HandleHeader hd = ReadHeader(*h, HandleGuardRoom());
     TqErr err = kErrNone;
     const bool same = r.size == hd.size && r.size == hd.guardSize && LayoutOf(hd) == r.layout;
-    if (!same && (gSettings.stress.load(std::memory_order_relaxed) || !ResizeWithinCapacity(h, hd, r)))
+    if (!same && !GrowWithinBlock(h, hd, r) &&
+        (gSettings.stress.load(std::memory_order_relaxed) || !ResizeWithinCapacity(h, hd, r)))
         err = Relayout(h, hd, r);
     Count(CurrentCache(), kCountResizes);
     Trace(kMemEventResizeHandle, err, h, r.size, hd.guardSize);

@@ -18,10 +18,18 @@ inline void CopyBytes(uChar* to, const uChar* from, int32 n) {
         std::memcpy(&tail, from + n - 8, 8);
         std::memcpy(to, &head, 8);
         std::memcpy(to + n - 8, &tail, 8);
-    } else {
-        uChar tmp[8];
-        for (int32 i = 0; i < n; ++i) tmp[i] = from[i];
-        for (int32 i = 0; i < n; ++i) to[i] = tmp[i];
+    } else if (n >= 4) {
+        uInt32 head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else if (n > 0) {
+        // First, middle and last byte cover one to three bytes without a loop.
+        const uChar first = from[0], middle = from[n >> 1], last = from[n - 1];
+        to[0] = first;
+        to[n >> 1] = middle;
+        to[n - 1] = last;
     }
 }
 

@@ -125,9 +125,11 @@ class VaListSource final : public ArgSource {
 
 enum class Mode { kNormal, kRecording, kReplay };
 
+// Source is the argument source's own type where it is known, so that fetching a value is no virtual call.
+template <class Source>
 class Engine {
   public:
-    Engine(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args)
+    Engine(uChar* dst, uInt32 limit, const uChar* format, int32 len, Source& args)
         : out_(dst, limit), begin_(format), end_(format + (len > 0 ? len : 0)), args_(args) {}
 
     int32 Run() {
@@ -554,16 +556,15 @@ class Engine {
     bool TextField(const Directive& s, const uChar* text, int32 len) {
         int32 budget = s.precision >= 1 ? s.precision : 1 << 30;
         const int32 fill = s.width > len ? s.width - len : 0;
-        auto put = [&](uChar c) { return budget-- <= 0 ? true : out_.Put(c); };
-        if (!s.left)
-            for (int32 i = 0; i < fill; ++i)
-                if (!put(' ')) return false;
-        for (int32 i = 0; i < len; ++i)
-            if (!put(text[i])) return false;
-        if (s.left)
-            for (int32 i = 0; i < fill; ++i)
-                if (!put(' ')) return false;
-        return true;
+        // The part of the next n bytes the budget still allows.
+        auto take = [&budget](int32 n) {
+            const int32 t = n < budget ? n : budget;
+            budget -= t;
+            return t;
+        };
+        if (!s.left && !Repeat(' ', take(fill))) return false;
+        if (!out_.Put(text, take(len))) return false;
+        return !s.left || Repeat(' ', take(fill));
     }
 
     bool Character(const Directive& s) {
@@ -653,7 +654,7 @@ class Engine {
     const uChar* begin_;
     const uChar* end_;
     const uChar* p_ = nullptr;
-    ArgSource& args_;
+    Source& args_;
     Mode mode_ = Mode::kNormal;
     uChar point_ = '.';
     bool needPositional_ = false;
@@ -709,7 +710,8 @@ int32 QuickFormat(uChar* dst, uInt32 limit, const uChar* f, int32 len, va_list a
 [[gnu::noinline]] int32 FormatGeneral(uChar* dst, uInt32 limit, const uChar* format, int32 len,
                                       va_list args) {
     VaListSource source(args);
-    return tq::strings::Format(dst, limit, format, len, source);
+    Engine<VaListSource> e(dst, limit, format, len, source);
+    return e.Run();
 }
 
 int32 FormatInto(uChar* dst, uInt32 limit, const uChar* format, int32 len, va_list args) {
@@ -725,7 +727,7 @@ int32 CLength(const char* s) {
 
 namespace tq::strings {
 int32 Format(uChar* dst, uInt32 limit, const uChar* format, int32 len, ArgSource& args) {
-    Engine e(dst, limit, format, len, args);
+    Engine<ArgSource> e(dst, limit, format, len, args);
     return e.Run();
 }
 
