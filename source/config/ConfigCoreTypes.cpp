@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string_view>
 
 #include "config/ConfigTypeRegistry.h"
 #include "tqcore/memory.h"
@@ -293,40 +295,67 @@ TqErr I32LTo(const void* value, std::string* text) {
 }
 
 // ---- Paths.
+//
+// A path value is stored in the display form, the preference file's form on every OS. A path that form cannot
+// hold (on POSIX an item may contain ':' or a backslash) is stored in the Unix form instead, opening with "/"
+// or "./"; text that opens so is read in the Unix form, any other text in the display form.
 
-TqErr TextToPathRef(const std::string& text, PathRef& out) {
-    Path p = nullptr;
-    const TqErr r =
-        FTextToPath(reinterpret_cast<UPtr>(const_cast<char*>(text.data())), int32(text.size()), &p);
-    if (r == kErrNone && p) out = *p;
-    PathRef::DisposePath(p);
-    if (r == kErrNone) return kErrNone;
-    return r == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+bool InUnixForm(std::string_view text) {
+    return text.starts_with('/') || text.starts_with("./");
 }
 
-std::string DisplayText(const PathRef& p) {
-    return p.ToString(PathRef::StringDisplay());
+TqErr ReadPathText(const std::string& text, PathRef& out) {
+    try {
+        out = PathRef(text, InUnixForm(text) ? PathRef::StringUnix() : PathRef::StringDisplay());
+        return kErrNone;
+    } catch (const PKExcept& e) {
+        return e.ErrorCode() == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+    }
+}
+
+// The path's text in one of the two forms, when it reads back as the same path.
+bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
+    if (p.ConvertToString(&text, unixForm ? PathRef::StringUnix() : PathRef::StringDisplay()) != kErrNone)
+        return false;
+    if (unixForm && !text.starts_with('/')) text.insert(0, "./");
+    if (!unixForm && InUnixForm(text)) return false;
+    PathRef back;
+    return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
+}
+
+std::string WritePathText(const PathRef& p) {
+    std::string text;
+    if (TextThatReadsBack(p, false, text)) return text;
+    std::string unix;
+    if (TextThatReadsBack(p, true, unix)) return unix;
+    // Neither form holds it: the display text, as near as it comes.
+    return p.ConvertToString(&text, PathRef::StringDisplay()) == kErrNone ? text : std::string();
 }
 
 TqErr PathFrom(const std::string& text, void* value) {
+    PathRef read;
+    const TqErr r = ReadPathText(text, read);
+    if (r != kErrNone) return r;
     Path* p = static_cast<Path*>(value);
-    const TqErr r =
-        FTextToPath(reinterpret_cast<UPtr>(const_cast<char*>(text.data())), int32(text.size()), p);
-    if (r == kErrNone) return kErrNone;
-    return r == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+    if (*p) {
+        **p = read;
+        return kErrNone;
+    }
+    *p = new (std::nothrow) PathRef(read);
+    return *p ? kErrNone : kErrConfigAlloc;
 }
 TqErr PathTo(const void* value, std::string* text) {
     const Path p = *static_cast<const Path*>(value);
     if (!p) return kErrArgument;
-    *text = DisplayText(*p);
+    *text = WritePathText(*p);
     return kErrNone;
 }
 
 TqErr PthpFrom(const std::string& text, void* value) {
-    return TextToPathRef(text, *static_cast<PathRef*>(value));
+    return ReadPathText(text, *static_cast<PathRef*>(value));
 }
 TqErr PthpTo(const void* value, std::string* text) {
-    *text = DisplayText(*static_cast<const PathRef*>(value));
+    *text = WritePathText(*static_cast<const PathRef*>(value));
     return kErrNone;
 }
 
@@ -336,7 +365,7 @@ TqErr PathListFrom(const std::string& text, void* value, bool skipSpaces) {
         const std::string t = skipSpaces ? TrimSpaces(part) : part;
         if (t.empty()) continue;
         PathRef p;
-        const TqErr r = TextToPathRef(t, p);
+        const TqErr r = ReadPathText(t, p);
         if (r != kErrNone) return r;
         paths.push_back(p);
     }
@@ -345,7 +374,7 @@ TqErr PathListFrom(const std::string& text, void* value, bool skipSpaces) {
 }
 std::string PathListText(const void* value) {
     Strings parts;
-    for (const auto& p : *static_cast<const std::vector<PathRef>*>(value)) parts.push_back(DisplayText(p));
+    for (const auto& p : *static_cast<const std::vector<PathRef>*>(value)) parts.push_back(WritePathText(p));
     std::string joined;
     StringUtils::Join(parts, ";", &joined);
     return joined;
