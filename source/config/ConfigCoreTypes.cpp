@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string_view>
 
 #include "config/ConfigTypeRegistry.h"
+#include "config/ConfigTypedValue.h"
 #include "tqcore/memory.h"
 
 namespace tq::config {
@@ -300,6 +302,10 @@ TqErr I32LTo(const void* value, std::string* text) {
 // hold (on POSIX an item may contain ':' or a backslash) is stored in the Unix form instead, opening with "/"
 // or "./"; text that opens so is read in the Unix form, any other text in the display form.
 
+bool IsWhiteSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 bool InUnixForm(std::string_view text) {
     return text.starts_with('/') || text.starts_with("./");
 }
@@ -319,6 +325,8 @@ bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
         return false;
     if (unixForm && !text.starts_with('/')) text.insert(0, "./");
     if (!unixForm && InUnixForm(text)) return false;
+    // The store and the list readers trim the text: white space at either end would not come back.
+    if (!text.empty() && (IsWhiteSpace(text.front()) || IsWhiteSpace(text.back()))) return false;
     PathRef back;
     return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
 }
@@ -396,40 +404,28 @@ TqErr PRfLTo(const void* value, std::string* text) {
     return kErrNone;
 }
 
-struct CoreType {
-    int32 code;
-    int32 number;  // 0: none
+struct CoreConverters {
     ConfigFromText from;
     ConfigToText to;
 };
 
-const CoreType kCoreTypes[] = {
-    {TQFourCC("NStr"), 0, NStrFrom, NStrTo},
-    {TQFourCC("NStV"), 0, NStVFrom, NStVTo},
-    {TQFourCC("ENSV"), 0, ENSVFrom, ENSVTo},
-    {TQFourCC("PStr"), kCfgTypePStrNumber, PStrFrom, PStrTo},
-    {TQFourCC("Bool"), kCfgTypeBoolNumber, BoolFrom, BoolTo},
-    {TQFourCC("I32 "), kCfgTypeI32Number, I32From, I32To},
-    {TQFourCC("Path"), kCfgTypePathNumber, PathFrom, PathTo},
-    {TQFourCC("PLst"), kCfgTypePLstNumber, PLstFrom, PLstTo},
-    {TQFourCC("CPSt"), kCfgTypeCPStNumber, CPStFrom, CPStTo},
-    {TQFourCC("F32 "), kCfgTypeF32Number, F32From, F32To},
-    {TQFourCC("I32L"), kCfgTypeI32LNumber, I32LFrom, I32LTo},
-    {TQFourCC("LStr"), kCfgTypeLStrNumber, LStrFrom, LStrTo},
-    {TQFourCC("P255"), kCfgTypeP255Number, P255From, P255To},
-    {TQFourCC("Pthp"), kCfgTypePthpNumber, PthpFrom, PthpTo},
-    {TQFourCC("ECPS"), kCfgTypeECPSNumber, ECPSFrom, ECPSTo},
-    {TQFourCC("PRfL"), 0, PRfLFrom, PRfLTo},
+// In the order of kBuiltInTypes.
+const CoreConverters kConverters[] = {
+    {NStrFrom, NStrTo}, {NStVFrom, NStVTo}, {ENSVFrom, ENSVTo}, {PStrFrom, PStrTo},
+    {BoolFrom, BoolTo}, {I32From, I32To},   {PathFrom, PathTo}, {PLstFrom, PLstTo},
+    {CPStFrom, CPStTo}, {F32From, F32To},   {I32LFrom, I32LTo}, {LStrFrom, LStrTo},
+    {P255From, P255To}, {PthpFrom, PthpTo}, {ECPSFrom, ECPSTo}, {PRfLFrom, PRfLTo},
 };
+static_assert(std::size(kConverters) == std::size(kBuiltInTypes));
 
 }  // namespace
 
 TqErr RegisterCoreConfigTypes() {
     TqErr first = kErrNone;
-    for (const CoreType& t : kCoreTypes) {
-        for (int32 type : {t.code, t.number}) {
+    for (size_t i = 0; i < std::size(kBuiltInTypes); ++i) {
+        for (int32 type : {kBuiltInTypes[i].code, kBuiltInTypes[i].number}) {
             if (!type) continue;
-            const TqErr r = RegisterConfigType(type, t.from, t.to);
+            const TqErr r = RegisterConfigType(type, kConverters[i].from, kConverters[i].to);
             if (first == kErrNone) first = r;
         }
     }
@@ -437,7 +433,7 @@ TqErr RegisterCoreConfigTypes() {
 }
 
 void UnregisterCoreConfigTypes() {
-    for (const CoreType& t : kCoreTypes) {
+    for (const BuiltInType& t : kBuiltInTypes) {
         (void)UnregisterConfigType(t.code);
         if (t.number) (void)UnregisterConfigType(t.number);
     }
