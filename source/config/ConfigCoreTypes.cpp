@@ -325,8 +325,8 @@ bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
         return false;
     if (unixForm && !text.starts_with('/')) text.insert(0, "./");
     if (!unixForm && InUnixForm(text)) return false;
-    // The store and the list readers trim the text: white space at either end would not come back.
-    if (!text.empty() && (IsWhiteSpace(text.front()) || IsWhiteSpace(text.back()))) return false;
+    // The store keeps no empty value and the list readers skip empty parts; both trim white space at the ends.
+    if (text.empty() || IsWhiteSpace(text.front()) || IsWhiteSpace(text.back())) return false;
     PathRef back;
     return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
 }

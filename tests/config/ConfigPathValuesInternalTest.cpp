@@ -55,6 +55,7 @@ std::vector<PathCase> Cases() {
         {"relative, backslash", Make(kBaseRelative, {"a\\b"})},
         {"relative, up", Make(kBaseRelative, {"..", "..", "x"})},
         {"empty relative", Make(kBaseRelative, {})},
+        {"root", Make(kBaseAbsolute, {})},
     };
 }
 
@@ -99,7 +100,6 @@ TEST_F(ConfigPathValues, EveryPathTypeReadsBackWhatItWrote) {
         PathRef::DisposePath(handle);
         PathRef::DisposePath(back);
 
-        if (c.path.ItemCount() == 0) continue;  // a list holds no empty path
         const std::vector<PathRef> list{c.path, Make(kBaseAbsolute, {"x"}), c.path};
         for (int32 type : {kPLst, kPRfL}) {
             std::vector<PathRef> listBack;
@@ -127,6 +127,9 @@ TEST_F(ConfigPathValues, PathsTheDisplayFormHoldsAreWrittenInIt) {
         {Make(kBaseAbsolute, {"home", "a\\b"}), "/home/a\\b"},
         {Make(kBaseRelative, {"a:b", "c"}), "./a:b/c"},
         {Make(kBaseRelative, {".:.:\\:"}), "./.:.:\\:"},
+        // Nor the root, whose display text is empty: no value in the file, and a part that lists skip.
+        {Make(kBaseAbsolute, {}), "/"},
+        {Make(kBaseRelative, {}), "."},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Written(kPthp, &c.path), c.text);
