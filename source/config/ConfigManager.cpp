@@ -28,7 +28,12 @@ TqErr UnknownTypeChecked(TqErr r, int32 type) {
     return r;
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 std::string Trimmed(const std::string& s) {
+    if (!s.empty() && !IsBlank(s.front()) && !IsBlank(s.back())) return s;
     std::string t = s;
     StringUtils::Trim(&t, StringUtils::kTrimBoth);
     return t;
@@ -82,13 +87,15 @@ TqErr ConfigManager::GetDefault(int32 type, const std::string& token, void* valu
     ValidateTokenName(token);
     const std::string t = Trimmed(token);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
-    // Both stores address the host's section. A store's read answers kErrConfigNotFound for a token it does
-    // not hold, so each store is asked once.
-    const std::string section = file_->GetSection();
+    // Both stores address the host's section, the file store's own one. A store's read answers
+    // kErrConfigNotFound for a token it does not hold, so each store is asked once, and a memory store that
+    // holds nothing not at all.
     std::string text;
-    TqErr read = memory_->ReadValue(section, t, &text);
+    TqErr read = kErrConfigNotFound;
+    if (!static_cast<MemoryMapConfigOperations*>(memory_)->HoldsNothing())
+        read = memory_->ReadValue(file_->GetSection(), t, &text);
     if (read == kErrConfigNotFound) {
-        read = file_->ReadValue(section, t, &text);
+        read = file_->ReadValue(t, &text);
         if (read == kErrConfigNotFound) return read;
         if (read != kErrNone) return Raised(read, "Error while reading from file");
     } else if (read != kErrNone) {
