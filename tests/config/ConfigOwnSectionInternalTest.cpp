@@ -2,8 +2,10 @@
 // the section moves in the file.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "config/ConfigOperations.h"
 #include "config/ConfigTestSupport.h"
@@ -52,6 +54,35 @@ TEST(ConfigOwnSection, AFileReadAgainIsLookedUpAgain) {
         seen = Own(store, "k", kErrNone);
     }
     EXPECT_EQ(seen, "b2");
+}
+
+// Readers of the own section while another thread adds sections, writes and switches the section: every read
+// answers a value its section held or not-found, never another section's value.
+TEST(ConfigOwnSection, ReadsBesideWritesAndSectionSwitches) {
+    ScratchFolder folder;
+    const std::string file = folder.File("busy.ini");
+    WriteBytes(file, "[A]\nk=A\n[B]\nk=B\n");
+    KEINIConfigOperations store(tq::config::PathFromOsText(file), "A");
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r)
+        readers.emplace_back([&] {
+            while (!stop.load()) {
+                std::string v;
+                const TqErr e = store.ReadValue(std::string("k"), &v);
+                if (e == kErrConfigNotFound) continue;
+                if (e != kErrNone || (v != "A" && v != "B" && v.rfind("S", 0) != 0)) ++wrong;
+            }
+        });
+    for (int i = 0; i < 40; ++i) {
+        const std::string section = "S" + std::to_string(i);
+        ASSERT_EQ(store.WriteValue(section, "k", section), kErrNone);
+        ASSERT_EQ(store.SetSection(i % 2 ? "A" : section), kErrNone);
+    }
+    stop = true;
+    for (auto& t : readers) t.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 }  // namespace
