@@ -32,11 +32,12 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string Trimmed(const std::string& s) {
+// s itself when no blank stands at either end, else its trimmed copy, made in room.
+const std::string& Trimmed(const std::string& s, std::string& room) {
     if (!s.empty() && !IsBlank(s.front()) && !IsBlank(s.back())) return s;
-    std::string t = s;
-    StringUtils::Trim(&t, StringUtils::kTrimBoth);
-    return t;
+    room = s;
+    StringUtils::Trim(&room, StringUtils::kTrimBoth);
+    return room;
 }
 
 }  // namespace
@@ -85,7 +86,8 @@ TqErr ConfigManager::ValueToString(int32 type, const void* value, std::string* t
 TqErr ConfigManager::GetDefault(int32 type, const std::string& token, void* value) {
     if (token.empty() || !value) return kErrArgument;
     ValidateTokenName(token);
-    const std::string t = Trimmed(token);
+    std::string room;
+    const std::string& t = Trimmed(token, room);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
     // Both stores address the host's section, the file store's own one. A store's read answers
     // kErrConfigNotFound for a token it does not hold, so each store is asked once, and a memory store that
@@ -115,9 +117,10 @@ TqErr ConfigManager::Write(int32 type, const std::string& token, const void* val
     std::string text;
     const TqErr r = UnknownTypeChecked(ValueToString(type, value, &text), type);
     if (r != kErrNone) return Raised(r, "Could not parse value to write into string");
-    const std::string t = Trimmed(token);
+    std::string tokenRoom, textRoom;
+    const std::string& t = Trimmed(token, tokenRoom);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
-    return Store(t, Trimmed(text), memoryOnly);
+    return Store(t, Trimmed(text, textRoom), memoryOnly);
 }
 
 TqErr ConfigManager::Store(const std::string& token, const std::string& text, int32 memoryOnly) {
@@ -145,7 +148,8 @@ TqErr ConfigManager::Write(int32 type, ConstPStr token, const void* value, int32
 TqErr ConfigManager::Remove(int32 type, const std::string& token, int32 memoryOnly) {
     (void)type;
     if (token.empty()) return kErrArgument;
-    const std::string t = Trimmed(token);
+    std::string room;
+    const std::string& t = Trimmed(token, room);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
     return Drop(t, memoryOnly);
 }
