@@ -300,7 +300,8 @@ TqErr I32LTo(const void* value, std::string* text) {
 //
 // A path value is stored in the display form, the preference file's form on every OS. A path that form cannot
 // hold (on POSIX an item may contain ':' or a backslash) is stored in the Unix form instead, opening with "/"
-// or "./"; text that opens so is read in the Unix form, any other text in the display form.
+// or "./"; text that opens so is read in the Unix form, any other text in the display form. NotAPath is the
+// NotAPath text (empty unless the host names it) both ways.
 
 bool IsWhiteSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
@@ -312,6 +313,10 @@ bool InUnixForm(std::string_view text) {
 
 TqErr ReadPathText(const std::string& text, PathRef& out) {
     try {
+        if (text == PathRef::GetNotAPathString()) {
+            out = PathRef(kBaseNotAPath);
+            return kErrNone;
+        }
         out = PathRef(text, InUnixForm(text) ? PathRef::StringUnix() : PathRef::StringDisplay());
         return kErrNone;
     } catch (const PKExcept& e) {
@@ -325,17 +330,19 @@ bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
         return false;
     if (unixForm && !text.starts_with('/')) text.insert(0, "./");
     if (!unixForm && InUnixForm(text)) return false;
-    // The store keeps no empty value and the list readers skip empty parts; both trim white space at the ends.
+    // The store keeps no empty value and the list readers skip empty parts; both trim white space at the
+    // ends.
     if (text.empty() || IsWhiteSpace(text.front()) || IsWhiteSpace(text.back())) return false;
     PathRef back;
     return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
 }
 
 std::string WritePathText(const PathRef& p) {
+    if (p.StartsWith(kBaseNotAPath)) return PathRef::GetNotAPathString();
     std::string text;
     if (TextThatReadsBack(p, false, text)) return text;
-    std::string unix;
-    if (TextThatReadsBack(p, true, unix)) return unix;
+    std::string unixText;
+    if (TextThatReadsBack(p, true, unixText)) return unixText;
     // Neither form holds it: the display text, as near as it comes.
     return p.ConvertToString(&text, PathRef::StringDisplay()) == kErrNone ? text : std::string();
 }

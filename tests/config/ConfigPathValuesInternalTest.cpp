@@ -163,6 +163,22 @@ TEST_F(ConfigPathValues, HandWrittenTextReadsInEitherForm) {
     EXPECT_TRUE(Same(list[2], Make(kBaseRelative, {"e:f"})));
 }
 
+// NotAPath is written as the NotAPath text and read from it, whatever the host names it.
+TEST_F(ConfigPathValues, NotAPathIsTheNotAPathText) {
+    const PathRef nap(kBaseNotAPath);
+    const std::string saved = PathRef::GetNotAPathString();
+    for (const char* name : {"", "<Not A Path>"}) {
+        PathRef::SetNotAPathString(name);
+        PathRef read = Make(kBaseAbsolute, {"x"});
+        EXPECT_EQ(Written(kPthp, &nap), name);
+        ASSERT_EQ(ConfigTypeFromString(kPthp, name, &read), kErrNone);
+        EXPECT_TRUE(Same(read, nap)) << name;
+        ASSERT_EQ(ConfigTypeFromString(kPthp, "x", &read), kErrNone);
+        EXPECT_TRUE(Same(read, Make(kBaseRelative, {"x"})));
+    }
+    PathRef::SetNotAPathString(saved);
+}
+
 // Through a preference file: written by one manager, read by another one that loads the file afresh.
 TEST_F(ConfigPathValues, APathWrittenToTheFileReadsBackEqual) {
     ScratchFolder folder;
