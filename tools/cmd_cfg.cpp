@@ -28,7 +28,8 @@ const tool::Command kCommand{
     "set reads VALUE as the type reads text and writes it through the manager; get prints the value as\n"
     "the type writes it. The default type is NStr. Failures print the library's code, exit 1.\n"
     "Path values are text as the file stores them: the display form (home:\\ann\\a.txt), or the Unix\n"
-    "form for text that opens with / or ./ (/home/ann/a.txt), which a path the display form cannot hold gets.\n",
+    "form for text that opens with / or ./ (/home/ann/a.txt), used for a path the display form cannot "
+    "hold.\n",
     Run};
 
 int Fail(TqErr code, const std::string& what) {
