@@ -1,6 +1,5 @@
 // The built-in configuration types: the text each typed form is written as and read from.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <new>
@@ -80,13 +79,27 @@ TqErr SizeHandle(UHandle* h, size_t bytes) {
     return DSSetHandleSize(*h, bytes) == kErrNone ? kErrNone : kErrConfigAlloc;
 }
 
-// The signed number at the start of text (leading white space allowed), as "%ld" reads it.
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The signed number at the start of text (leading white space allowed), as "%ld" reads it: a number beyond 64
+// bits stops at the nearer bound, and the value keeps the low 32 bits. Read here rather than by the C
+// library, whose locale-aware reader costs a typed lookup more than the rest of it.
 bool ReadLong(const std::string& text, int32& out) {
-    const char* s = text.c_str();
-    char* end = nullptr;
-    const long long v = std::strtoll(s, &end, 10);
-    if (end == s) return false;
-    out = int32(v);
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= n || !IsDigit(text[i])) return false;
+    const uInt64 limit = uInt64(INT64_MAX) + (negative ? 1 : 0);
+    uInt64 magnitude = 0;
+    for (; i < n && IsDigit(text[i]); ++i) {
+        const uInt64 digit = uInt64(text[i] - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    out = int32(uInt32(negative ? 0 - magnitude : magnitude));
     return true;
 }
 
