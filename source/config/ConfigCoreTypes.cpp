@@ -341,10 +341,14 @@ TqErr ReadPathText(const std::string& text, PathRef& out) {
 bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
     if (p.ConvertToString(&text, unixForm ? PathRef::StringUnix() : PathRef::StringDisplay()) != kErrNone)
         return false;
-    if (unixForm && !text.starts_with('/')) text.insert(0, "./");
-    if (!unixForm && InUnixForm(text)) return false;
     // The store keeps no empty value and the list readers skip empty parts; both trim white space at the
-    // ends.
+    // ends. The Unix form opens with "/" or "./" and may end with a "/" that reads as nothing.
+    if (unixForm) {
+        if (!text.starts_with('/')) text.insert(0, "./");
+        if (IsWhiteSpace(text.back())) text.push_back('/');
+    } else if (InUnixForm(text)) {
+        return false;
+    }
     if (text.empty() || IsWhiteSpace(text.front()) || IsWhiteSpace(text.back())) return false;
     PathRef back;
     return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);

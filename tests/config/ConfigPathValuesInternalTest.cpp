@@ -50,6 +50,8 @@ std::vector<PathCase> Cases() {
         {"backslash in an item", Make(kBaseAbsolute, {"home", "a\\b", "\\"})},
         {"the regression's items", Make(kBaseRelative, {".:.:\\:"})},
         {"slash in an item", Make(kBaseAbsolute, {"home", "a/b"})},
+        {"blanks at the ends", Make(kBaseAbsolute, {" a", "b\t"})},
+        {"blanks at the ends, relative", Make(kBaseRelative, {"\ta", "b "})},
         {"relative", Make(kBaseRelative, {"a", "b c"})},
         {"relative, colon first", Make(kBaseRelative, {"a:b", "c"})},
         {"relative, backslash", Make(kBaseRelative, {"a\\b"})},
@@ -129,6 +131,10 @@ TEST_F(ConfigPathValues, PathsTheDisplayFormHoldsAreWrittenInIt) {
         {Make(kBaseRelative, {".:.:\\:"}), "./.:.:\\:"},
         // Nor the root, whose display text is empty: no value in the file, and a part that lists skip.
         {Make(kBaseAbsolute, {}), "/"},
+        // Blanks at either end of the text would be trimmed away: the Unix form, ending in "/" if need be.
+        {Make(kBaseAbsolute, {" a", "b "}), "/ a/b /"},
+        {Make(kBaseRelative, {"a", "b "}), "./a/b /"},
+        {Make(kBaseRelative, {" a", "b"}), "./ a/b"},
         {Make(kBaseRelative, {}), "."},
     };
     for (const auto& c : cases) {
