@@ -337,8 +337,13 @@ TqErr ReadPathText(const std::string& text, PathRef& out) {
     }
 }
 
-// The path's text in one of the two forms, when it reads back as the same path.
-bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
+// The written forms. The last serves a relative path that neither of the others holds (its first item has
+// both ':' and '/'): after a "." item the display reader takes no ':' for a volume.
+enum class PathForm { kDisplay, kUnix, kDisplayFromHere };
+
+// The path's text in the form, when it reads back as the same path.
+bool TextThatReadsBack(const PathRef& p, PathForm form, std::string& text) {
+    const bool unixForm = form == PathForm::kUnix;
     if (p.ConvertToString(&text, unixForm ? PathRef::StringUnix() : PathRef::StringDisplay()) != kErrNone)
         return false;
     // The store keeps no empty value and the list readers skip empty parts; both trim white space at the
@@ -346,6 +351,9 @@ bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
     if (unixForm) {
         if (!text.starts_with('/')) text.insert(0, "./");
         if (IsWhiteSpace(text.back())) text.push_back('/');
+    } else if (form == PathForm::kDisplayFromHere) {
+        if (!p.StartsWith(kBaseRelative)) return false;
+        text.insert(0, ".\\");
     } else if (InUnixForm(text)) {
         return false;
     }
@@ -357,10 +365,9 @@ bool TextThatReadsBack(const PathRef& p, bool unixForm, std::string& text) {
 std::string WritePathText(const PathRef& p) {
     if (p.StartsWith(kBaseNotAPath)) return PathRef::GetNotAPathString();
     std::string text;
-    if (TextThatReadsBack(p, false, text)) return text;
-    std::string unixText;
-    if (TextThatReadsBack(p, true, unixText)) return unixText;
-    // Neither form holds it: the display text, as near as it comes.
+    for (PathForm form : {PathForm::kDisplay, PathForm::kUnix, PathForm::kDisplayFromHere})
+        if (TextThatReadsBack(p, form, text)) return text;
+    // No form holds it: the display text, as near as it comes.
     return p.ConvertToString(&text, PathRef::StringDisplay()) == kErrNone ? text : std::string();
 }
 

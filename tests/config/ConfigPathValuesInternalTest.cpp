@@ -51,6 +51,7 @@ std::vector<PathCase> Cases() {
         {"the regression's items", Make(kBaseRelative, {".:.:\\:"})},
         {"slash in an item", Make(kBaseAbsolute, {"home", "a/b"})},
         {"blanks at the ends", Make(kBaseAbsolute, {" a", "b\t"})},
+        {"relative, colon and slash first", Make(kBaseRelative, {"a:b/c", "d"})},
         {"blanks at the ends, relative", Make(kBaseRelative, {"\ta", "b "})},
         {"relative", Make(kBaseRelative, {"a", "b c"})},
         {"relative, colon first", Make(kBaseRelative, {"a:b", "c"})},
@@ -135,6 +136,8 @@ TEST_F(ConfigPathValues, PathsTheDisplayFormHoldsAreWrittenInIt) {
         {Make(kBaseAbsolute, {" a", "b "}), "/ a/b /"},
         {Make(kBaseRelative, {"a", "b "}), "./a/b /"},
         {Make(kBaseRelative, {" a", "b"}), "./ a/b"},
+        // A first item with ':' and '/': the display form after its "." item.
+        {Make(kBaseRelative, {"a:b/c", "d"}), ".\\a:b/c\\d"},
         {Make(kBaseRelative, {}), "."},
     };
     for (const auto& c : cases) {
