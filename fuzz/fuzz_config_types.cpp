@@ -31,6 +31,23 @@ bool Same(const PathRef& a, const PathRef& b) {
     return a.Equals(b, kCompareExact);
 }
 
+// Whether the value of a path type holds only paths whose written text reads back as the same path.
+bool TextHoldsPaths(int32 type, tq::config::TypedValue& v) {
+    using tq::config::TypedForm;
+    switch (tq::config::FormOf(type)) {
+        case TypedForm::kPath:
+            return tq::config::PathValueTextHolds(*static_cast<PathRef*>(v.For(type)));
+        case TypedForm::kPathHandle:
+            return tq::config::PathValueTextHolds(**static_cast<Path*>(v.For(type)));
+        case TypedForm::kPaths:
+            for (const PathRef& p : *static_cast<std::vector<PathRef>*>(v.For(type)))
+                if (!tq::config::PathValueTextHolds(p)) return false;
+            return true;
+        default:
+            return true;
+    }
+}
+
 // Whether two values of a path type hold the same paths.
 bool SamePaths(int32 type, tq::config::TypedValue& a, tq::config::TypedValue& b) {
     using tq::config::TypedForm;
@@ -68,11 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ConfigTypeFromString(type, text, first.For(type)) != kErrNone) return 0;
     std::string written;
     Check(ConfigTypeToString(type, first.For(type), &written) == kErrNone);
-    // A path value reads back as the same paths at once. Text with ';' inside a list element of another type
-    // may take a second round to settle; from then on nothing may move.
+    // A path value reads back as the same paths at once (short of a path no OS names, which only settles).
+    // Text with ';' inside a list element of another type may take a second round to settle; then nothing may
+    // move.
     tq::config::TypedValue second;
     const TqErr read = ConfigTypeFromString(type, AsStored(written), second.For(type));
-    if (IsPathType(type)) Check(read == kErrNone && SamePaths(type, first, second));
+    if (IsPathType(type))
+        Check(read == kErrNone && (SamePaths(type, first, second) || !TextHoldsPaths(type, first)));
     if (read != kErrNone) return 0;
     std::string again;
     Check(ConfigTypeToString(type, second.For(type), &again) == kErrNone);

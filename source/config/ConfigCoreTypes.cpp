@@ -362,12 +362,18 @@ bool TextThatReadsBack(const PathRef& p, PathForm form, std::string& text) {
     return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
 }
 
+// The first form whose text reads back as the path.
+bool HoldingText(const PathRef& p, std::string& text) {
+    for (PathForm form : {PathForm::kDisplay, PathForm::kUnix, PathForm::kDisplayFromHere})
+        if (TextThatReadsBack(p, form, text)) return true;
+    return false;
+}
+
 std::string WritePathText(const PathRef& p) {
     if (p.StartsWith(kBaseNotAPath)) return PathRef::GetNotAPathString();
     std::string text;
-    for (PathForm form : {PathForm::kDisplay, PathForm::kUnix, PathForm::kDisplayFromHere})
-        if (TextThatReadsBack(p, form, text)) return text;
-    // No form holds it: the display text, as near as it comes.
+    if (HoldingText(p, text)) return text;
+    // No form holds it (a volume name with ':' and '/'): the display text, as near as it comes.
     return p.ConvertToString(&text, PathRef::StringDisplay()) == kErrNone ? text : std::string();
 }
 
@@ -450,6 +456,11 @@ const CoreConverters kConverters[] = {
 static_assert(std::size(kConverters) == std::size(kBuiltInTypes));
 
 }  // namespace
+
+bool PathValueTextHolds(const PathRef& path) {
+    std::string text;
+    return path.StartsWith(kBaseNotAPath) || HoldingText(path, text);
+}
 
 TqErr RegisterCoreConfigTypes() {
     TqErr first = kErrNone;

@@ -90,6 +90,7 @@ class ConfigPathValues : public ::testing::Test {
 TEST_F(ConfigPathValues, EveryPathTypeReadsBackWhatItWrote) {
     for (const PathCase& c : Cases()) {
         SCOPED_TRACE(c.name);
+        EXPECT_TRUE(tq::config::PathValueTextHolds(c.path));
         PathRef read;
         const std::string pthp = Written(kPthp, &c.path);
         ASSERT_EQ(ConfigTypeFromString(kPthp, pthp, &read), kErrNone) << pthp;
@@ -170,6 +171,14 @@ TEST_F(ConfigPathValues, HandWrittenTextReadsInEitherForm) {
     EXPECT_TRUE(Same(list[0], Make(kBaseAbsolute, {"a", "b"})));
     EXPECT_TRUE(Same(list[1], Make(kBaseAbsolute, {"c", "d"})));
     EXPECT_TRUE(Same(list[2], Make(kBaseRelative, {"e:f"})));
+}
+
+// A volume name no OS gives, with ':' and '/', is the one path no form holds: written as its display text.
+TEST_F(ConfigPathValues, AVolumeWithColonAndSlashIsNotHeld) {
+    const PathRef odd = Make(kBaseAbsolute, {"a:b/c", "d"});
+    EXPECT_FALSE(tq::config::PathValueTextHolds(odd));
+    EXPECT_EQ(Written(kPthp, &odd), "a:b/c:\\d");
+    EXPECT_TRUE(tq::config::PathValueTextHolds(PathRef(kBaseNotAPath)));
 }
 
 // NotAPath is written as the NotAPath text and read from it, whatever the host names it.
