@@ -320,6 +320,11 @@ bool IsWhiteSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+// The store takes the marks off a value in double quotation marks.
+bool InQuotes(std::string_view text) {
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+
 bool InUnixForm(std::string_view text) {
     return text.starts_with('/') || text.starts_with("./");
 }
@@ -357,7 +362,8 @@ bool TextThatReadsBack(const PathRef& p, PathForm form, std::string& text) {
     } else if (InUnixForm(text)) {
         return false;
     }
-    if (text.empty() || IsWhiteSpace(text.front()) || IsWhiteSpace(text.back())) return false;
+    if (text.empty() || IsWhiteSpace(text.front()) || IsWhiteSpace(text.back()) || InQuotes(text))
+        return false;
     PathRef back;
     return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
 }
@@ -437,7 +443,9 @@ TqErr PRfLFrom(const std::string& text, void* value) {
     return PathListFrom(text, value, false);
 }
 TqErr PRfLTo(const void* value, std::string* text) {
+    // Unquoted unless the list's text opens and ends with a mark that the store would take off.
     *text = PathListText(value);
+    if (InQuotes(*text)) *text = Quoted(*text);
     return kErrNone;
 }
 

@@ -52,6 +52,7 @@ std::vector<PathCase> Cases() {
         {"slash in an item", Make(kBaseAbsolute, {"home", "a/b"})},
         {"blanks at the ends", Make(kBaseAbsolute, {" a", "b\t"})},
         {"relative, colon and slash first", Make(kBaseRelative, {"a:b/c", "d"})},
+        {"quotation marks", Make(kBaseRelative, {"\"a", "b\""})},
         {"blanks at the ends, relative", Make(kBaseRelative, {"\ta", "b "})},
         {"relative", Make(kBaseRelative, {"a", "b c"})},
         {"relative, colon first", Make(kBaseRelative, {"a:b", "c"})},
@@ -137,6 +138,8 @@ TEST_F(ConfigPathValues, PathsTheDisplayFormHoldsAreWrittenInIt) {
         {Make(kBaseAbsolute, {" a", "b "}), "/ a/b /"},
         {Make(kBaseRelative, {"a", "b "}), "./a/b /"},
         {Make(kBaseRelative, {" a", "b"}), "./ a/b"},
+        // The store would take quotation marks at both ends away.
+        {Make(kBaseRelative, {"\"a", "b\""}), "./\"a/b\""},
         // A first item with ':' and '/': the display form after its "." item.
         {Make(kBaseRelative, {"a:b/c", "d"}), ".\\a:b/c\\d"},
         {Make(kBaseRelative, {}), "."},
