@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "config/ConfigTypedValue.h"
 #include "config/IniDocument.h"
 #include "tqcore/config.h"
 #include "tqcore/memory.h"
@@ -25,46 +26,11 @@ const tool::Command kCommand{
     "FILE is named as the operating system names it. CODE is a configuration type: a four-character\n"
     "code (Bool, 'I32 ', Path, PStr, NStr...; a shorter code is padded with spaces) or its number.\n"
     "set reads VALUE as the type reads text and writes it through the manager; get prints the value as\n"
-    "the type writes it. The default type is NStr. Failures print the library's code, exit 1.\n",
+    "the type writes it. The default type is NStr. Failures print the library's code, exit 1.\n"
+    "Path values are text as the file stores them: the display form (home:\\ann\\a.txt), or the Unix\n"
+    "form for text that opens with / or ./ (/home/ann/a.txt), used for a path the display form cannot "
+    "hold.\n",
     Run};
-
-// Room for every built-in type's typed form; handles and paths are made by the reads.
-struct TypedValue {
-    std::string text;
-    std::vector<std::string> strings;
-    std::vector<PathRef> paths;
-    PathRef path;
-    UHandle handle = nullptr;
-    Path pathHandle = nullptr;
-    int32 number = 0;
-    float real = 0;
-    Str255 fixed{};
-
-    ~TypedValue() {
-        if (handle) DSDisposeHandle(handle);
-        PathRef::DisposePath(pathHandle);
-    }
-    void* For(int32 type) {
-        if (type == TQFourCC("NStr")) return &text;
-        if (type == TQFourCC("NStV") || type == TQFourCC("ENSV")) return &strings;
-        if (type == TQFourCC("PLst") || type == TQFourCC("PRfL") || type == kCfgTypePLstNumber) return &paths;
-        if (type == TQFourCC("Pthp") || type == kCfgTypePthpNumber) return &path;
-        if (type == TQFourCC("Path") || type == kCfgTypePathNumber) return &pathHandle;
-        if (type == TQFourCC("Bool") || type == TQFourCC("I32 ") || type == kCfgTypeBoolNumber ||
-            type == kCfgTypeI32Number)
-            return &number;
-        if (type == TQFourCC("F32 ") || type == kCfgTypeF32Number) return &real;
-        if (type == TQFourCC("P255") || type == kCfgTypeP255Number) return fixed;
-        // The handle forms: PStr, CPSt, ECPS, I32L, LStr and their numbers; an enumeration's int32 otherwise.
-        const int32 handles[] = {TQFourCC("PStr"),   TQFourCC("CPSt"),   TQFourCC("ECPS"),
-                                 TQFourCC("I32L"),   TQFourCC("LStr"),   kCfgTypePStrNumber,
-                                 kCfgTypeCPStNumber, kCfgTypeECPSNumber, kCfgTypeI32LNumber,
-                                 kCfgTypeLStrNumber};
-        for (int32 h : handles)
-            if (type == h) return &handle;
-        return &number;
-    }
-};
 
 int Fail(TqErr code, const std::string& what) {
     std::fprintf(stderr, "tqcore cfg: error %d: %s\n", int(code), what.c_str());
@@ -123,7 +89,7 @@ class Access {
 int Get(const char* file, const char* section, const char* token, int32 type) {
     Access cfg(file, section);
     if (cfg.Result() != kErrNone) return Fail(cfg.Result(), std::string("cannot use ") + file);
-    TypedValue v;
+    tq::config::TypedValue v;
     TqErr r = cfg->GetDefault(type, std::string(token), v.For(type));
     if (r == kErrConfigNotFound) return Fail(r, std::string("no token ") + token + " in [" + section + "]");
     if (r != kErrNone) return Fail(r, std::string("cannot read ") + token);
@@ -137,7 +103,7 @@ int Get(const char* file, const char* section, const char* token, int32 type) {
 int Set(const char* file, const char* section, const char* token, const char* value, int32 type) {
     Access cfg(file, section);
     if (cfg.Result() != kErrNone) return Fail(cfg.Result(), std::string("cannot use ") + file);
-    TypedValue v;
+    tq::config::TypedValue v;
     TqErr r = ConfigTypeFromString(type, value, v.For(type));
     if (r != kErrNone) return Fail(r, std::string("not a value of this type: ") + value);
     r = cfg->Write(type, std::string(token), v.For(type), 0);

@@ -18,6 +18,10 @@ uInt32 tq::MilliSecsOffset() {
     return gOffset.load(std::memory_order_relaxed);
 }
 
+uInt32 tq::CoarseMilliSecs() {
+    return tq::platform::CoarseTickCount() + gOffset.load(std::memory_order_relaxed);
+}
+
 uInt32 MilliSecs(void) {
     const uInt32 tick = gUseMultimediaTimer.load(std::memory_order_relaxed) ? tq::platform::MultimediaTime()
                                                                             : tq::platform::TickCount();

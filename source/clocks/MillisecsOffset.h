@@ -8,5 +8,8 @@ namespace tq {
 
 void SetMilliSecsOffset(uInt32 offset);
 uInt32 MilliSecsOffset();
+// MilliSecs' offset over a cheaper tick of its own origin, a few milliseconds coarse: for frequent interval
+// checks that need no finer time.
+uInt32 CoarseMilliSecs();
 
 }  // namespace tq

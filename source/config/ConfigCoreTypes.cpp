@@ -1,9 +1,12 @@
 // The built-in configuration types: the text each typed form is written as and read from.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <new>
+#include <string_view>
 
 #include "config/ConfigTypeRegistry.h"
+#include "config/ConfigTypedValue.h"
 #include "tqcore/memory.h"
 
 namespace tq::config {
@@ -76,13 +79,27 @@ TqErr SizeHandle(UHandle* h, size_t bytes) {
     return DSSetHandleSize(*h, bytes) == kErrNone ? kErrNone : kErrConfigAlloc;
 }
 
-// The signed number at the start of text (leading white space allowed), as "%ld" reads it.
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The signed number at the start of text (leading white space allowed), as "%ld" reads it: a number beyond 64
+// bits stops at the nearer bound, and the value keeps the low 32 bits. Read here rather than by the C
+// library, whose locale-aware reader costs a typed lookup more than the rest of it.
 bool ReadLong(const std::string& text, int32& out) {
-    const char* s = text.c_str();
-    char* end = nullptr;
-    const long long v = std::strtoll(s, &end, 10);
-    if (end == s) return false;
-    out = int32(v);
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= n || !IsDigit(text[i])) return false;
+    const uInt64 limit = uInt64(INT64_MAX) + (negative ? 1 : 0);
+    uInt64 magnitude = 0;
+    for (; i < n && IsDigit(text[i]); ++i) {
+        const uInt64 digit = uInt64(text[i] - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    out = int32(uInt32(negative ? 0 - magnitude : magnitude));
     return true;
 }
 
@@ -293,40 +310,103 @@ TqErr I32LTo(const void* value, std::string* text) {
 }
 
 // ---- Paths.
+//
+// A path value is stored in the display form, the preference file's form on every OS. A path that form cannot
+// hold (on POSIX an item may contain ':' or a backslash) is stored in the Unix form instead, opening with "/"
+// or "./"; text that opens so is read in the Unix form, any other text in the display form. NotAPath is the
+// NotAPath text (empty unless the host names it) both ways.
 
-TqErr TextToPathRef(const std::string& text, PathRef& out) {
-    Path p = nullptr;
-    const TqErr r =
-        FTextToPath(reinterpret_cast<UPtr>(const_cast<char*>(text.data())), int32(text.size()), &p);
-    if (r == kErrNone && p) out = *p;
-    PathRef::DisposePath(p);
-    if (r == kErrNone) return kErrNone;
-    return r == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+bool IsWhiteSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-std::string DisplayText(const PathRef& p) {
-    return p.ToString(PathRef::StringDisplay());
+// The store takes the marks off a value in double quotation marks.
+bool InQuotes(std::string_view text) {
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+
+bool InUnixForm(std::string_view text) {
+    return text.starts_with('/') || text.starts_with("./");
+}
+
+TqErr ReadPathText(const std::string& text, PathRef& out) {
+    try {
+        if (text == PathRef::GetNotAPathString()) {
+            out = PathRef(kBaseNotAPath);
+            return kErrNone;
+        }
+        out = PathRef(text, InUnixForm(text) ? PathRef::StringUnix() : PathRef::StringDisplay());
+        return kErrNone;
+    } catch (const PKExcept& e) {
+        return e.ErrorCode() == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+    }
+}
+
+// The written forms. The last serves a relative path that neither of the others holds (its first item has
+// both ':' and '/'): after a "." item the display reader takes no ':' for a volume.
+enum class PathForm { kDisplay, kUnix, kDisplayFromHere };
+
+// The path's text in the form, when it reads back as the same path.
+bool TextThatReadsBack(const PathRef& p, PathForm form, std::string& text) {
+    const bool unixForm = form == PathForm::kUnix;
+    if (p.ConvertToString(&text, unixForm ? PathRef::StringUnix() : PathRef::StringDisplay()) != kErrNone)
+        return false;
+    // The store keeps no empty value and the list readers skip empty parts; both trim white space at the
+    // ends. The Unix form opens with "/" or "./" and may end with a "/" that reads as nothing.
+    if (unixForm) {
+        if (!text.starts_with('/')) text.insert(0, "./");
+        if (IsWhiteSpace(text.back())) text.push_back('/');
+    } else if (form == PathForm::kDisplayFromHere) {
+        if (!p.StartsWith(kBaseRelative)) return false;
+        text.insert(0, ".\\");
+    } else if (InUnixForm(text)) {
+        return false;
+    }
+    if (text.empty() || IsWhiteSpace(text.front()) || IsWhiteSpace(text.back()) || InQuotes(text))
+        return false;
+    PathRef back;
+    return ReadPathText(text, back) == kErrNone && back.Equals(p, kCompareExact);
+}
+
+// The first form whose text reads back as the path.
+bool HoldingText(const PathRef& p, std::string& text) {
+    for (PathForm form : {PathForm::kDisplay, PathForm::kUnix, PathForm::kDisplayFromHere})
+        if (TextThatReadsBack(p, form, text)) return true;
+    return false;
+}
+
+std::string WritePathText(const PathRef& p) {
+    if (p.StartsWith(kBaseNotAPath)) return PathRef::GetNotAPathString();
+    std::string text;
+    if (HoldingText(p, text)) return text;
+    // No form holds it (a volume name with ':' and '/'): the display text, as near as it comes.
+    return p.ConvertToString(&text, PathRef::StringDisplay()) == kErrNone ? text : std::string();
 }
 
 TqErr PathFrom(const std::string& text, void* value) {
+    PathRef read;
+    const TqErr r = ReadPathText(text, read);
+    if (r != kErrNone) return r;
     Path* p = static_cast<Path*>(value);
-    const TqErr r =
-        FTextToPath(reinterpret_cast<UPtr>(const_cast<char*>(text.data())), int32(text.size()), p);
-    if (r == kErrNone) return kErrNone;
-    return r == kErrMemoryFull ? kErrConfigAlloc : kErrConfigParse;
+    if (*p) {
+        **p = read;
+        return kErrNone;
+    }
+    *p = new (std::nothrow) PathRef(read);
+    return *p ? kErrNone : kErrConfigAlloc;
 }
 TqErr PathTo(const void* value, std::string* text) {
     const Path p = *static_cast<const Path*>(value);
     if (!p) return kErrArgument;
-    *text = DisplayText(*p);
+    *text = WritePathText(*p);
     return kErrNone;
 }
 
 TqErr PthpFrom(const std::string& text, void* value) {
-    return TextToPathRef(text, *static_cast<PathRef*>(value));
+    return ReadPathText(text, *static_cast<PathRef*>(value));
 }
 TqErr PthpTo(const void* value, std::string* text) {
-    *text = DisplayText(*static_cast<const PathRef*>(value));
+    *text = WritePathText(*static_cast<const PathRef*>(value));
     return kErrNone;
 }
 
@@ -336,7 +416,7 @@ TqErr PathListFrom(const std::string& text, void* value, bool skipSpaces) {
         const std::string t = skipSpaces ? TrimSpaces(part) : part;
         if (t.empty()) continue;
         PathRef p;
-        const TqErr r = TextToPathRef(t, p);
+        const TqErr r = ReadPathText(t, p);
         if (r != kErrNone) return r;
         paths.push_back(p);
     }
@@ -345,7 +425,7 @@ TqErr PathListFrom(const std::string& text, void* value, bool skipSpaces) {
 }
 std::string PathListText(const void* value) {
     Strings parts;
-    for (const auto& p : *static_cast<const std::vector<PathRef>*>(value)) parts.push_back(DisplayText(p));
+    for (const auto& p : *static_cast<const std::vector<PathRef>*>(value)) parts.push_back(WritePathText(p));
     std::string joined;
     StringUtils::Join(parts, ";", &joined);
     return joined;
@@ -363,44 +443,39 @@ TqErr PRfLFrom(const std::string& text, void* value) {
     return PathListFrom(text, value, false);
 }
 TqErr PRfLTo(const void* value, std::string* text) {
+    // Unquoted unless the list's text opens and ends with a mark that the store would take off.
     *text = PathListText(value);
+    if (InQuotes(*text)) *text = Quoted(*text);
     return kErrNone;
 }
 
-struct CoreType {
-    int32 code;
-    int32 number;  // 0: none
+struct CoreConverters {
     ConfigFromText from;
     ConfigToText to;
 };
 
-const CoreType kCoreTypes[] = {
-    {TQFourCC("NStr"), 0, NStrFrom, NStrTo},
-    {TQFourCC("NStV"), 0, NStVFrom, NStVTo},
-    {TQFourCC("ENSV"), 0, ENSVFrom, ENSVTo},
-    {TQFourCC("PStr"), kCfgTypePStrNumber, PStrFrom, PStrTo},
-    {TQFourCC("Bool"), kCfgTypeBoolNumber, BoolFrom, BoolTo},
-    {TQFourCC("I32 "), kCfgTypeI32Number, I32From, I32To},
-    {TQFourCC("Path"), kCfgTypePathNumber, PathFrom, PathTo},
-    {TQFourCC("PLst"), kCfgTypePLstNumber, PLstFrom, PLstTo},
-    {TQFourCC("CPSt"), kCfgTypeCPStNumber, CPStFrom, CPStTo},
-    {TQFourCC("F32 "), kCfgTypeF32Number, F32From, F32To},
-    {TQFourCC("I32L"), kCfgTypeI32LNumber, I32LFrom, I32LTo},
-    {TQFourCC("LStr"), kCfgTypeLStrNumber, LStrFrom, LStrTo},
-    {TQFourCC("P255"), kCfgTypeP255Number, P255From, P255To},
-    {TQFourCC("Pthp"), kCfgTypePthpNumber, PthpFrom, PthpTo},
-    {TQFourCC("ECPS"), kCfgTypeECPSNumber, ECPSFrom, ECPSTo},
-    {TQFourCC("PRfL"), 0, PRfLFrom, PRfLTo},
+// In the order of kBuiltInTypes.
+const CoreConverters kConverters[] = {
+    {NStrFrom, NStrTo}, {NStVFrom, NStVTo}, {ENSVFrom, ENSVTo}, {PStrFrom, PStrTo},
+    {BoolFrom, BoolTo}, {I32From, I32To},   {PathFrom, PathTo}, {PLstFrom, PLstTo},
+    {CPStFrom, CPStTo}, {F32From, F32To},   {I32LFrom, I32LTo}, {LStrFrom, LStrTo},
+    {P255From, P255To}, {PthpFrom, PthpTo}, {ECPSFrom, ECPSTo}, {PRfLFrom, PRfLTo},
 };
+static_assert(std::size(kConverters) == std::size(kBuiltInTypes));
 
 }  // namespace
 
+bool PathValueTextHolds(const PathRef& path) {
+    std::string text;
+    return path.StartsWith(kBaseNotAPath) || HoldingText(path, text);
+}
+
 TqErr RegisterCoreConfigTypes() {
     TqErr first = kErrNone;
-    for (const CoreType& t : kCoreTypes) {
-        for (int32 type : {t.code, t.number}) {
+    for (size_t i = 0; i < std::size(kBuiltInTypes); ++i) {
+        for (int32 type : {kBuiltInTypes[i].code, kBuiltInTypes[i].number}) {
             if (!type) continue;
-            const TqErr r = RegisterConfigType(type, t.from, t.to);
+            const TqErr r = RegisterConfigType(type, kConverters[i].from, kConverters[i].to);
             if (first == kErrNone) first = r;
         }
     }
@@ -408,7 +483,7 @@ TqErr RegisterCoreConfigTypes() {
 }
 
 void UnregisterCoreConfigTypes() {
-    for (const CoreType& t : kCoreTypes) {
+    for (const BuiltInType& t : kBuiltInTypes) {
         (void)UnregisterConfigType(t.code);
         if (t.number) (void)UnregisterConfigType(t.number);
     }

@@ -28,10 +28,16 @@ TqErr UnknownTypeChecked(TqErr r, int32 type) {
     return r;
 }
 
-std::string Trimmed(const std::string& s) {
-    std::string t = s;
-    StringUtils::Trim(&t, StringUtils::kTrimBoth);
-    return t;
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// s itself when no blank stands at either end, else its trimmed copy, made in room.
+const std::string& Trimmed(const std::string& s, std::string& room) {
+    if (!s.empty() && !IsBlank(s.front()) && !IsBlank(s.back())) return s;
+    room = s;
+    StringUtils::Trim(&room, StringUtils::kTrimBoth);
+    return room;
 }
 
 }  // namespace
@@ -80,15 +86,18 @@ TqErr ConfigManager::ValueToString(int32 type, const void* value, std::string* t
 TqErr ConfigManager::GetDefault(int32 type, const std::string& token, void* value) {
     if (token.empty() || !value) return kErrArgument;
     ValidateTokenName(token);
-    const std::string t = Trimmed(token);
+    std::string room;
+    const std::string& t = Trimmed(token, room);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
-    // Both stores address the host's section. A store's read answers kErrConfigNotFound for a token it does
-    // not hold, so each store is asked once.
-    const std::string section = file_->GetSection();
+    // Both stores address the host's section, the file store's own one. A store's read answers
+    // kErrConfigNotFound for a token it does not hold, so each store is asked once, and a memory store that
+    // holds nothing not at all.
     std::string text;
-    TqErr read = memory_->ReadValue(section, t, &text);
+    TqErr read = kErrConfigNotFound;
+    if (!static_cast<MemoryMapConfigOperations*>(memory_)->HoldsNothing())
+        read = memory_->ReadValue(file_->GetSection(), t, &text);
     if (read == kErrConfigNotFound) {
-        read = file_->ReadValue(section, t, &text);
+        read = file_->ReadValue(t, &text);
         if (read == kErrConfigNotFound) return read;
         if (read != kErrNone) return Raised(read, "Error while reading from file");
     } else if (read != kErrNone) {
@@ -108,9 +117,10 @@ TqErr ConfigManager::Write(int32 type, const std::string& token, const void* val
     std::string text;
     const TqErr r = UnknownTypeChecked(ValueToString(type, value, &text), type);
     if (r != kErrNone) return Raised(r, "Could not parse value to write into string");
-    const std::string t = Trimmed(token);
+    std::string tokenRoom, textRoom;
+    const std::string& t = Trimmed(token, tokenRoom);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
-    return Store(t, Trimmed(text), memoryOnly);
+    return Store(t, Trimmed(text, textRoom), memoryOnly);
 }
 
 TqErr ConfigManager::Store(const std::string& token, const std::string& text, int32 memoryOnly) {
@@ -138,7 +148,8 @@ TqErr ConfigManager::Write(int32 type, ConstPStr token, const void* value, int32
 TqErr ConfigManager::Remove(int32 type, const std::string& token, int32 memoryOnly) {
     (void)type;
     if (token.empty()) return kErrArgument;
-    const std::string t = Trimmed(token);
+    std::string room;
+    const std::string& t = Trimmed(token, room);
     if (t.empty()) return Raised(kErrArgument, "Token name empty");
     return Drop(t, memoryOnly);
 }

@@ -1,6 +1,7 @@
 // The configuration stores over the INI engine and over plain maps.
 #include "config/ConfigOperations.h"
 
+#include "clocks/MillisecsOffset.h"
 #include "config/IniFile.h"
 #include "diagnostics/Report.h"
 #include "files/OsPathName.h"
@@ -19,6 +20,12 @@ constexpr uInt32 kCheckInterval = 1000;
 
 bool SameTime(const TQFileTime& a, const TQFileTime& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+TqErr ValueOf(const IniEntry* e, std::string* value) {
+    if (!e) return kErrConfigNotFound;
+    *value = e->value;
+    return kErrNone;
 }
 
 TqErr Unexpected() {
@@ -123,6 +130,7 @@ std::string KEINIConfigOperations::GetSection() {
 TqErr KEINIConfigOperations::SetSection(const std::string& name) {
     ThMutexHold hold(mutex_.Get());
     section_ = name;
+    ownSection_ = IniDocument::kNoSection;
     return kErrNone;
 }
 
@@ -135,7 +143,8 @@ TqErr KEINIConfigOperations::Rewrite() {
 
 TqErr KEINIConfigOperations::SyncWithDisk(bool* missing) {
     if (missing) *missing = false;
-    const uInt32 now = MilliSecs();
+    // Every operation passes here: the cheap clock serves a check once a second.
+    const uInt32 now = tq::CoarseMilliSecs();
     if (checked_ && uInt32(now - lastCheck_) < kCheckInterval) return kErrNone;
     TQFileTime time{};
     switch (IniLastWrite(osPath_, time)) {
@@ -158,6 +167,7 @@ TqErr KEINIConfigOperations::SyncWithDisk(bool* missing) {
             return IniCodeToErr(r);
         }
         doc_ = std::move(fresh);
+        ownSection_ = IniDocument::kNoSection;
         stamp_ = time;
         haveStamp_ = true;
         // A file of bare key lines gets the store's section at once.
@@ -184,13 +194,26 @@ TqErr KEINIConfigOperations::ReadValue(const std::string& section, const std::st
     if (!value) return kErrArgument;
     if (section.empty() || key.empty()) return kErrArgument;
     ThMutexHold hold(mutex_.Get());
-    const TqErr sync = SyncWithDisk(nullptr);
-    if (sync == kErrNotFound) return kErrConfigNotFound;
+    const TqErr sync = SyncForRead();
     if (sync != kErrNone) return sync;
-    const IniEntry* e = doc_.Find(section, key);
-    if (!e) return kErrConfigNotFound;
-    *value = e->value;
-    return kErrNone;
+    return ValueOf(doc_.Find(section, key), value);
+}
+
+TqErr KEINIConfigOperations::ReadValue(const std::string& key, std::string* value) {
+    if (!value) return kErrArgument;
+    if (key.empty()) return kErrArgument;
+    ThMutexHold hold(mutex_.Get());
+    if (section_.empty()) return kErrArgument;
+    const TqErr sync = SyncForRead();
+    if (sync != kErrNone) return sync;
+    if (ownSection_ == IniDocument::kNoSection) ownSection_ = doc_.SectionIndex(section_);
+    return ValueOf(doc_.FindIn(ownSection_, key), value);
+}
+
+// A file that is missing holds no value.
+TqErr KEINIConfigOperations::SyncForRead() {
+    const TqErr sync = SyncWithDisk(nullptr);
+    return sync == kErrNotFound ? kErrConfigNotFound : sync;
 }
 
 TqErr KEINIConfigOperations::WriteValue(const std::string& section, const std::string& key,
@@ -201,6 +224,7 @@ TqErr KEINIConfigOperations::WriteValue(const std::string& section, const std::s
     const TqErr sync = SyncWithDisk(&missing);
     if (sync != kErrNone && !missing) return sync;
     doc_.Set(section, key, value);
+    ownSection_ = IniDocument::kNoSection;
     const TqErr made = MakeParentFolders();
     if (made != kErrNone) return made;
     return Rewrite();
@@ -259,7 +283,7 @@ TqErr MemoryMapConfigOperations::SetSection(const std::string& name) {
 TqErr MemoryMapConfigOperations::ReadValue(const std::string& section, const std::string& key,
                                            std::string* value) {
     if (!value || section.empty() || key.empty()) return kErrArgument;
-    if (entries_.load(std::memory_order_acquire) == 0) return kErrConfigNotFound;
+    if (HoldsNothing()) return kErrConfigNotFound;
     ThMutexHold hold(mutex_.Get());
     auto s = sections_.find(section);
     if (s == sections_.end()) return kErrConfigNotFound;
@@ -288,7 +312,7 @@ TqErr MemoryMapConfigOperations::RemoveKey(const std::string& section, const std
 
 bool MemoryMapConfigOperations::KeyExists(const std::string& section, const std::string& key) {
     if (section.empty() || key.empty()) return false;
-    if (entries_.load(std::memory_order_acquire) == 0) return false;
+    if (HoldsNothing()) return false;
     ThMutexHold hold(mutex_.Get());
     auto s = sections_.find(section);
     return s != sections_.end() && s->second.count(key) != 0;

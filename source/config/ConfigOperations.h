@@ -62,6 +62,8 @@ class KEINIConfigOperations final : public ConfigOperationsInterface {
     std::string GetSection() override;
     TqErr SetSection(const std::string& name) override;
     TqErr ReadValue(const std::string& section, const std::string& key, std::string* value) override;
+    // The own section's value under one hold of the lock, without copying the section's name.
+    TqErr ReadValue(const std::string& key, std::string* value) override;
     TqErr WriteValue(const std::string& section, const std::string& key, const std::string& value) override;
     TqErr RemoveKey(const std::string& section, const std::string& key) override;
     bool KeyExists(const std::string& section, const std::string& key) override;
@@ -75,6 +77,7 @@ class KEINIConfigOperations final : public ConfigOperationsInterface {
     // Reads the file again when it changed on disk (at most once a second); missing tells a file that is not
     // there from one that cannot be read.
     TqErr SyncWithDisk(bool* missing);
+    TqErr SyncForRead();
     TqErr Rewrite();
     TqErr MakeParentFolders();
 
@@ -88,6 +91,8 @@ class KEINIConfigOperations final : public ConfigOperationsInterface {
     bool haveStamp_ = false;
     TQFileTime stamp_{};
     IniDocument doc_;
+    // The own section's position in doc_, kept between reads; forgotten whenever it may have moved.
+    size_t ownSection_ = IniDocument::kNoSection;
 };
 
 class MemoryMapConfigOperations final : public ConfigOperationsInterface {
@@ -109,6 +114,8 @@ class MemoryMapConfigOperations final : public ConfigOperationsInterface {
     TqErr GetSectionNames(std::vector<std::string>* names) override;
     TqErr GetKeyNames(const std::string& section, std::vector<std::string>* names) override;
 
+    // True when no section holds a key: a lookup then needs neither the lock nor a section name.
+    bool HoldsNothing() const { return entries_.load(std::memory_order_acquire) == 0; }
     // Every key and value of the own section, in key order.
     void OwnEntries(std::vector<std::string>* keys, std::vector<std::string>* values);
 

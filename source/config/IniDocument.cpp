@@ -141,19 +141,20 @@ std::string NormaliseName(std::string_view name) {
     return out;
 }
 
-namespace {
-// Lookups normalise into per-thread scratch strings: a lookup allocates nothing once they have grown.
-const std::string& SectionKey(std::string_view name) {
-    thread_local std::string scratch;
-    NormaliseInto(scratch, name);
-    return scratch;
+size_t NameHash::operator()(std::string_view name) const {
+    uInt64 h = 14695981039346656037ull;  // FNV-1a
+    for (char c : SkipLeading(name)) h = (h ^ uChar(Upper(c))) * 1099511628211ull;
+    return size_t(h);
 }
-const std::string& EntryKey(std::string_view name) {
-    thread_local std::string scratch;
-    NormaliseInto(scratch, name);
-    return scratch;
+
+bool NameEqual::operator()(std::string_view a, std::string_view b) const {
+    a = SkipLeading(a);
+    b = SkipLeading(b);
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Upper(a[i]) != Upper(b[i])) return false;
+    return true;
 }
-}  // namespace
 
 void IniDocument::Clear() {
     sections_.clear();
@@ -217,7 +218,7 @@ std::string IniDocument::Serialize() const {
 }
 
 size_t IniDocument::SectionForRead(std::string_view name, int32 line, bool& made) {
-    auto it = sectionIndex_.find(NormaliseName(name));
+    auto it = sectionIndex_.find(name);
     made = it == sectionIndex_.end();
     if (!made) return it->second;
     AddSection(name, line);
@@ -240,12 +241,12 @@ void IniDocument::EntryForRead(size_t section, std::string_view key, std::string
 }
 
 IniSection* IniDocument::FindSection(std::string_view name) {
-    auto it = sectionIndex_.find(SectionKey(name));
+    auto it = sectionIndex_.find(name);
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const IniSection* IniDocument::FindSection(std::string_view name) const {
-    auto it = sectionIndex_.find(SectionKey(name));
+    auto it = sectionIndex_.find(name);
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
@@ -263,10 +264,19 @@ void IniDocument::Reindex(IniSection& s) {
 }
 
 const IniEntry* IniDocument::Find(std::string_view section, std::string_view key) const {
-    const IniSection* s = FindSection(section);
-    if (!s) return nullptr;
-    auto it = s->index.find(EntryKey(key));
-    return it == s->index.end() ? nullptr : &s->entries[it->second];
+    return FindIn(SectionIndex(section), key);
+}
+
+size_t IniDocument::SectionIndex(std::string_view name) const {
+    auto it = sectionIndex_.find(name);
+    return it == sectionIndex_.end() ? kNoSection : it->second;
+}
+
+const IniEntry* IniDocument::FindIn(size_t section, std::string_view key) const {
+    if (section >= sections_.size()) return nullptr;
+    const IniSection& s = sections_[section];
+    auto it = s.index.find(key);
+    return it == s.index.end() ? nullptr : &s.entries[it->second];
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -287,7 +297,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
 bool IniDocument::Remove(std::string_view section, std::string_view key) {
     IniSection* s = FindSection(section);
     if (!s) return false;
-    auto it = s->index.find(NormaliseName(key));
+    auto it = s->index.find(key);
     if (it == s->index.end()) return false;
     s->entries.erase(s->entries.begin() + ptrdiff_t(it->second));
     Reindex(*s);

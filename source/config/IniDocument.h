@@ -32,6 +32,19 @@ enum IniCode : int32 {
 inline constexpr const char* kNullSectionName = "(null)";
 inline constexpr char kQuote = '"';
 
+// Names hashed and compared as they match (below), so that a lookup takes any spelling of a name as it
+// stands.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const;
+};
+struct NameEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+// Name -> index, keyed by the normalised name.
+using NameIndex = std::unordered_map<std::string, size_t, NameHash, NameEqual>;
+
 struct IniEntry {
     std::string key;
     std::string value;
@@ -45,8 +58,8 @@ struct IniSection {
     std::vector<std::string> comments;
     std::vector<IniEntry> entries;
     int32 line = -1;
-    // Normalised key -> index into entries.
-    std::unordered_map<std::string, size_t> index;
+    // Key -> index into entries.
+    NameIndex index;
 };
 
 // Names match after leading white space is skipped and every character is upper-cased.
@@ -64,6 +77,11 @@ class IniDocument {
     std::string Serialize() const;
 
     const IniEntry* Find(std::string_view section, std::string_view key) const;
+    // A section's position, or kNoSection. It holds until a section is added or renamed or the document is
+    // replaced, so a caller may keep it for repeated lookups in one section.
+    static constexpr size_t kNoSection = size_t(-1);
+    size_t SectionIndex(std::string_view name) const;
+    const IniEntry* FindIn(size_t section, std::string_view key) const;
     // Sets the value, making the section or the entry at the end when missing. A value in double quotation
     // marks is kept as a read one is: marks removed, quote remembered.
     void Set(std::string_view section, std::string_view key, std::string_view value);
@@ -90,7 +108,7 @@ class IniDocument {
     void Reindex(IniSection& s);
 
     std::vector<IniSection> sections_;
-    std::unordered_map<std::string, size_t> sectionIndex_;
+    NameIndex sectionIndex_;
     std::vector<std::string> trailing_;
 };
 

@@ -9,6 +9,8 @@ namespace tq::platform {
 uInt32 TickCount();
 // The same tick from the multimedia timer, at 1 ms resolution (timeGetTime).
 uInt32 MultimediaTime();
+// A millisecond tick of its own origin, cheaper to read and a few milliseconds coarse: for intervals only.
+uInt32 CoarseTickCount();
 // The high-resolution counter and its ticks per second (never 0).
 uInt64 PerformanceCounter();
 uInt64 PerformanceFrequency();

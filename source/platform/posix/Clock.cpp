@@ -31,6 +31,11 @@ uInt32 MultimediaTime() {
     return MillisecondsSinceBoot();
 }
 
+// Suspended periods do not count here, which only makes an interval end later.
+uInt32 CoarseTickCount() {
+    return static_cast<uInt32>(Nanoseconds(CLOCK_MONOTONIC_COARSE) / 1000000);
+}
+
 uInt64 PerformanceCounter() {
     return Nanoseconds(CLOCK_MONOTONIC);
 }

@@ -11,6 +11,11 @@ uInt32 TickCount() {
     return ::GetTickCount();
 }
 
+// The tick count is the cheap clock here.
+uInt32 CoarseTickCount() {
+    return ::GetTickCount();
+}
+
 uInt32 MultimediaTime() {
     return ::timeGetTime();
 }
