@@ -12,7 +12,7 @@
 
 using tq::config::KEINIConfigOperations;
 using tq::test::ScratchFolder;
-using tq::test::WriteBytes;
+using tq::test::WriteText;
 
 namespace {
 
@@ -24,8 +24,8 @@ std::string Own(KEINIConfigOperations& store, const char* key, TqErr expected) {
 
 TEST(ConfigOwnSection, ReadsFollowTheSectionsNameAndNewSections) {
     ScratchFolder folder;
-    const std::string file = folder.File("own.ini");
-    WriteBytes(file, "[A]\nk=a\n[B]\nk=b\n");
+    const std::string file = folder.OsName("own.ini");
+    WriteText(file, "[A]\nk=a\n[B]\nk=b\n");
     KEINIConfigOperations store(tq::config::PathFromOsText(file), "B");
     EXPECT_EQ(Own(store, "k", kErrNone), "b");
     EXPECT_EQ(Own(store, "  K", kErrNone), "b");
@@ -41,8 +41,8 @@ TEST(ConfigOwnSection, ReadsFollowTheSectionsNameAndNewSections) {
 
 TEST(ConfigOwnSection, AFileReadAgainIsLookedUpAgain) {
     ScratchFolder folder;
-    const std::string file = folder.File("moved.ini");
-    WriteBytes(file, "[A]\nk=a\n[B]\nk=b\n");
+    const std::string file = folder.OsName("moved.ini");
+    WriteText(file, "[A]\nk=a\n[B]\nk=b\n");
     KEINIConfigOperations store(tq::config::PathFromOsText(file), "B");
     EXPECT_EQ(Own(store, "k", kErrNone), "b");
     // The own section now comes first. The file is written again until the once-a-second check sees a new
@@ -50,7 +50,7 @@ TEST(ConfigOwnSection, AFileReadAgainIsLookedUpAgain) {
     std::string seen;
     for (int i = 0; i < 100 && seen != "b2"; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        WriteBytes(file, "[B]\nk=b2\n[A]\nk=a2\n");
+        WriteText(file, "[B]\nk=b2\n[A]\nk=a2\n");
         seen = Own(store, "k", kErrNone);
     }
     EXPECT_EQ(seen, "b2");
@@ -60,8 +60,8 @@ TEST(ConfigOwnSection, AFileReadAgainIsLookedUpAgain) {
 // answers a value its section held or not-found, never another section's value.
 TEST(ConfigOwnSection, ReadsBesideWritesAndSectionSwitches) {
     ScratchFolder folder;
-    const std::string file = folder.File("busy.ini");
-    WriteBytes(file, "[A]\nk=A\n[B]\nk=B\n");
+    const std::string file = folder.OsName("busy.ini");
+    WriteText(file, "[A]\nk=A\n[B]\nk=B\n");
     KEINIConfigOperations store(tq::config::PathFromOsText(file), "A");
     std::atomic<bool> stop{false};
     std::atomic<int> wrong{0};

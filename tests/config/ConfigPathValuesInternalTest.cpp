@@ -203,7 +203,7 @@ TEST_F(ConfigPathValues, NotAPathIsTheNotAPathText) {
 // Through a preference file: written by one manager, read by another one that loads the file afresh.
 TEST_F(ConfigPathValues, APathWrittenToTheFileReadsBackEqual) {
     ScratchFolder folder;
-    const std::string file = folder.File("prefs.ini");
+    const std::string file = folder.OsName("prefs.ini");
     PathRef filePath = tq::config::PathFromOsText(file);
     ConfigManager* writer = nullptr;
     ASSERT_EQ(ConstructCfgAccessPathRef(filePath, &writer), kErrNone);
