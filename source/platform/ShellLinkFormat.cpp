@@ -118,13 +118,15 @@ bool WideZ(const Bytes& b, size_t at, std::string* out) {
     return WideText(b, at, count, out);
 }
 
-// A string of the link info: its Unicode form when the header has room for that offset and it is set.
+// A string of the link info: its Unicode form when the header has room for that offset and it is set. The
+// 8-bit form must be sound either way: readers that know no Unicode take it.
 bool LinkInfoString(const Bytes& info, uInt32 headerSize, size_t ansiField, size_t wideField,
                     std::string* out) {
-    uInt32 offset = 0;
-    if (headerSize >= kLinkInfoUnicodeHeader && info.U32(wideField, &offset) && offset != 0)
-        return WideZ(info, offset, out);
-    return info.U32(ansiField, &offset) && AnsiZ(info, offset, out);
+    uInt32 offset = 0, wideOffset = 0;
+    if (!info.U32(ansiField, &offset) || !AnsiZ(info, offset, out)) return false;
+    if (headerSize >= kLinkInfoUnicodeHeader && info.U32(wideField, &wideOffset) && wideOffset != 0)
+        return WideZ(info, wideOffset, out);
+    return true;
 }
 
 // Two parts of a Windows path with one backslash between them.
@@ -134,15 +136,14 @@ std::string JoinWindows(const std::string& head, const std::string& tail) {
 }
 
 bool NetworkShare(const Bytes& info, size_t at, std::string* share) {
-    uInt32 size = 0, nameOffset = 0;
+    uInt32 size = 0, nameOffset = 0, wideOffset = 0;
     if (!info.U32(at, &size) || size < kNetworkBasicHeader || !info.Has(at, size)) return false;
     const Bytes network = info.Sub(at, size);
-    if (!network.U32(8, &nameOffset)) return false;
-    uInt32 wideOffset = 0;
+    if (!network.U32(8, &nameOffset) || !AnsiZ(network, nameOffset, share)) return false;
     if (nameOffset > kNetworkBasicHeader && size >= kNetworkUnicodeHeader && network.U32(0x14, &wideOffset) &&
         wideOffset != 0)
         return WideZ(network, wideOffset, share);
-    return AnsiZ(network, nameOffset, share);
+    return true;
 }
 
 // The target the link info names; an empty *target when it names none, false when it is malformed.
