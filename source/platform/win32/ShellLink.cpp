@@ -16,7 +16,7 @@ namespace tq::platform {
 
 namespace {
 
-constexpr DWORD kResolveFlags = SLR_NO_UI | SLR_NOSEARCH;
+const DWORD kResolveFlags = DWORD(SLR_NO_UI) | DWORD(SLR_NOSEARCH);
 constexpr int kTargetUnits = MAX_PATH;
 
 struct Resolution {
