@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ScratchFolder.h"
@@ -243,6 +244,22 @@ TEST(Shortcuts, LinksAndSymbolicLinksTogether) {
     EXPECT_TRUE(resolved->Equals(scratch.Ref("target.txt")));
     PathRef::DisposePath(resolved);
     EXPECT_TRUE(p.ResolveShortcuts(1).Equals(scratch.Ref("real/x.lnk"))) << "the parent alone";
+}
+
+TEST(Shortcuts, AThreadWithoutComIsReportedAndStillResolves) {
+    if (!kWindows) GTEST_SKIP() << "no COM on POSIX: links are read as the files they are";
+    ReportCapture capture;
+    ScratchFolder scratch;
+    scratch.File("target.txt");
+    WriteLink(scratch / "link.lnk", LocalLink(scratch.Ref("target.txt")));
+    Name name(OsName(scratch / "link.lnk"));
+    int32 resolved = 0;
+    std::thread([&] { resolved = Win32ResolveShortCut(name.text); }).join();
+    EXPECT_EQ(resolved, 1);
+    EXPECT_EQ(name.str(), OsName(scratch / "target.txt"));
+    EXPECT_EQ(ReportCapture::Count(kDbgWarn,
+                                   "Win32ResolveShortCut called from thread that wasn't CoInitialized()."),
+              1);
 }
 
 }  // namespace
