@@ -110,10 +110,10 @@ TEST(Shortcuts, UnicodeNames) {
     // The names in the ANSI code page 1252: "verknüpfung.lnk" and "Ziel-é€.txt".
     const std::string link = OsName(scratch.Root()) + "/verkn\xFCpfung.lnk";
     const std::string target = OsName(scratch.Root()) + "/Ziel-\xE9\x80.txt";
-    tq::test::WriteText(scratch / fs::path(u8"Ziel-\u00e9\u20ac.txt"), "x");
+    tq::test::WriteText(scratch.Root() / fs::path(u8"Ziel-\u00e9\u20ac.txt"), "x");
     ShellLinkParts parts;
     parts.localBasePath = LinkText(scratch.Ref()) + u"\\Ziel-\u00e9\u20ac.txt";
-    WriteLink(scratch / fs::path(u8"verkn\u00fcpfung.lnk"), parts);
+    WriteLink(scratch.Root() / fs::path(u8"verkn\u00fcpfung.lnk"), parts);
     Name name(link);
     EXPECT_EQ(Win32ResolveShortCut(name.text), 1);
     EXPECT_EQ(name.str(), target);
