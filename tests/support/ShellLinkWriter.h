@@ -15,7 +15,7 @@ struct ShellLinkParts {
     std::u16string name;              // string data: description; empty for none
     std::u16string relativePath;      // string data: relative to the link's folder; empty for none
     std::u16string workingDir;        // string data; empty for none
-    // Unicode string data and the link info's Unicode strings; otherwise 8-bit text (Latin-1 here).
+    // Unicode string data and the link info's Unicode strings; otherwise 8-bit text (Windows-1252 here).
     bool unicode = true;
     // An empty item ID list before the link info, which readers skip.
     bool idList = false;
@@ -77,9 +77,20 @@ class ShellLinkWriter {
         out.insert(out.end(), 2 + 2 + 4 + 4, 0);  // hot key, reserved
     }
 
+    // Windows-1252, the ANSI code page the tests run with; '?' for what it lacks.
+    static uint8_t Ansi(char16_t c) {
+        static const char16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) return uint8_t(c);
+        for (int i = 0; i < 32; ++i)
+            if (kHigh[i] == c) return uint8_t(0x80 + i);
+        return uint8_t('?');
+    }
     static std::vector<uint8_t> Ansi(const std::u16string& s) {
         std::vector<uint8_t> bytes;
-        for (const char16_t c : s) bytes.push_back(c < 0x100 ? uint8_t(c) : uint8_t('?'));
+        for (const char16_t c : s) bytes.push_back(Ansi(c));
         return bytes;
     }
     static void AnsiZ(std::vector<uint8_t>& out, const std::u16string& s) {
