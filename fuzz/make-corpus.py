@@ -422,6 +422,80 @@ def string_lists():
     return seeds
 
 
+# --- Shell links: header, optional empty ID list, link info (local or network, 8-bit and Unicode strings),
+# counted string data and the terminal extra-data block.
+
+LINK_CLSID = bytes.fromhex("0114020000000000c000000000000046")
+
+
+def link_info(local, net, suffix, unicode):
+    header = 0x24 if unicode else 0x1C
+    body = bytearray()
+    offsets = {}
+
+    def here():
+        return header + len(body)
+    if local:
+        offsets["volume"] = here()
+        body += struct.pack("<4I", 0x11, 3, 0x1234ABCD, 0x10) + b"\0"
+        offsets["base"] = here()
+        body += local.encode("latin-1", "replace") + b"\0"
+    if net:
+        offsets["net"] = here()
+        name_at = 0x1C if unicode else 0x14
+        ansi = net.encode("latin-1", "replace") + b"\0"
+        wide_at = name_at + len(ansi)
+        part = struct.pack("<5I", 0, 2, name_at, 0, 0x20000)
+        if unicode:
+            part += struct.pack("<2I", wide_at, 0)
+        part += ansi + (net.encode("utf-16-le") + b"\0\0" if unicode else b"")
+        body += struct.pack("<I", len(part)) + part[4:]
+    offsets["suffix"] = here()
+    body += suffix.encode("latin-1", "replace") + b"\0"
+    if unicode:
+        if local:
+            offsets["base_w"] = here()
+            body += local.encode("utf-16-le") + b"\0\0"
+        offsets["suffix_w"] = here()
+        body += suffix.encode("utf-16-le") + b"\0\0"
+    flags = (1 if local else 0) | (2 if net else 0)
+    fields = [header + len(body), header, flags, offsets.get("volume", 0), offsets.get("base", 0),
+              offsets.get("net", 0), offsets["suffix"]]
+    if unicode:
+        fields += [offsets.get("base_w", 0), offsets["suffix_w"]]
+    return struct.pack("<%dI" % len(fields), *fields) + bytes(body)
+
+
+def shell_link(local="", net="", suffix="", name="", relative="", workdir="", unicode=True, id_list=False):
+    flags = (0x80 if unicode else 0) | (1 if id_list else 0) | (2 if local or net else 0)
+    flags |= (4 if name else 0) | (8 if relative else 0) | (0x10 if workdir else 0)
+    out = struct.pack("<I", 0x4C) + LINK_CLSID + struct.pack("<3I", flags, 0x20, 0) + bytes(20)
+    out += struct.pack("<3I", 0, 0, 1) + bytes(12)
+    if id_list:
+        out += struct.pack("<H", 0)
+    if local or net:
+        out += link_info(local, net, suffix, unicode)
+    for text in (name, relative, workdir):
+        if text:
+            out += struct.pack("<H", len(text)) + (text.encode("utf-16-le") if unicode else text.encode("latin-1"))
+    return out + struct.pack("<I", 0)
+
+
+def shell_links():
+    seeds = []
+    for unicode in (True, False):
+        seeds += [
+            shell_link(local="C:\\Program Files\\app.exe", name="the app", workdir="C:\\", unicode=unicode),
+            shell_link(local="D:\\data", suffix="x\\y.txt", id_list=True, unicode=unicode),
+            shell_link(net="\\\\server\\share", suffix="dir\\f.txt", unicode=unicode),
+            shell_link(relative="..\\other\\f.txt", unicode=unicode),
+            shell_link(local="C:\\a", relative=".\\b", unicode=unicode),
+        ]
+    seeds.append(shell_link(local="C:\\\u00e9t\u00e9\\\u65e5\u672c.txt"))
+    seeds.append(shell_link(relative="..\\a.txt")[:-6])
+    return seeds
+
+
 TARGETS = {
     "fuzz_format_engine": format_engine,
     "fuzz_number_text": number_text,
@@ -437,6 +511,7 @@ TARGETS = {
     "fuzz_resource_file": resource_file,
     "fuzz_resource_edits": resource_edits,
     "fuzz_string_lists": string_lists,
+    "fuzz_shell_link": shell_links,
 }
 
 DICTIONARIES = {"fuzz_format_engine": FORMAT_DICT, "fuzz_number_text": NUMBER_DICT}

@@ -24,6 +24,9 @@ else
   sample=$scratch/sample.txt
   echo "tour sample" >"$sample"
   tour+=("stat $sample")
+  # A symbolic link of the tour's own, followed to its target step by step.
+  ln -s "$sample" "$scratch/link-to-sample"
+  tour+=("path resolve $scratch/link-to-sample")
 fi
 for cmd in "${tour[@]}"; do
   echo "== tqcore $cmd"

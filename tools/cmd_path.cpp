@@ -4,6 +4,7 @@
 
 #include "Command.h"
 #include "FileText.h"
+#include "PathResolve.h"
 #include "PathShort.h"
 #include "tqcore/bindata.h"
 #include "tqcore/core.h"
@@ -19,6 +20,7 @@ const tool::Command kCommand{
     "       tqcore path flatten TEXT [--from FORMAT] [--utf8] [--prev-version]\n"
     "       tqcore path unflatten HEX\n"
     "       tqcore path short PATH... --width N [--style trim|full]\n"
+    "       tqcore path resolve PATH\n"
     "Reads TEXT as a path in FORMAT (default: the operating system's own form) and prints its base,\n"
     "item count and items, then its text in every format, or in the --to FORMAT only.\n"
     "FORMAT: display, commandline, dos, unix, platformindependent, platformagnostic\n"
@@ -27,7 +29,9 @@ const tool::Command kCommand{
     "--prev-version: as saved for a previous version); unflatten reads such a record back and prints\n"
     "the path, or exits 1 with the reader's error.\n"
     "short prints each PATH's display string cut to at most N characters: the trim style shows names\n"
-    "alone while they differ, full always starts from the whole text; items go from the front first.\n",
+    "alone while they differ, full always starts from the whole text; items go from the front first.\n"
+    "resolve follows PATH's shortcut files and symbolic links from its root on, printing each step, then\n"
+    "the path reached; exit 1 when that does not exist or the links loop.\n",
     Run};
 
 const char* const kFormats[] = {"pathref_display", "pathref_commandline",         "pathref_dos",
@@ -155,6 +159,7 @@ int Run(int argc, char** argv) {
     if (argc > 1 && !std::strcmp(argv[1], "unflatten")) return Unflatten(argc - 1, argv + 1);
     if (argc > 1 && !std::strcmp(argv[1], "short"))
         return tool::PathShort(argc - 1, argv + 1, tool::NativePathFormat());
+    if (argc > 1 && !std::strcmp(argv[1], "resolve")) return tool::PathResolve(argc - 1, argv + 1);
     const char* text = nullptr;
     const char* from = tool::NativePathFormat();
     const char* to = nullptr;

@@ -270,4 +270,12 @@ TQ_API TqErr FIsSpecialFile(Path p, int32* isSpecial);
 // out (or a new Path when null) with every link on the way resolved; null on failure.
 TQ_API Path FResolvePath(Path out, Path in);
 TQ_API TqErr FGetCanonicalPath(Path p, Path* result);
+// Shortcut files on OS names: name is an OS name in the ANSI code page in a buffer of 260 bytes, rewritten in
+// place. Names split at the OS's own separator ('\\' on Windows, '/' on POSIX).
+// 1 with name replaced by the target when name (or name + ".lnk") is a shortcut; else 0 and name as it was.
+// existsHint: 0 asks the file system whether name exists, 1 says it does, 2 that it does not.
+TQ_API int32 Win32ResolveShortCutExists(CStr name, int32 existsHint);
+TQ_API int32 Win32ResolveShortCut(CStr name);
+// Resolves every shortcut on name, prefix by prefix; 1 when anything was resolved.
+TQ_API int32 Win32ResolveAllShortCuts(CStr name);
 TQ_EXTERN_C_END

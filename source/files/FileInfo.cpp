@@ -6,6 +6,7 @@
 #include "diagnostics/Report.h"
 #include "files/FileManager.h"
 #include "files/PathSupport.h"
+#include "files/Shortcuts.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 #include "platform/LastError.h"
@@ -124,9 +125,7 @@ void To64(const FileInfoRec& in, FileInfoRec64* out) {
 }
 
 bool EndsInShortcutExtension(const std::string& item) {
-    if (item.size() < 5) return false;
-    const char* ext = item.c_str() + item.size() - 4;
-    return ext[0] == '.' && (ext[1] | 0x20) == 'l' && (ext[2] | 0x20) == 'n' && (ext[3] | 0x20) == 'k';
+    return item.size() >= 5 && tq::files::EndsInLinkExtension(item.data(), item.size());
 }
 
 TqErr ModDateOfOpenFile(File fd, uInt32* mdate, int32* readOnly) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/NameCheck.h"
+#include "files/Shortcuts.h"
 #include "platform/CodePage.h"
 #include "tqcore/core.h"
 
@@ -90,11 +91,12 @@ TqErr OsPathName(Path p, bool resolveShortcuts, std::string& utf8) {
     } catch (...) {
         return GetExceptionInCatch_FileAndLine("source\\OsPathName", __LINE__).ErrorCode();
     }
-    // Shortcuts on the name are resolved here once the shortcut reader exists.
-    (void)resolveShortcuts;
-    if (!Convert(platform::kCodePageAnsi, platform::kCodePageUtf8, platform::kConvertStrict, text, utf8))
-        return kErrArgument;
-    return kErrNone;
+    if (resolveShortcuts) ResolveShortcutsOnName(text);
+    return OsTextFromLibrary(text, utf8) ? kErrNone : kErrArgument;
+}
+
+bool OsTextFromLibrary(const std::string& text, std::string& utf8) {
+    return Convert(platform::kCodePageAnsi, platform::kCodePageUtf8, platform::kConvertStrict, text, utf8);
 }
 
 std::string LibraryTextFromOs(const std::string& utf8) {

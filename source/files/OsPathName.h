@@ -21,6 +21,9 @@ TqErr OsPathName(Path p, bool resolveShortcuts, std::string& utf8);
 // The same name in the library's own text (the ANSI code page), in either style, before any conversion.
 TqErr OsNameText(const PathRef& p, platform::OsNameStyle style, std::string& text);
 
+// Library text (the ANSI code page) as the OS's UTF-8; false when it cannot be converted.
+bool OsTextFromLibrary(const std::string& text, std::string& utf8);
+
 // A name the OS handed back (UTF-8) in the library's text; characters the code page lacks become '?'.
 std::string LibraryTextFromOs(const std::string& utf8);
 

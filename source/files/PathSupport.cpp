@@ -6,13 +6,10 @@
 
 namespace tq::files {
 
-namespace {
-// The OS's own text form of paths.
 const char* OsPathFormat() {
     return platform::NativeNameStyle() == platform::OsNameStyle::kDos ? PathRef::StringDOS()
                                                                       : PathRef::StringUnix();
 }
-}  // namespace
 
 bool IsRootedPath(Path p) {
     return p && (p->StartsWith(kBaseAbsolute) || p->StartsWith(kBaseUNC));

@@ -10,6 +10,8 @@
 
 namespace tq::files {
 
+// The text format of the OS's own names.
+const char* OsPathFormat();
 // An absolute or UNC path.
 bool IsRootedPath(Path p);
 // Drops p's cached facts that the coming change may falsify; a null p is ignored.

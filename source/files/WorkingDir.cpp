@@ -108,10 +108,10 @@ TqErr Win32GetLongFileName(Path p) {
     return PathFromOsName(spelt, &p);
 }
 
-// Shortcut files join the resolution here once they are read; symbolic links are the OS's to resolve.
+// Shortcut files on the way are resolved with the name; symbolic links are the OS's to resolve.
 Path FResolvePath(Path out, Path in) {
     std::string name;
-    if (RootedOsName(in, false, name) != kErrNone) return nullptr;
+    if (RootedOsName(in, true, name) != kErrNone) return nullptr;
     const std::string resolved = platform::ResolvedPath(name.c_str());
     if (resolved.empty()) return nullptr;
     Path result = out;
