@@ -10,7 +10,7 @@
 
 #include "platform/LastError.h"
 #include "platform/ShellLink.h"
-#include "platform/Utf8Codec.h"
+#include "platform/win32/WideText.h"
 
 namespace tq::platform {
 
@@ -23,24 +23,6 @@ struct Resolution {
     std::wstring name;
     ShellLinkResolution* out;
 };
-
-std::wstring Wide(const char* utf8) {
-    const int32 length = int32(strlen(utf8));
-    const int32 n = length ? Utf8ToUtf16(utf8, length, nullptr, 0, true) : 0;
-    if (n <= 0) return std::wstring();
-    std::wstring wide(size_t(n), L'\0');
-    Utf8ToUtf16(utf8, length, wide.data(), n, true);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* wide) {
-    const int32 length = int32(wcslen(wide));
-    const int32 n = length ? Utf16ToUtf8(wide, length, nullptr, 0, false) : 0;
-    if (n <= 0) return std::string();
-    std::string text(size_t(n), '\0');
-    Utf16ToUtf8(wide, length, text.data(), n, false);
-    return text;
-}
 
 void Note(ShellLinkResolution* out, ShellLinkEvent event, uInt32 code) {
     out->notes.push_back({event, code});
@@ -65,7 +47,7 @@ bool ResolveWithLinkObject(Resolution& r) {
         file->Release();
     }
     link->Release();
-    if (resolved) r.out->target = Utf8(target);
+    if (resolved) r.out->target = Utf8FromWide(target);
     return resolved && !r.out->target.empty();
 }
 
@@ -101,7 +83,7 @@ bool ResolveOnThreadOfItsOwn(Resolution& r) {
 bool ResolveShellLink(const char* utf8Path, ShellLinkResolution* out) {
     out->target.clear();
     out->notes.clear();
-    Resolution r{utf8Path ? Wide(utf8Path) : std::wstring(), out};
+    Resolution r{WideFromUtf8(utf8Path, true), out};
     if (r.name.empty()) return false;
     const HRESULT init = CoInitialize(nullptr);
     if (init == RPC_E_CHANGED_MODE) return ResolveOnThreadOfItsOwn(r);
