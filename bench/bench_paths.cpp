@@ -1,11 +1,15 @@
 // Paths against std::filesystem::path: building 100,000 paths of depth 8 from text, comparing them for
 // equality and taking their parents. Interning makes equality and parent pointer work; the goal is at least
-// 10x on those and building no slower than 1.5x. The ratios are printed after the runs.
+// 10x on those and building no slower than 1.5x. The ratios are printed after the runs. Creation and
+// destruction are also timed apart, for scripts/bench.sh to hold the pooled element store against the simple
+// one.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -97,6 +101,49 @@ void Parent_StdPath(benchmark::State& state) {
         state, MakeStd, [](const std::filesystem::path& p) { return size_t(!p.parent_path().empty()); });
 }
 
+// Creation and destruction apart, for the element store: every path's elements are made by its creation and
+// returned by its destruction, as no other path holds them. Memory per element is the heap's growth over the
+// tree's elements while the paths live.
+size_t TreeElements() {
+    std::set<std::string> prefixes;
+    for (const std::string& t : Texts())
+        for (size_t slash = t.find('/', 1); slash != std::string::npos; slash = t.find('/', slash + 1))
+            prefixes.insert(t.substr(0, slash));
+    return prefixes.size() + Texts().size();
+}
+
+size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
+
+void Create_PathRef(benchmark::State& state) {
+    static const size_t elements = TreeElements();
+    double bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const size_t before = HeapInUse();
+        state.ResumeTiming();
+        std::vector<PathRef> paths = Build<PathRef>(MakeRef);
+        state.PauseTiming();
+        bytes = double(HeapInUse() - before) - double(paths.capacity() * sizeof(PathRef));
+        paths = {};
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_element"] = bytes / double(elements);
+    state.SetItemsProcessed(int64_t(state.iterations() * kPaths));
+}
+void Destroy_PathRef(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<PathRef> paths = Build<PathRef>(MakeRef);
+        state.ResumeTiming();
+        paths = {};
+    }
+    state.SetItemsProcessed(int64_t(state.iterations() * kPaths));
+}
+
+BENCHMARK(Create_PathRef)->Unit(benchmark::kMillisecond);
+BENCHMARK(Destroy_PathRef)->Unit(benchmark::kMillisecond);
 BENCHMARK(Build_PathRef)->Unit(benchmark::kMillisecond);
 BENCHMARK(Build_StdPath)->Unit(benchmark::kMillisecond);
 BENCHMARK(Equal_PathRef)->Unit(benchmark::kMillisecond);

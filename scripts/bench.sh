@@ -140,3 +140,38 @@ for what, ratio, target, verdict in rows:
     shown = "" if target == "-" else f"{target:>6}  {verdict}"
     print(f"{what:<{width}}  {ratio:9.2f}  {shown}")
 EOF
+
+# The pooled path element store against the one that allocates each element: a second copy of the library built
+# with the latter in its own tree, and the creation and destruction cases of bench_paths linked to each copy.
+store_cases='^(Create|Destroy)_PathRef$'
+if grep -qE "$filter" <<<"Create_PathRef Destroy_PathRef"; then
+  simple=$top/build/bench-simple-store
+  configure_tree "$simple" -DCMAKE_BUILD_TYPE=Release -DTQCORE_BENCH=ON -DTQCORE_TESTS=OFF -DTQCORE_PATH_SIMPLE_STORE=ON
+  cmake --build "$simple" -j "$jobs" --target bench_paths >/dev/null
+  for store in pooled:"$dir" simple:"$simple"; do
+    echo "running bench_paths with the ${store%%:*} element store" >&2
+    "${store#*:}/bench/bench_paths" --benchmark_repetitions="$rounds" --benchmark_filter="$store_cases" \
+      --benchmark_min_time="${TQCORE_BENCH_MIN_TIME:-0.2}" \
+      --benchmark_out="$out/store-${store%%:*}.json" --benchmark_out_format=json >/dev/null
+  done
+  python3 - "$out" <<'PY'
+import json, os, sys
+
+def medians(path):
+    with open(path) as f:
+        data = json.load(f)
+    return {b["run_name"]: b for b in data["benchmarks"]
+            if b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median"}
+
+pooled = medians(os.path.join(sys.argv[1], "store-pooled.json"))
+simple = medians(os.path.join(sys.argv[1], "store-simple.json"))
+cases = ("Create_PathRef", "Destroy_PathRef")
+print("\npath element store                  pooled/simple  target")
+for case, what in zip(cases, ("creating 100,000 paths", "destroying them")):
+    print(f"{what:<35} {pooled[case]['cpu_time'] / simple[case]['cpu_time']:13.2f}")
+ratio = sum(pooled[c]["cpu_time"] for c in cases) / sum(simple[c]["cpu_time"] for c in cases)
+print(f"{'creating and destroying, together':<35} {ratio:13.2f}    0.50  {'met' if ratio <= 0.5 else 'MISSED'}")
+for name, r in (("pooled", pooled), ("simple", simple)):
+    print(f"heap bytes per element, {name}: {r['Create_PathRef']['bytes_per_element']:.1f}")
+PY
+fi

@@ -279,3 +279,18 @@ TQ_API int32 Win32ResolveShortCut(CStr name);
 // Resolves every shortcut on name, prefix by prefix; 1 when anything was resolved.
 TQ_API int32 Win32ResolveAllShortCuts(CStr name);
 TQ_EXTERN_C_END
+
+// ---- Read-only views of open files and the host's file cache.
+// The host's cache, asked before a resource file is opened read-only: true when it holds path mapped already,
+// with its open file, the view, the view's base address and its size filled in. The host keeps all of them.
+typedef Bool32 (*IsFileAlreadyInCacheProc)(Path path, File* fd, UPtr* view, UPtr* base, int32* size);
+TQ_EXTERN_C_BEGIN
+// Maps all of fd read-only. *size: the file's length (low 32 bits). *view (null on entry) stays null for an
+// empty file or a failure, else is the view, and *base the same address. The view outlives fd until
+// UnmapFileHelper.
+TQ_API void CreateMemMappedFile(File fd, UPtr* view, int32* size, UPtr* base);
+// False for an address that is not a view CreateMemMappedFile gave, or one already unmapped.
+TQ_API Bool32 UnmapFileHelper(UPtr view);
+// Null removes the callback.
+TQ_API void Set_IsFileAlreadyInCache(IsFileAlreadyInCacheProc callback);
+TQ_EXTERN_C_END

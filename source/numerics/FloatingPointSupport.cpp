@@ -3,15 +3,13 @@
 #include "tqcore/numerics.h"
 
 namespace {
-// All exceptions masked, 64-bit significand, round to nearest.
-constexpr uInt16 kDefaultControlWord = 0x037F;
 constexpr uInt16 kEmptyTagWord = 0xFFFF;
 }  // namespace
 
 TQ_EXTERN_C_BEGIN
 
 TQ_API void FPInit(void) {
-    tq::platform::X87Reset(kDefaultControlWord);
+    tq::platform::X87Reset(tq::platform::kX87DefaultControlWord);
 }
 
 TQ_API void FPSave(void) {

@@ -1,11 +1,10 @@
-// Element storage: a ring of slot buffers that hand out and take back path tree elements, their garbage
-// collection and the standard-location map.
+// Element storage: a ring of slot buffers that hand out and take back path tree elements, and their garbage
+// collection.
 #include "paths/PathItemStorage.h"
 
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <map>
 #include <new>
 #include <string>
 #include <utility>
@@ -62,7 +61,6 @@ struct Storage {
     Buffer* current = nullptr;
     std::vector<Buffer*> byAddress;      // every buffer of the ring, in address order
     std::atomic<int32> emptyBuffers{0};  // buffers whose used count is 0 (changed under the path mutex)
-    std::map<std::string, PathItemElement*> standard;
 
     static PathItemElement* Take(Buffer& b) {
         for (int32 n = 0; n < kSlots; ++n) {
@@ -239,34 +237,6 @@ uInt64 StorageBytes() {
     PathLock lock;
     StorageLock storageLock(TheStorage().mutex);
     return uInt64(TheStorage().byAddress.size()) * kBufferBytes;
-}
-
-bool RegisterStandardLocation(const std::string& name, PathItemElement* e) {
-    Storage& s = TheStorage();
-    StorageLock lock(s.mutex);
-    if (!s.standard.emplace(name, e).second) return false;
-    Retain(e);
-    return true;
-}
-
-PathItemElement* LookUpStandardLocation(const char* name) {
-    Storage& s = TheStorage();
-    StorageLock lock(s.mutex);
-    const auto it = s.standard.find(name);
-    if (it == s.standard.end()) return nullptr;
-    Retain(it->second);
-    return it->second;
-}
-
-void ForgetStandardLocations() {
-    std::vector<PathItemElement*> gone;
-    {
-        Storage& s = TheStorage();
-        StorageLock lock(s.mutex);
-        for (auto& entry : s.standard) gone.push_back(entry.second);
-        s.standard.clear();
-    }
-    for (PathItemElement* element : gone) Release(element);
 }
 
 }  // namespace tq::paths

@@ -5,6 +5,9 @@
 
 namespace tq::platform {
 
+// The state every library thread starts in: all exceptions masked, 64-bit significand, round to nearest.
+constexpr uInt16 kX87DefaultControlWord = 0x037F;
+
 // Resets the x87 unit and loads the given control word.
 void X87Reset(uInt16 controlWord);
 uInt16 X87ControlWord();

@@ -15,7 +15,9 @@ struct MappedView {
 // Maps all of an open file (a descriptor on POSIX, a HANDLE on Windows) read-only. False, with the view left
 // empty, for an empty file or a failure (the last error then says why).
 bool MapWholeFile(intptr_t file, MappedView* view);
-// Releases a view; an empty one is accepted.
-void UnmapView(MappedView* view);
+// Releases the view starting at base, which callers outside the library know by that address alone (POSIX
+// keeps the lengths of the views MapWholeFile made in a table for this). False for an address that starts no
+// view made here, or one already released.
+bool UnmapView(const void* base);
 
 }  // namespace tq::platform

@@ -9,14 +9,14 @@
 #include <string>
 
 #include "diagnostics/Report.h"
+#include "platform/CpuInfo.h"
+#include "platform/FloatingPoint.h"
 #include "platform/LastError.h"
 #include "platform/Thread.h"
 #include "platform/Tls.h"
 #include "threads/Services.h"
 #include "threads/ThRecords.h"
 #include "tqcore/config.h"
-#include "tqcore/numerics.h"
-#include "tqcore/sysinfo.h"
 
 #define TQ_UNIT "source\\ThThread"
 
@@ -92,7 +92,7 @@ bool TakeSlot(ThThread th) {
 uInt32 StartRoutine(void* arg) {
     auto* th = static_cast<ThThread>(arg);
     tq::platform::TlsSet(gTlsKey, th);
-    FPInit();
+    tq::platform::X87Reset(tq::platform::kX87DefaultControlWord);
     // The creator fills in the record under the create mutex; wait until it has.
     ThMutexAcquire(gCreateThread);
     ThMutexRelease(gCreateThread);
@@ -345,7 +345,7 @@ void ThGetThreadTime(uInt32 out[2]) {
 }
 
 int32 ThNumberOfProcessors(void) {
-    return CPUInfo()->NumLogicalCPUs();
+    return tq::platform::NumLogicalProcessors();
 }
 
 uInt32 ThLocalStorageAllocateKey(void) {

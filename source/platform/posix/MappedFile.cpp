@@ -4,12 +4,29 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <map>
+#include <mutex>
+#include <new>
 
 #include "platform/LastError.h"
 #include "platform/posix/ErrnoMap.h"
 #include "platform/posix/Syscalls.h"
 
 namespace tq::platform {
+namespace {
+
+// munmap needs the length that Windows finds on its own from the address.
+struct ViewTable {
+    std::mutex lock;
+    std::map<const void*, size_t> lengths;
+};
+
+ViewTable& Views() {
+    static ViewTable table;
+    return table;
+}
+
+}  // namespace
 
 bool MapWholeFile(intptr_t file, MappedView* view) {
     *view = MappedView{};
@@ -27,13 +44,33 @@ bool MapWholeFile(intptr_t file, MappedView* view) {
         SetLastErrorFromErrno(errno);
         return false;
     }
+    try {
+        std::lock_guard<std::mutex> hold(Views().lock);
+        Views().lengths[p] = size_t(st.st_size);
+    } catch (const std::bad_alloc&) {
+        sys::munmap(p, size_t(st.st_size));
+        SetLastError(kWinNotEnoughMemory);
+        return false;
+    }
     *view = MappedView{static_cast<const uInt8*>(p), uInt64(st.st_size)};
     return true;
 }
 
-void UnmapView(MappedView* view) {
-    if (view->base) sys::munmap(const_cast<uInt8*>(view->base), size_t(view->size));
-    *view = MappedView{};
+bool UnmapView(const void* base) {
+    size_t length = 0;
+    {
+        std::lock_guard<std::mutex> hold(Views().lock);
+        const auto it = Views().lengths.find(base);
+        if (it == Views().lengths.end()) {
+            SetLastError(kWinInvalidParameter);
+            return false;
+        }
+        length = it->second;
+        Views().lengths.erase(it);
+    }
+    if (sys::munmap(const_cast<void*>(base), length) == 0) return true;
+    SetLastErrorFromErrno(errno);
+    return false;
 }
 
 }  // namespace tq::platform

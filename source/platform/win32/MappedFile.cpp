@@ -24,9 +24,8 @@ bool MapWholeFile(intptr_t file, MappedView* view) {
     return true;
 }
 
-void UnmapView(MappedView* view) {
-    if (view->base) sys::UnmapViewOfFile(view->base);
-    *view = MappedView{};
+bool UnmapView(const void* base) {
+    return sys::UnmapViewOfFile(base) != FALSE;
 }
 
 }  // namespace tq::platform
