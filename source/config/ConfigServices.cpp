@@ -3,8 +3,18 @@
 #include "config/Services.h"
 #include "files/Services.h"
 #include "memory/Services.h"
+#include "threads/ThThread.h"
+#include "tqcore/strings.h"
 
 namespace {
+
+// Threads sit below the configuration and read their integer settings (the priorities) through this while
+// the built-in types, I32 among them, are registered.
+bool ReadIntegerSetting(const char* token, int32* value) {
+    Str255 name;
+    CToPStr(token, name);
+    return CfgGetDefault(TQFourCC("I32 "), name, value) == kErrNone;
+}
 
 class ConfigManager_Service final : public RefcountedServiceObject_T<ConfigManager_Service> {
   public:
@@ -26,8 +36,13 @@ class ConfigCoreTypes_Service final : public RefcountedServiceObject_T<ConfigCor
         list.Add(PathManagerService());
         list.Add(tq::config::ConfigManagerService());
     }
-    TqErr InitService() override { return tq::config::RegisterCoreConfigTypes(); }
+    TqErr InitService() override {
+        const TqErr err = tq::config::RegisterCoreConfigTypes();
+        if (err == kErrNone) tq::threads::SetIntegerSettingReader(ReadIntegerSetting);
+        return err;
+    }
     TqErr UninitService() override {
+        tq::threads::SetIntegerSettingReader(nullptr);
         tq::config::UnregisterCoreConfigTypes();
         return kErrNone;
     }

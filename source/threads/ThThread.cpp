@@ -1,7 +1,6 @@
 // ThThread: threads, their table, priorities and the thread service.
 #include "threads/ThThread.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +15,6 @@
 #include "platform/Tls.h"
 #include "threads/Services.h"
 #include "threads/ThRecords.h"
-#include "tqcore/config.h"
 
 #define TQ_UNIT "source\\ThThread"
 
@@ -46,6 +44,7 @@ std::atomic<uInt32> gTlsKey{tq::platform::kNoTlsKey};
 int32 gNative[kThNumPriorities] = {-15, 0, 1, 2, 15};
 uInt8 gDistinct[kThNumPriorities] = {1, 1, 1, 1, 1};
 std::atomic<ThThreadPrioritySetProc> gPrioritySetProc{nullptr};
+std::atomic<tq::threads::IntegerSettingReader> gSettingReader{nullptr};
 ThThreadRecord gStartUpRecord;
 std::atomic<uInt32> gStartUpThreadId{0};
 std::atomic<bool> gStartUpAssimilated{false};
@@ -195,15 +194,14 @@ IServiceObject* tq::threads::ThThreadService() {
     return ThThread_Service::Get();
 }
 
-// Through the main configuration manager, which sits above threads: an absent or unreadable token, or no
-// manager at all, gives the default.
+tq::threads::IntegerSettingReader tq::threads::SetIntegerSettingReader(IntegerSettingReader reader) {
+    return gSettingReader.exchange(reader);
+}
+
 int32 tq::threads::ReadPriorityToken(const char* token, int32 fallback) {
-    Str255 name;
-    const size_t n = std::min<size_t>(std::strlen(token), 255);
-    name[0] = uChar(n);
-    std::memcpy(name + 1, token, n);
+    const IntegerSettingReader reader = gSettingReader.load();
     int32 value = fallback;
-    return CfgGetDefault(TQFourCC("I32 "), name, &value) == kErrNone ? value : fallback;
+    return reader && reader(token, &value) ? value : fallback;
 }
 
 int32 tq::threads::PriorityLevelForNative(int32 nativePriority) {
