@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "ShortcutFiles.h"
 #include "platform/ComApartment.h"
 #include "support/ScratchFolder.h"
-#include "support/ShellLinkWriter.h"
 #include "tqcore/files.h"
 
 namespace tq::platform {
@@ -36,13 +34,8 @@ class LinkedFile {
         target_ = scratch_.OsName("target.txt");
         scratch_.File("target.txt", "through the link");
         tq::test::ShellLinkParts parts;
-        // The scratch folder's names are ASCII.
-        const PathRef target = scratch_.Ref("target.txt");
-        for (const char c : target.ToString(PathRef::StringDOS()))
-            parts.localBasePath += char16_t(static_cast<unsigned char>(c));
-        const std::vector<uint8_t> bytes = tq::test::ShellLinkWriter::Make(parts);
-        std::ofstream(scratch_ / "link.lnk", std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        parts.localBasePath = tq::test::LinkText(scratch_.Ref("target.txt"));
+        tq::test::WriteLink(scratch_ / "link.lnk", parts);
     }
     // Resolves the link on the calling thread; the name it gave, or "" when it did not.
     std::string Resolve() const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ScratchFolder.h"
+#include "ShortcutFiles.h"
 #include "support/ReportCapture.h"
 #include "support/ShellLinkWriter.h"
 #include "tqcore/core.h"
@@ -18,10 +19,12 @@
 
 namespace {
 
+using tq::test::LinkText;
 using tq::test::ScratchFolder;
 using tq::test::ShellLinkLayout;
 using tq::test::ShellLinkParts;
 using tq::test::ShellLinkWriter;
+using tq::test::WriteLink;
 namespace fs = std::filesystem;
 
 #if defined(_WIN32)
@@ -39,20 +42,6 @@ struct Name {
 
 std::string OsName(const fs::path& p) {
     return tq::test::Utf8(fs::path(p).make_preferred());
-}
-
-// The target as a link holds it: Windows path text, which the library reads the same way on every OS. The
-// scratch folders' names are ASCII.
-std::u16string LinkText(const PathRef& p) {
-    std::u16string wide;
-    for (const char c : p.ToString(PathRef::StringDOS())) wide += char16_t(static_cast<unsigned char>(c));
-    return wide;
-}
-
-void WriteLink(const fs::path& at, const ShellLinkParts& parts) {
-    const std::vector<uint8_t> bytes = ShellLinkWriter::Make(parts);
-    std::ofstream(at, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 ShellLinkParts LocalLink(const PathRef& target) {
