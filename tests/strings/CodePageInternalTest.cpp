@@ -86,6 +86,14 @@ TEST_F(CodePageTest, CharacterCutByTheBufferEndFails) {
     EXPECT_EQ(pf::GetLastError(), pf::kWinInsufficientBuffer);
 }
 
+// A character the page turns into nothing at the very end of a buffer filled to the size measured: the size
+// that measuring announced is enough to fill.
+TEST_F(CodePageTest, MeasuredSizeFillsWhenTheLastCharacterMakesNoBytes) {
+    const TQWChar tail[] = {TQWChar(0x5960), TQWChar('.'), TQWChar(0xDB40), TQWChar(0xDC00)};
+    const std::string narrow = Narrow(950, TQWString(tail, 4));
+    EXPECT_NE(narrow.find('.'), std::string::npos);
+}
+
 TEST_F(CodePageTest, DoubleBytePagesConvertAndStep) {
     ASSERT_TRUE(pf::SetAnsiCodePage(932));
     EXPECT_EQ(pf::AnsiCodePage(), 932u);

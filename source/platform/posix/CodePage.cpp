@@ -68,33 +68,29 @@ iconv_t CachedConverter(uInt32 codePage, bool toWide) {
     return conv->Get();
 }
 
-// Output that either fills the caller's buffer or, with no buffer, only counts through a scratch area.
+// Output that either fills the caller's buffer or, with no buffer, only counts. iconv always writes into a
+// scratch area first: with the caller's buffer nearly full it would answer "no room" even for a character
+// that makes no bytes at all, and measuring would then announce a size that filling refuses.
 class ByteOut {
   public:
     ByteOut(char* dst, size_t cap) : dst_(cap ? dst : nullptr), cap_(cap) {}
-    char* Pos() { return dst_ ? dst_ + used_ : scratch_; }
-    size_t Room() const { return dst_ ? cap_ - used_ : sizeof scratch_; }
-    void Advance(size_t n) {
-        if (dst_)
-            used_ += n;
-        else
-            counted_ += n;
-    }
+    char* Scratch() { return scratch_; }
+    static constexpr size_t kScratch = 512;
     bool Put(const char* bytes, size_t n) {
-        if (dst_ && Room() < n) return false;
-        if (dst_) std::memcpy(dst_ + used_, bytes, n);
-        Advance(n);
+        if (dst_) {
+            if (cap_ - used_ < n) return false;
+            std::memcpy(dst_ + used_, bytes, n);
+        }
+        used_ += n;
         return true;
     }
-    size_t Total() const { return dst_ ? used_ : counted_; }
-    bool Measuring() const { return !dst_; }
+    size_t Total() const { return used_; }
 
   private:
     char* dst_;
     size_t cap_;
     size_t used_ = 0;
-    size_t counted_ = 0;
-    char scratch_[512];
+    char scratch_[kScratch];
 };
 
 enum class Outcome { kDone, kInvalid, kNoRoom, kUnsupported };
@@ -108,15 +104,12 @@ Outcome RunIconv(iconv_t cd, const char* in, size_t inLen, ByteOut& out, size_t 
     char* src = const_cast<char*>(in);
     size_t left = inLen;
     while (left > 0) {
-        char* pos = out.Pos();
-        size_t room = out.Room();
+        char* pos = out.Scratch();
+        size_t room = ByteOut::kScratch;
         const size_t r = sys::iconv(cd, &src, &left, &pos, &room);
-        out.Advance(size_t(pos - out.Pos()));
+        if (!out.Put(out.Scratch(), size_t(pos - out.Scratch()))) return Outcome::kNoRoom;
         if (r != kIconvFailed) break;
-        if (errno == E2BIG) {
-            if (!out.Measuring()) return Outcome::kNoRoom;
-            continue;
-        }
+        if (errno == E2BIG) continue;
         if (strict) return Outcome::kInvalid;
         const size_t step = (errno == EINVAL || left < skip) ? left : skip;
         if (!fallback(src, step, out)) return Outcome::kNoRoom;
