@@ -5,6 +5,7 @@
 
 #include "FilesTestSupport.h"
 #include "support/Exceptions.h"
+#include "support/Platform.h"
 #include "support/ReportCapture.h"
 #include "tqcore/core.h"
 #include "tqcore/files.h"
@@ -16,11 +17,7 @@ namespace fs = std::filesystem;
 using tq::test::CachedPathFlavor;
 using tq::test::ScratchFolder;
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+using tq::test::kWindows;
 
 TEST(PathRefFileSystem, SizesAndItemCounts) {
     ScratchFolder scratch;

@@ -72,28 +72,18 @@ Observed ResolveIn(ComApartment kind, const LinkedFile& link) {
 
 #if defined(_WIN32)
 
-TEST(ShortcutApartment, AMultithreadedCallerIsServedByAThreadOfItsOwnAndStaysMultithreaded) {
+// A multithreaded caller is served by a thread of its own, a single-threaded one resolves in place, one
+// without COM is left without it: each resolves and keeps its apartment.
+TEST(ShortcutApartment, EveryCallerResolvesAndKeepsItsApartment) {
     LinkedFile link;
-    const Observed seen = ResolveIn(ComApartment::kMultithreaded, link);
-    ASSERT_EQ(seen.before, ComApartment::kMultithreaded);
-    EXPECT_EQ(seen.resolved, link.Target());
-    EXPECT_EQ(seen.after, ComApartment::kMultithreaded);
-}
-
-TEST(ShortcutApartment, ASingleThreadedCallerResolvesInPlaceAndKeepsItsApartment) {
-    LinkedFile link;
-    const Observed seen = ResolveIn(ComApartment::kSingleThreaded, link);
-    ASSERT_EQ(seen.before, ComApartment::kSingleThreaded);
-    EXPECT_EQ(seen.resolved, link.Target());
-    EXPECT_EQ(seen.after, ComApartment::kSingleThreaded);
-}
-
-TEST(ShortcutApartment, ACallerWithoutComHasNoneAfterwards) {
-    LinkedFile link;
-    const Observed seen = ResolveIn(ComApartment::kNone, link);
-    ASSERT_EQ(seen.before, ComApartment::kNone);
-    EXPECT_EQ(seen.resolved, link.Target());
-    EXPECT_EQ(seen.after, ComApartment::kNone);
+    for (const ComApartment kind :
+         {ComApartment::kMultithreaded, ComApartment::kSingleThreaded, ComApartment::kNone}) {
+        SCOPED_TRACE(::testing::PrintToString(kind));
+        const Observed seen = ResolveIn(kind, link);
+        ASSERT_EQ(seen.before, kind);
+        EXPECT_EQ(seen.resolved, link.Target());
+        EXPECT_EQ(seen.after, kind);
+    }
 }
 
 TEST(ShortcutApartment, EnteringAndLeavingIsSeenByTheThreadAlone) {

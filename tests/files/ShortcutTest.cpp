@@ -11,6 +11,7 @@
 
 #include "ScratchFolder.h"
 #include "ShortcutFiles.h"
+#include "support/Platform.h"
 #include "support/ReportCapture.h"
 #include "support/ShellLinkWriter.h"
 #include "tqcore/core.h"
@@ -27,11 +28,7 @@ using tq::test::ShellLinkWriter;
 using tq::test::WriteLink;
 namespace fs = std::filesystem;
 
-#if defined(_WIN32)
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+using tq::test::kWindows;
 
 // A name in a buffer of the size the functions expect, in the library's text (ASCII here unless a test says).
 struct Name {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/Platform.h"
 #include "support/ScopedEnv.h"
 #include "support/ScratchFolder.h"
 #include "tqcore/core.h"
@@ -16,11 +17,7 @@ namespace fs = std::filesystem;
 using tq::test::NativePath;
 using tq::test::ScopedEnv;
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+using tq::test::kWindows;
 
 TEST(SystemDirs, EveryTypeIsAnAbsolutePathWithAName) {
     for (SystemDirType t = kUserHomeDir; t <= kPublicCacheDir; ++t) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PathResolve.h"
+#include "support/Platform.h"
 #include "support/ShellLinkWriter.h"
 #include "tqcore/core.h"
 #include "tqcore/paths.h"
@@ -19,11 +20,7 @@ namespace fs = std::filesystem;
 using tq::test::ShellLinkParts;
 using tq::test::ShellLinkWriter;
 
-#if defined(_WIN32)
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+using tq::test::kWindows;
 
 class PathResolveTest : public ::testing::Test {
   protected:
