@@ -44,13 +44,19 @@ TqErr Register(TqErr e, ResFile* const& file, uInt32* refnum) {
     return kErrMemoryFull;
 }
 
-// The shared handle of a fetched resource, remembered for the lookups by handle.
-TqErr HandleOut(TqErr e, Resource* const& r, UHandle* h) {
-    *h = nullptr;
-    if (e || !r) return e ? e : kErrResourceNotFound;
-    *h = r->GetSharedDSHandle();
-    RememberHandle(*h, r);
-    return kErrNone;
+// The shared handle of the resource find(&r) fetches, remembered for the lookups by handle.
+template <class Find>
+TqErr HandleOut(UHandle* h, Find find) {
+    if (!h) return kErrArgument;
+    return Guarded([&]() -> TqErr {
+        Resource* r = nullptr;
+        const TqErr e = find(&r);
+        *h = nullptr;
+        if (e || !r) return e ? e : kErrResourceNotFound;
+        *h = r->GetSharedDSHandle();
+        RememberHandle(*h, r);
+        return kErrNone;
+    });
 }
 
 // Closes the object of a file refnum and forgets the refnum; force drops unsaved changes when saving fails.
@@ -145,27 +151,15 @@ TqErr RDestroyChain(uInt32 refnum) {
 }
 
 TqErr RGet(uInt32 refnum, ResType type, int32 id, UHandle* h) {
-    if (!h) return kErrArgument;
-    return Guarded([&]() -> TqErr {
-        Resource* r = nullptr;
-        return HandleOut(ChainOf(refnum).RGet(type, id, &r), r, h);
-    });
+    return HandleOut(h, [&](Resource** r) { return ChainOf(refnum).RGet(type, id, r); });
 }
 
 TqErr RGetNamed(uInt32 refnum, ResType type, ConstPStr name, UHandle* h) {
-    if (!h) return kErrArgument;
-    return Guarded([&]() -> TqErr {
-        Resource* r = nullptr;
-        return HandleOut(ChainOf(refnum).RGetNamed(type, name, &r), r, h);
-    });
+    return HandleOut(h, [&](Resource** r) { return ChainOf(refnum).RGetNamed(type, name, r); });
 }
 
 TqErr RGetInd(uInt32 refnum, ResType type, int32 index, UHandle* h) {
-    if (!h) return kErrArgument;
-    return Guarded([&]() -> TqErr {
-        Resource* r = nullptr;
-        return HandleOut(FileOf(refnum).RGetInd(type, index, &r), r, h);
-    });
+    return HandleOut(h, [&](Resource** r) { return FileOf(refnum).RGetInd(type, index, r); });
 }
 
 TqErr RExists(uInt32 refnum, ResType type, int32 id, int32* exists) {
